@@ -1,0 +1,1 @@
+# Runs the LibreOffice SDK's code generator; filled in with the backend.

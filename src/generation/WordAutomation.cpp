@@ -1,0 +1,66 @@
+#include "WordAutomation.h"
+
+namespace {
+WordApplicationFactory &factory()
+{
+    static WordApplicationFactory installed;
+    return installed;
+}
+
+ProgramClipboard *gInstalledClipboard = nullptr;
+} // namespace
+
+std::unique_ptr<WordApplication> CreateWordApplication()
+{
+    if (!factory())
+        throw AutomationError(QStringLiteral("ActiveX component can't create object"));
+    auto application = factory()();
+    if (!application)
+        throw AutomationError(QStringLiteral("ActiveX component can't create object"));
+    return application;
+}
+
+void SetWordApplicationFactory(WordApplicationFactory newFactory)
+{
+    factory() = std::move(newFactory);
+}
+
+ProgramClipboard &ProgramClipboard::current()
+{
+    static MemoryClipboard memory;
+    return gInstalledClipboard ? *gInstalledClipboard : memory;
+}
+
+void ProgramClipboard::install(ProgramClipboard *clipboard)
+{
+    gInstalledClipboard = clipboard;
+}
+
+QImage MemoryClipboard::picture(int format)
+{
+    Q_UNUSED(format);
+    return mPicture;
+}
+
+void MemoryClipboard::setPicture(const QImage &picture)
+{
+    mContent.reset();
+    mPicture = picture;
+}
+
+std::shared_ptr<void> MemoryClipboard::content() const
+{
+    return mContent;
+}
+
+void MemoryClipboard::setContent(std::shared_ptr<void> content)
+{
+    mPicture = QImage();
+    mContent = std::move(content);
+}
+
+void MemoryClipboard::clear()
+{
+    mPicture = QImage();
+    mContent.reset();
+}

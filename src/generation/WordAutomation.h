@@ -1,0 +1,198 @@
+#pragma once
+
+// The word processor's automation interface: the objects and operations the program drives, named
+// as the word processor names them. Generation, the page snapshot and the availability check use
+// only this; a backend implements it (LibreOffice Writer over UNO in the program, a scripted
+// stand-in in tests). Every operation either succeeds or throws AutomationError with a description.
+
+#include "Failure.h"
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+/// A failure raised by the word processor, with its description.
+class AutomationError : public Failure
+{
+public:
+    using Failure::Failure;
+};
+
+// The values of the word processor's enumerations that the program passes.
+inline constexpr int wdStory = 6;
+inline constexpr int wdFindContinue = 1;
+inline constexpr int wdReplaceAll = 2;
+inline constexpr int wdAlignRowCenter = 1;
+inline constexpr int wdDoNotSaveChanges = 0;
+
+class WordReplacement
+{
+public:
+    virtual ~WordReplacement() = default;
+    virtual void ClearFormatting() = 0;
+    virtual void setText(const QString &text) = 0;
+};
+
+/// The search of a selection; Execute searches the whole document under the options set.
+class WordFind
+{
+public:
+    virtual ~WordFind() = default;
+    virtual void ClearFormatting() = 0;
+    virtual std::shared_ptr<WordReplacement> Replacement() = 0;
+    virtual void setText(const QString &text) = 0;
+    virtual void setForward(bool forward) = 0;
+    virtual void setWrap(int wrap) = 0;
+    virtual void setFormat(bool format) = 0;
+    virtual void setMatchCase(bool matchCase) = 0;
+    virtual void setMatchWholeWord(bool matchWholeWord) = 0;
+    virtual void setMatchWildcards(bool matchWildcards) = 0;
+    virtual void setMatchSoundsLike(bool matchSoundsLike) = 0;
+    virtual void setMatchAllWordForms(bool matchAllWordForms) = 0;
+    /// Runs the search; with \a replace = wdReplaceAll every occurrence is replaced. Returns whether
+    /// anything was found.
+    virtual bool Execute(int replace) = 0;
+};
+
+class WordSelection
+{
+public:
+    virtual ~WordSelection() = default;
+    virtual std::shared_ptr<WordFind> Find() = 0;
+    /// Copies the selection to the program's clipboard.
+    virtual void Copy() = 0;
+    /// Inserts the clipboard's content at the selection.
+    virtual void Paste() = 0;
+    /// Moves the insertion point to the end of \a unit (wdStory: the document's end).
+    virtual void EndKey(int unit) = 0;
+    /// Inserts a paragraph mark at the insertion point.
+    virtual void TypeParagraph() = 0;
+};
+
+class WordWindow
+{
+public:
+    virtual ~WordWindow() = default;
+    virtual std::shared_ptr<WordSelection> Selection() = 0;
+};
+
+class WordRows
+{
+public:
+    virtual ~WordRows() = default;
+    /// wdAlignRowCenter centres the table between the margins.
+    virtual void setAlignment(int alignment) = 0;
+    virtual void setWrapAroundText(bool wrap) = 0;
+};
+
+class WordTable
+{
+public:
+    virtual ~WordTable() = default;
+    /// Makes the whole table the selection of the document's window.
+    virtual void Select() = 0;
+    virtual std::shared_ptr<WordRows> Rows() = 0;
+    /// Sets the value of the placeholder \a placeholder (case ignored) everywhere in this table,
+    /// as literal text. Text that earlier fills put into the table is never searched, so a value
+    /// that looks like a placeholder stays as it was typed.
+    virtual void FillPlaceholder(const QString &placeholder, const QString &value) = 0;
+};
+
+class WordTables
+{
+public:
+    virtual ~WordTables() = default;
+    virtual int Count() = 0;
+    /// Table \a n (from 1) in document order.
+    virtual std::shared_ptr<WordTable> Item(int n) = 0;
+};
+
+class WordRange
+{
+public:
+    virtual ~WordRange() = default;
+    /// Puts a picture of the range on the program's clipboard.
+    virtual void CopyAsPicture() = 0;
+};
+
+class WordDocument
+{
+public:
+    virtual ~WordDocument() = default;
+    virtual std::shared_ptr<WordTables> Tables() = 0;
+    virtual std::shared_ptr<WordWindow> ActiveWindow() = 0;
+    /// The whole main text.
+    virtual std::shared_ptr<WordRange> Range() = 0;
+    /// Saves as a Word 97-2003 document under \a fileName; an existing file is replaced.
+    virtual void SaveAs(const QString &fileName) = 0;
+    virtual void Close() = 0;
+    virtual void Close(int saveChanges) = 0;
+};
+
+class WordDocuments
+{
+public:
+    virtual ~WordDocuments() = default;
+    /// Opens a document, which becomes the active one. A template opened read-only gives a new,
+    /// untitled document made from it; the template file itself is never written.
+    virtual std::shared_ptr<WordDocument> Open(const QString &fileName, bool readOnly = false) = 0;
+};
+
+/// One instance of the word processor, invisible. Quit closes every document it opened.
+class WordApplication
+{
+public:
+    virtual ~WordApplication() = default;
+    virtual std::shared_ptr<WordDocuments> Documents() = 0;
+    virtual std::shared_ptr<WordDocument> ActiveDocument() = 0;
+    virtual void setDisplayAlerts(bool displayAlerts) = 0;
+    virtual void Quit() = 0;
+};
+
+using WordApplicationFactory = std::function<std::unique_ptr<WordApplication>()>;
+
+/// A new instance of the word processor. Throws AutomationError when none can be had.
+std::unique_ptr<WordApplication> CreateWordApplication();
+/// Installs the backend that CreateWordApplication uses; an empty factory removes it.
+void SetWordApplicationFactory(WordApplicationFactory factory);
+
+/// The program's own clipboard. What the word processor copies (a table, a page picture) stays in
+/// the program: the desktop clipboard, and what the user copied there, is never touched.
+class ProgramClipboard
+{
+public:
+    virtual ~ProgramClipboard() = default;
+
+    /// The picture on the clipboard in \a format (0: whatever picture it holds); a null image when it
+    /// holds none. Throws AutomationError when the read itself fails.
+    virtual QImage picture(int format) = 0;
+    virtual void setPicture(const QImage &picture) = 0;
+
+    /// Content only the backend that put it there understands (a copied table).
+    virtual std::shared_ptr<void> content() const = 0;
+    virtual void setContent(std::shared_ptr<void> content) = 0;
+
+    virtual void clear() = 0;
+
+    /// The clipboard in use: an in-memory one unless a test installed its own.
+    static ProgramClipboard &current();
+    /// Installs \a clipboard (not owned); nullptr restores the in-memory one.
+    static void install(ProgramClipboard *clipboard);
+};
+
+/// The clipboard the program uses: a picture or a backend's content, held in memory.
+class MemoryClipboard : public ProgramClipboard
+{
+public:
+    QImage picture(int format) override;
+    void setPicture(const QImage &picture) override;
+    std::shared_ptr<void> content() const override;
+    void setContent(std::shared_ptr<void> content) override;
+    void clear() override;
+
+private:
+    QImage mPicture;
+    std::shared_ptr<void> mContent;
+};

@@ -1,0 +1,7 @@
+#include "Failure.h"
+
+Failure::Failure(const QString &description)
+    : std::runtime_error(description.toStdString())
+    , mDescription(description)
+{
+}

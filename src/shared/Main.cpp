@@ -1,0 +1,245 @@
+#include "Main.h"
+
+#include "Failure.h"
+#include "UrlOpener.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPalette>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QWidget>
+
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QString &applicationTitle()
+{
+    static QString title = QString::fromLatin1(kProductName);
+    return title;
+}
+
+QString &programFolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+constexpr int kHomePageNumber = 7;
+
+QColor buttonFace()
+{
+    return QApplication::palette().color(QPalette::Button);
+}
+
+bool isFrameOrLabel(const QWidget *w)
+{
+    return qobject_cast<const QGroupBox *>(w) || qobject_cast<const QLabel *>(w)
+        || qobject_cast<const QRadioButton *>(w) || qobject_cast<const QCheckBox *>(w);
+}
+
+bool isPictureBox(const QWidget *w)
+{
+    return w->property("pictureBox").toBool();
+}
+
+// A folder for this user's run files that nobody else can write to or have planted files in.
+bool isPrivateFolder(const QString &path)
+{
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(path);
+    if (::lstat(native.constData(), &st) != 0)
+        return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 0077) == 0;
+}
+
+QString makePrivateFolder(const QString &parent, const QString &name)
+{
+    if (parent.isEmpty())
+        return {};
+    const QString path = parent + QLatin1Char('/') + name;
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    return isPrivateFolder(path) ? path : QString();
+}
+} // namespace
+
+QUrl HomePageUrl()
+{
+    return QUrl(QStringLiteral("https://www.kestravel.example/"));
+}
+
+QUrl ContactPageUrl()
+{
+    return QUrl(QStringLiteral("https://www.kestravel.example/contact/"));
+}
+
+bool FileExists(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    try {
+        const QFileInfo info(path);
+        return info.exists() && info.lastModified().isValid();
+    } catch (...) {
+        return false;
+    }
+}
+
+void WriteFileIfMissing(const QByteArray &content, const QString &path)
+{
+    QCoreApplication::processEvents();
+    if (FileExists(path))
+        return;
+    QFile file(path);
+    // NewOnly: a file that appeared meanwhile is never overwritten.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw Failure(QStringLiteral("Path/File access error: ") + file.errorString());
+    if (file.write(content) != content.size() || !file.flush()) {
+        const QString reason = file.errorString();
+        file.close();
+        file.remove();
+        throw Failure(QStringLiteral("Disk full or write error: ") + reason);
+    }
+    file.close();
+}
+
+void DeleteFileQuietly(const QString &path)
+{
+    QCoreApplication::processEvents();
+    try {
+        if (QFile::remove(path))
+            return;
+        ForceDeleteFile(path);
+    } catch (...) {
+        // A file that cannot be deleted simply stays.
+    }
+}
+
+void ForceDeleteFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        throw Failure(QStringLiteral("File not found"));
+    file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+    if (!file.remove())
+        throw Failure(QStringLiteral("Permission denied: ") + file.errorString());
+}
+
+void SetBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void ApplyMainWindowSkin(QWidget *mainWindow)
+{
+    const QString skinPath = ProgramFolder() + QLatin1Char('/') + QLatin1String(kSkinFileName);
+    const QFileInfo skin(skinPath);
+    if (!skin.isFile() || skin.isHidden())
+        return;
+
+    SetBackground(mainWindow, buttonFace());
+    const auto children = mainWindow->findChildren<QWidget *>();
+    for (QWidget *child : children) {
+        if (isFrameOrLabel(child) || isPictureBox(child))
+            SetBackground(child, buttonFace());
+    }
+
+    QFile file(skinPath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(QStringLiteral("Skin could not be loaded: ") + file.errorString());
+    mainWindow->setStyleSheet(QString::fromUtf8(file.readAll()));
+}
+
+void ApplyWindowColors(QWidget *window)
+{
+    SetBackground(window, buttonFace());
+    const auto children = window->findChildren<QWidget *>();
+    for (QWidget *child : children) {
+        if (isFrameOrLabel(child))
+            SetBackground(child, buttonFace());
+    }
+}
+
+QString ShortenedTitle(const QString &productName)
+{
+    QString title = productName;
+    if (!title.contains(QLatin1Char(' ')))
+        return title;
+    title.truncate(title.lastIndexOf(QLatin1Char(' ')));
+    while (title.size() > 40 && title.contains(QLatin1Char(' ')))
+        title.truncate(title.lastIndexOf(QLatin1Char(' ')));
+    return title;
+}
+
+void SetApplicationTitle()
+{
+    applicationTitle() = ShortenedTitle(QString::fromLatin1(kProductName));
+}
+
+QString ApplicationTitle()
+{
+    return applicationTitle();
+}
+
+QString ProgramFolder()
+{
+    if (!programFolderOverride().isEmpty())
+        return programFolderOverride();
+    return QCoreApplication::applicationDirPath();
+}
+
+void OverrideProgramFolder(const QString &folder)
+{
+    QString path = folder;
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    programFolderOverride() = path;
+}
+
+QString TempFolder()
+{
+    const QString temp = qEnvironmentVariable("TEMP");
+    if (!temp.isEmpty())
+        return temp;
+
+    const QString name = QStringLiteral("parvoline");
+    QString folder = makePrivateFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), name);
+    if (folder.isEmpty())
+        folder = makePrivateFolder(QDir::tempPath(), name + QLatin1Char('-') + QString::number(::geteuid()));
+    if (folder.isEmpty())
+        throw Failure(QStringLiteral("Path/File access error: no private temporary folder"));
+    return folder;
+}
+
+QString TempFile(const QString &name)
+{
+    return TempFolder() + QLatin1Char('/') + name;
+}
+
+void OpenHomePageAtRandom()
+{
+    OpenHomePageIfDrawn(QRandomGenerator::global()->bounded(1, 101));
+}
+
+void OpenHomePageIfDrawn(int draw)
+{
+    if (draw == kHomePageNumber)
+        UrlOpener::current().open(HomePageUrl());
+}

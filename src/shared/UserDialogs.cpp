@@ -1,0 +1,51 @@
+#include "UserDialogs.h"
+
+#include "Main.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+UserDialogs *gInstalled = nullptr;
+} // namespace
+
+UserDialogs &UserDialogs::current()
+{
+    static QtUserDialogs real;
+    return gInstalled ? *gInstalled : real;
+}
+
+void UserDialogs::install(UserDialogs *dialogs)
+{
+    gInstalled = dialogs;
+}
+
+UserDialogs::Answer QtUserDialogs::message(const QString &title, const QString &text, Icon icon, Buttons buttons)
+{
+    QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
+                    buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                    QApplication::activeWindow());
+    // Message texts end lines in CR LF or a lone CR; show a lone CR as a line break too.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
+    box.setTextFormat(Qt::PlainText);
+    const int pressed = box.exec();
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+QString QtUserDialogs::saveFileName(QWidget *parent, const QString &title, const QString &fileName,
+                                    const QString &filter)
+{
+    // The program asks its own overwrite question after the dialog.
+    return QFileDialog::getSaveFileName(parent, title, fileName, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+UserDialogs::Answer MsgBox(const QString &text, UserDialogs::Buttons buttons, UserDialogs::Icon icon)
+{
+    return UserDialogs::current().message(ApplicationTitle(), text, icon, buttons);
+}

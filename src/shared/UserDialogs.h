@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+/// Every message box and file dialog of the program goes through here, so tests can answer them.
+class UserDialogs
+{
+public:
+    enum class Icon { None, Exclamation };
+    enum class Buttons { Ok, YesNo };
+    enum class Answer { Ok, Yes, No };
+
+    virtual ~UserDialogs() = default;
+
+    /// Shows a modal message box and returns the button pressed.
+    virtual Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons) = 0;
+
+    /// Asks for a file to save to; returns the chosen path, or an empty text when the user cancelled.
+    virtual QString saveFileName(QWidget *parent, const QString &title, const QString &fileName,
+                                 const QString &filter) = 0;
+
+    /// The dialogs in use: the real ones unless a test installed its own.
+    static UserDialogs &current();
+    /// Installs \a dialogs (not owned); nullptr restores the real ones.
+    static void install(UserDialogs *dialogs);
+};
+
+/// The real dialogs, shown with QMessageBox and QFileDialog.
+class QtUserDialogs final : public UserDialogs
+{
+public:
+    Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &fileName,
+                         const QString &filter) override;
+};
+
+/// A message box under the application title: the common case of the program's messages.
+UserDialogs::Answer MsgBox(const QString &text, UserDialogs::Buttons buttons = UserDialogs::Buttons::Ok,
+                           UserDialogs::Icon icon = UserDialogs::Icon::None);
