@@ -31,6 +31,8 @@ QString &applicationTitle()
     return title;
 }
 
+bool gEnding = false;
+
 QString &programFolderOverride()
 {
     static QString folder;
@@ -242,4 +244,18 @@ void OpenHomePageIfDrawn(int draw)
 {
     if (draw == kHomePageNumber)
         UrlOpener::current().open(HomePageUrl());
+}
+
+void EndProgram()
+{
+    gEnding = true;
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows)
+        window->hide();
+    QCoreApplication::exit(0);
+}
+
+bool ProgramEnding()
+{
+    return gEnding;
 }

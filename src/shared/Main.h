@@ -67,3 +67,9 @@ QString TempFile(const QString &name);
 void OpenHomePageAtRandom();
 /// Opens the home page when \a draw (1 to 100) is the lucky number.
 void OpenHomePageIfDrawn(int draw);
+
+/// Ends the program at once: every window goes away without its closing handlers, and the event
+/// loop (or, before it runs, start-up) ends. Resources such as the word processor are released as main() returns.
+void EndProgram();
+/// True once EndProgram was called; start-up checks it before showing the first window.
+bool ProgramEnding();
