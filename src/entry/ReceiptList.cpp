@@ -4,8 +4,7 @@
 
 ReceiptList::ReceiptList(QObject *parent)
     : QAbstractTableModel(parent)
-{
-}
+{}
 
 void ReceiptList::checkRow(int row) const
 {

@@ -20,6 +20,14 @@ public:
     using Failure::Failure;
 };
 
+/// The word processor itself went away (its process ended) during an operation: nothing more can be
+/// done with this instance; a new one starts a fresh word processor.
+class WordProcessorLost : public AutomationError
+{
+public:
+    using AutomationError::AutomationError;
+};
+
 // The values of the word processor's enumerations that the program passes.
 inline constexpr int wdStory = 6;
 inline constexpr int wdFindContinue = 1;

@@ -3,5 +3,4 @@
 Failure::Failure(const QString &description)
     : std::runtime_error(description.toStdString())
     , mDescription(description)
-{
-}
+{}

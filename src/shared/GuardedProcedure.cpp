@@ -9,8 +9,7 @@
 
 GuardedProcedure::GuardedProcedure(const char *location)
     : mLocation(QString::fromLatin1(location))
-{
-}
+{}
 
 void GuardedProcedure::report(const QString &description) noexcept
 {
@@ -25,6 +24,7 @@ void GuardedProcedure::report(const QString &description) noexcept
 
 void GuardedProcedure::reportCurrentException() noexcept
 {
+    mLastError = std::current_exception();
     QString description;
     try {
         description = DescribeException(std::current_exception());

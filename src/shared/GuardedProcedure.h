@@ -56,6 +56,8 @@ public:
     /// How many steps have been reported so far.
     int failures() const { return mFailures; }
     QString location() const { return mLocation; }
+    /// The failure of the last step that failed, for callers that treat some failures differently.
+    std::exception_ptr lastError() const { return mLastError; }
 
     /// Reports a failure that was noticed without an exception, with the current step's number.
     void report(const QString &description) noexcept;
@@ -66,6 +68,7 @@ private:
     QString mLocation;
     int mLine = 0;
     int mFailures = 0;
+    std::exception_ptr mLastError;
 };
 
 /// The description of the exception being handled, for reports and logs.

@@ -20,7 +20,6 @@
 #include <QWidget>
 
 #include <cerrno>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,7 +48,7 @@ QColor buttonFace()
 bool isFrameOrLabel(const QWidget *w)
 {
     return qobject_cast<const QGroupBox *>(w) || qobject_cast<const QLabel *>(w)
-        || qobject_cast<const QRadioButton *>(w) || qobject_cast<const QCheckBox *>(w);
+           || qobject_cast<const QRadioButton *>(w) || qobject_cast<const QCheckBox *>(w);
 }
 
 bool isPictureBox(const QWidget *w)
@@ -60,7 +59,9 @@ bool isPictureBox(const QWidget *w)
 // A folder for this user's run files that nobody else can write to or have planted files in.
 bool isPrivateFolder(const QString &path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     const QByteArray native = QFile::encodeName(path);
     if (::lstat(native.constData(), &st) != 0)
         return false;

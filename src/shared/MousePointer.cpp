@@ -9,8 +9,7 @@
 
 MousePointer::MousePointer(QWidget *window)
     : mWindow(window)
-{
-}
+{}
 
 void MousePointer::loadCustom(const QString &path)
 {

@@ -41,8 +41,7 @@ QString QtUserDialogs::saveFileName(QWidget *parent, const QString &title, const
                                     const QString &filter)
 {
     // The program asks its own overwrite question after the dialog.
-    return QFileDialog::getSaveFileName(parent, title, fileName, filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    return QFileDialog::getSaveFileName(parent, title, fileName, filter, nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 UserDialogs::Answer MsgBox(const QString &text, UserDialogs::Buttons buttons, UserDialogs::Icon icon)

@@ -1,0 +1,245 @@
+#include "DocumentGeneration.h"
+
+#include "DocumentName.h"
+#include "GuardedProcedure.h"
+#include "Main.h"
+#include "ReceiptList.h"
+#include "ReceiptTotal.h"
+#include "WordAutomation.h"
+
+#include <QFile>
+
+namespace {
+constexpr int kTemplateTable = 1;
+// A full folder of names is not worth more tries than this; the save then reports the trouble.
+constexpr int kMaxNameDraws = 1000;
+
+bool isLost(const std::exception_ptr &error)
+{
+    try {
+        if (error)
+            std::rethrow_exception(error);
+    } catch (const WordProcessorLost &) {
+        return true;
+    } catch (...) {
+    }
+    return false;
+}
+
+template<typename T>
+T &use(const std::shared_ptr<T> &object)
+{
+    if (!object)
+        throw Failure(QStringLiteral("Object variable or With block variable not set"));
+    return *object;
+}
+
+template<typename T>
+T &use(const std::unique_ptr<T> &object)
+{
+    if (!object)
+        throw Failure(QStringLiteral("Object variable or With block variable not set"));
+    return *object;
+}
+} // namespace
+
+DocumentGeneration::DocumentGeneration(const ReceiptList &receipts, GuardedProcedure &procedure)
+    : mReceipts(receipts)
+    , mProcedure(procedure)
+{}
+
+template<typename Action>
+void DocumentGeneration::step(int line, Action &&action, bool fatal)
+{
+    if (!mProcedure.step(line, std::forward<Action>(action)) && (fatal || isLost(mProcedure.lastError())))
+        throw Abandoned{};
+}
+
+template<typename Condition>
+bool DocumentGeneration::test(int line, Condition &&condition)
+{
+    const int failuresBefore = mProcedure.failures();
+    const bool result = mProcedure.test(line, std::forward<Condition>(condition));
+    if (mProcedure.failures() != failuresBefore && isLost(mProcedure.lastError()))
+        throw Abandoned{};
+    return result;
+}
+
+QString DocumentGeneration::run()
+{
+    try {
+        QByteArray templateBytes;
+        step(108, [&] { templateBytes = mTemplateSource ? mTemplateSource() : QByteArray(); });
+        step(110, [&] {
+            const QString path = TempFile(QLatin1String(kTemplateFileName));
+            if (!FileExists(path))
+                WriteFileIfMissing(templateBytes, path);
+        });
+        step(
+            112, [&] { mWord = CreateWordApplication(); }, true);
+        step(114, [&] { mTemplatePath = TempFile(QLatin1String(kTemplateFileName)); });
+        step(
+            116, [&] { mDocument = use(use(mWord).Documents()).Open(mTemplatePath, true); }, true);
+        step(118, [&] { use(use(use(mDocument).Tables()).Item(kTemplateTable)).Select(); });
+        step(120, [&] { use(use(use(mDocument).ActiveWindow()).Selection()).Copy(); });
+
+        int count = 0;
+        step(122, [&] { count = mReceipts.count(); });
+        for (int receipt = 1; receipt <= count; ++receipt) {
+            if (mProgress) {
+                try {
+                    mProgress(receipt, count);
+                } catch (...) {
+                    // A progress display that fails must not stop the run.
+                }
+            }
+            fillReceipt(receipt);
+            if (test(516, [&] { return receipt < mReceipts.count(); })) {
+                auto nextTable = [&] {
+                    return use(use(mDocument).Tables()).Item(receipt + 1);
+                };
+                step(518, [&] { use(selection()).EndKey(wdStory); });
+                step(520, [&] { use(selection()).TypeParagraph(); });
+                step(522, [&] { use(selection()).TypeParagraph(); });
+                step(524, [&] { use(selection()).Paste(); });
+                step(526, [&] { use(use(nextTable()).Rows()).setAlignment(wdAlignRowCenter); });
+                step(528, [&] { use(use(nextTable()).Rows()).setWrapAroundText(false); });
+            }
+        }
+
+        int tables = 0;
+        step(532, [&] { tables = use(use(mDocument).Tables()).Count(); });
+        for (int table = 1; table <= tables; ++table)
+            step(534,
+                 [&] { use(use(use(use(mDocument).Tables()).Item(table)).Rows()).setAlignment(wdAlignRowCenter); });
+
+        mDocumentPath = reserveDocumentPath();
+        step(554, [&] {
+            use(mDocument).SaveAs(mDocumentPath);
+            mSaved = true;
+        });
+        if (!mSaved && mReserved) {
+            // Only the empty reservation is there: no document that looks finished but is not.
+            QFile::remove(mDocumentPath);
+            mReserved = false;
+        }
+        step(556, [&] { use(mWord).setDisplayAlerts(false); });
+        step(558, [&] { use(mDocument).Close(); });
+        step(560, [&] { use(mWord).Quit(); });
+        step(562, [&] { mDocument.reset(); });
+        step(564, [&] { mWord.reset(); });
+        step(566, [&] { DeleteFileQuietly(mTemplatePath); });
+        return mDocumentPath;
+    } catch (const Abandoned &) {
+        cleanUp();
+        return {};
+    }
+}
+
+std::shared_ptr<WordSelection> DocumentGeneration::selection()
+{
+    return use(use(mDocument).ActiveWindow()).Selection();
+}
+
+void DocumentGeneration::fillReceipt(int receipt)
+{
+    for (int k = 0; k < int(std::size(kPlaceholders)); ++k) {
+        const Placeholder &placeholder = kPlaceholders[k];
+        const int line = 124 + 28 * k;
+        step(line, [&] { use(use(selection()).Find()).ClearFormatting(); });
+        step(line + 2, [&] { use(use(use(selection()).Find()).Replacement()).ClearFormatting(); });
+        step(line + 4, [&] { mFind = use(selection()).Find(); });
+        step(line + 6, [&] {
+            const QString text = QLatin1String(placeholder.text);
+            use(mFind).setText(text);
+            mFindText = text;
+        });
+        step(line + 8, [&] {
+            // The value is read now: the list may have changed while earlier steps let events run.
+            const QString value = placeholder.column >= 0
+                                      ? mReceipts.text(receipt, placeholder.column)
+                                      : ReceiptTotal(mReceipts.text(receipt, 10), mReceipts.text(receipt, 11));
+            use(use(mFind).Replacement()).setText(value);
+            mReplacementText = value;
+        });
+        step(line + 10, [&] { use(mFind).setForward(true); });
+        step(line + 12, [&] { use(mFind).setWrap(wdFindContinue); });
+        step(line + 14, [&] { use(mFind).setFormat(false); });
+        step(line + 16, [&] { use(mFind).setMatchCase(false); });
+        step(line + 18, [&] { use(mFind).setMatchWholeWord(false); });
+        step(line + 20, [&] { use(mFind).setMatchWildcards(false); });
+        step(line + 22, [&] { use(mFind).setMatchSoundsLike(false); });
+        step(line + 24, [&] {
+            use(mFind).setMatchAllWordForms(false);
+            mFind.reset();
+        });
+        // Each receipt's own table is filled literally: a value is text, never a placeholder, and
+        // never reaches another receipt.
+        step(line + 26,
+             [&] { use(use(use(mDocument).Tables()).Item(receipt)).FillPlaceholder(mFindText, mReplacementText); });
+    }
+}
+
+QString DocumentGeneration::reserveDocumentPath()
+{
+    for (int draw = 0; draw < kMaxNameDraws; ++draw) {
+        QString path;
+        QString name;
+        step(538, [&] { name = QLatin1String(kDocumentPrefix); });
+        for (int digit = 0; digit < 8; ++digit) {
+            int value = 0;
+            step(544, [&] { value = RandomNameDigit(); });
+            step(546, [&] { name += QString::number(value); });
+        }
+        step(550, [&] { path = TempFile(name + QStringLiteral(".doc")); });
+        // The name is taken by creating the file: a file that exists, or appears meanwhile, is never
+        // overwritten; a fresh name is drawn instead.
+        bool taken = false;
+        test(552, [&] {
+            if (FileExists(path)) {
+                taken = true;
+                return true;
+            }
+            QFile reservation(path);
+            if (reservation.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+                mReserved = true;
+                return false;
+            }
+            if (FileExists(path)) {
+                taken = true;
+                return true;
+            }
+            throw Failure(QStringLiteral("Path/File access error: ") + reservation.errorString());
+        });
+        if (!taken)
+            return path;
+    }
+    // Every name drawn was taken: saving under none of them, rather than over one.
+    return {};
+}
+
+void DocumentGeneration::cleanUp()
+{
+    if (mWord) {
+        try {
+            mWord->Quit();
+        } catch (...) {
+            // The word processor may be gone already; there is nothing more to close.
+        }
+    }
+    mFind.reset();
+    mDocument.reset();
+    mWord.reset();
+    QString templatePath = mTemplatePath;
+    if (templatePath.isEmpty()) {
+        try {
+            templatePath = TempFile(QLatin1String(kTemplateFileName));
+        } catch (...) {
+            // Without a temporary folder no template was written either.
+        }
+    }
+    if (!templatePath.isEmpty())
+        DeleteFileQuietly(templatePath);
+    if (mReserved || mSaved)
+        DeleteFileQuietly(mDocumentPath);
+}

@@ -1,0 +1,75 @@
+#include "PageSnapshot.h"
+
+#include "GuardedProcedure.h"
+#include "Locations.h"
+#include "Main.h"
+#include "WordAutomation.h"
+
+#include <QSaveFile>
+
+namespace {
+constexpr int kMaxClipboardReads = 1000;
+
+bool isLost(const std::exception_ptr &error)
+{
+    try {
+        if (error)
+            std::rethrow_exception(error);
+    } catch (const WordProcessorLost &) {
+        return true;
+    } catch (...) {
+    }
+    return false;
+}
+
+void writeBitmap(const QImage &picture, const QString &path)
+{
+    if (picture.isNull())
+        throw Failure(QStringLiteral("Invalid picture: the clipboard holds no picture of the page"));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Failure(QStringLiteral("Path/File access error: ") + file.errorString());
+    if (!picture.save(&file, "BMP") || !file.commit())
+        throw Failure(QStringLiteral("Disk full or write error: ") + file.errorString());
+}
+} // namespace
+
+QImage GetClipboardPicture(const int &format)
+{
+    for (int reads = 0; reads < kMaxClipboardReads; ++reads) {
+        try {
+            return ProgramClipboard::current().picture(format);
+        } catch (...) {
+            // The clipboard may be busy for a moment; read again.
+        }
+    }
+    return {};
+}
+
+SnapshotResult SaveDocAsJPG(const QString &documentPath)
+{
+    GuardedProcedure proc(Location::Form1_SaveDocAsJPG);
+    std::unique_ptr<WordApplication> word;
+    // Without a word processor every later step would only fail again: one report is enough.
+    if (!proc.step(116, [&] { word = CreateWordApplication(); }))
+        return SnapshotResult::Unavailable;
+
+    bool written = false;
+    auto lost = [&](bool ok) {
+        return !ok && isLost(proc.lastError());
+    };
+    const bool gone =
+        lost(proc.step(118, [&] { word->Documents()->Open(documentPath); }))
+        || lost(proc.step(120, [&] { word->ActiveDocument()->Range()->CopyAsPicture(); }))
+        || lost(proc.step(122,
+                          [&] {
+                              const int format = 0;
+                              writeBitmap(GetClipboardPicture(format), TempFile(QLatin1String(kPagePictureFileName)));
+                              written = true;
+                          }))
+        || lost(proc.step(124, [&] { word->ActiveDocument()->Close(wdDoNotSaveChanges); }))
+        || lost(proc.step(126, [&] { word->Quit(); }));
+    if (gone)
+        return SnapshotResult::Unavailable;
+    return written ? SnapshotResult::Written : SnapshotResult::NoPicture;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+/// The leading number of a text, read the old way: blanks skipped, "." as the decimal point
+/// whatever the settings, reading stops at the first character that cannot continue the number;
+/// 0 when there is none.
+double LeadingNumber(const QString &text);
+
+/// The value of an amount or tax: as "Add" accepted it (the user's number settings), or, for a
+/// text that test refuses, its leading number.
+double ReceiptValue(const QString &text, const QLocale &locale = QLocale());
+
+/// A number in the general form: at most 15 significant digits, no trailing zeros, no grouping,
+/// the locale's decimal separator.
+QString GeneralNumber(double value, const QLocale &locale = QLocale());
+
+/// The text of "[Total]": amount plus tax.
+QString ReceiptTotal(const QString &amount, const QString &tax, const QLocale &locale = QLocale());

@@ -1,0 +1,107 @@
+#include "ReceiptTotal.h"
+
+#include <QLocale>
+#include <QTest>
+
+class TestReceiptTotal : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void total_data();
+    void total();
+    void leadingNumber_data();
+    void leadingNumber();
+    void generalNumber_data();
+    void generalNumber();
+};
+
+void TestReceiptTotal::total_data()
+{
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("tax");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("total");
+
+    const QString us = QStringLiteral("en_US");
+    QTest::newRow("amount and tax") << QStringLiteral("100") << QStringLiteral("8.25") << us
+                                    << QStringLiteral("108.25");
+    QTest::newRow("no tax") << QStringLiteral("100") << QStringLiteral("0") << us << QStringLiteral("100");
+    QTest::newRow("empty tax") << QStringLiteral("100") << QString() << us << QStringLiteral("100");
+    QTest::newRow("grouped amount as Add accepts it")
+        << QStringLiteral("1,200.50") << QStringLiteral("0") << us << QStringLiteral("1200.5");
+    QTest::newRow("tax in words") << QStringLiteral("100") << QStringLiteral("ten") << us << QStringLiteral("100");
+    QTest::newRow("tax with a unit") << QStringLiteral("100") << QStringLiteral("7.5%") << us
+                                     << QStringLiteral("107.5");
+    QTest::newRow("tax with grouping the old reader stops at")
+        << QStringLiteral("1") << QStringLiteral("2,000 USD") << us << QStringLiteral("3");
+    QTest::newRow("blanks around") << QStringLiteral(" 75 ") << QStringLiteral(" 10 ") << us << QStringLiteral("85");
+    QTest::newRow("binary fractions") << QStringLiteral("0.1") << QStringLiteral("0.2") << us << QStringLiteral("0.3");
+    QTest::newRow("negative tax") << QStringLiteral("100") << QStringLiteral("-100") << us << QStringLiteral("0");
+    QTest::newRow("German amount") << QStringLiteral("1.200,50") << QStringLiteral("0,5") << QStringLiteral("de_DE")
+                                   << QStringLiteral("1201");
+    QTest::newRow("German decimal comma")
+        << QStringLiteral("10,25") << QStringLiteral("0") << QStringLiteral("de_DE") << QStringLiteral("10,25");
+}
+
+void TestReceiptTotal::total()
+{
+    QFETCH(QString, amount);
+    QFETCH(QString, tax);
+    QFETCH(QString, locale);
+    QFETCH(QString, total);
+    QCOMPARE(ReceiptTotal(amount, tax, QLocale(locale)), total);
+}
+
+void TestReceiptTotal::leadingNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+
+    QTest::newRow("plain") << QStringLiteral("42") << 42.0;
+    QTest::newRow("decimal point") << QStringLiteral("8.25") << 8.25;
+    QTest::newRow("stops at a comma") << QStringLiteral("1,200.50") << 1.0;
+    QTest::newRow("blanks inside are skipped") << QStringLiteral(" 1 2 3") << 123.0;
+    QTest::newRow("text after") << QStringLiteral("12 dollars") << 12.0;
+    QTest::newRow("no number") << QStringLiteral("ten") << 0.0;
+    QTest::newRow("empty") << QString() << 0.0;
+    QTest::newRow("sign") << QStringLiteral("-3.5") << -3.5;
+    QTest::newRow("exponent") << QStringLiteral("1.5e3") << 1500.0;
+    QTest::newRow("exponent without digits") << QStringLiteral("2e") << 2.0;
+    QTest::newRow("second point stops") << QStringLiteral("1.2.3") << 1.2;
+    QTest::newRow("overflow counts as none") << QStringLiteral("1e999") << 0.0;
+}
+
+void TestReceiptTotal::leadingNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QCOMPARE(LeadingNumber(text), value);
+}
+
+void TestReceiptTotal::generalNumber_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("whole") << 100.0 << QStringLiteral("100");
+    QTest::newRow("no trailing zeros") << 1200.5 << QStringLiteral("1200.5");
+    QTest::newRow("no grouping") << 1234567.0 << QStringLiteral("1234567");
+    QTest::newRow("fifteen digits") << 123456789012.345 << QStringLiteral("123456789012.345");
+    QTest::newRow("rounded to fifteen digits") << 2.0 / 3.0 << QStringLiteral("0.666666666666667");
+    QTest::newRow("large") << 1e20 << QStringLiteral("1E+20");
+    QTest::newRow("small") << 0.000015 << QStringLiteral("1.5E-05");
+    QTest::newRow("negative") << -2.5 << QStringLiteral("-2.5");
+    QTest::newRow("zero") << 0.0 << QStringLiteral("0");
+    QTest::newRow("negative zero") << -0.0 << QStringLiteral("0");
+}
+
+void TestReceiptTotal::generalNumber()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(GeneralNumber(value, QLocale(QLocale::English, QLocale::UnitedStates)), text);
+}
+
+QTEST_APPLESS_MAIN(TestReceiptTotal)
+#include "tst_receipttotal.moc"
