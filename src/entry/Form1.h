@@ -1,0 +1,102 @@
+#pragma once
+
+#include "MousePointer.h"
+
+#include <QWidget>
+
+class GuardedProcedure;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeView;
+class ReceiptList;
+
+/// The main window: the fields of one receipt, the receipt list, and the buttons that add, delete,
+/// load the example and start the document. Its load is the program's start-up; closing it ends the program.
+class Form1 final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    /// Builds the window and runs its load. When the word processor cannot be started the load ends
+    /// the program (ProgramEnding() is then true) and the window must not be shown.
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    /// The receipts of the list view, in list order.
+    ReceiptList *receipts() const { return mReceipts; }
+    /// The window's pointer: default, hand or busy.
+    MousePointer &pointer() { return mPointer; }
+
+public slots:
+    /// "Load Sample/Example Data"
+    void PushButton1_Click();
+    /// "Help"
+    void PushButton2_Click();
+    /// "Add"
+    void PushButton3_Click();
+    /// "Delete"
+    void PushButton4_Click();
+    /// "Start Creating Template"
+    void PushButton6_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+    void Form_Load();
+    void Form_Unload();
+    void Form_MouseMove();
+    void PushButton_MouseMove();
+    /// Focus handler of all fifteen text boxes: typing replaces what the box held.
+    void Text_GotFocus(QLineEdit *box);
+
+    /// Appends a row from the window's fields: its text at \a appendLine, sub-items 1 to 11 at the
+    /// eleven even lines from \a firstSubItemLine.
+    void appendFieldsAsRow(GuardedProcedure &proc, int appendLine, int firstSubItemLine);
+    /// The list's selected row (1 to count), or 0 when no row is selected.
+    int selectedRow() const;
+    /// Page picture of a saved document, for the preview.
+    void SaveDocAsJPG(const QString &wordFile);
+
+    bool mBusy = false;
+    MousePointer mPointer{this};
+    ReceiptList *mReceipts = nullptr;
+    bool mCentred = false;
+
+    QGroupBox *Frame1 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QGroupBox *Frame4 = nullptr;
+
+    QLineEdit *Text1 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QLineEdit *Text3 = nullptr;
+    QLineEdit *Text4 = nullptr;
+    QLineEdit *Text5 = nullptr;
+    QLineEdit *Text6 = nullptr;
+    QLineEdit *Text7 = nullptr;
+    QLineEdit *Text8 = nullptr;
+    QLineEdit *Text9 = nullptr;
+    QLineEdit *Text10 = nullptr;
+    QLineEdit *Text11 = nullptr;
+    QLineEdit *Text12 = nullptr;
+    QLineEdit *Text14 = nullptr;
+    QLineEdit *Text15 = nullptr;
+    QLineEdit *Text16 = nullptr;
+    QDateEdit *DateTimePicker1 = nullptr;
+
+    QPushButton *PushButton1 = nullptr;
+    QPushButton *PushButton2 = nullptr;
+    QPushButton *PushButton3 = nullptr;
+    QPushButton *PushButton4 = nullptr;
+    QPushButton *PushButton6 = nullptr;
+
+    QTreeView *ListView2 = nullptr;
+};

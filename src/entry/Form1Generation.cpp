@@ -1,0 +1,3 @@
+#include "Form1.h"
+
+void Form1::PushButton6_Click() {}

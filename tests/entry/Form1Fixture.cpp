@@ -1,0 +1,50 @@
+#include "Form1Fixture.h"
+
+#include "Main.h"
+#include "QuietWordApplication.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+
+Form1Fixture::Form1Fixture()
+{
+    QuietWordApplication::install();
+    OverrideProgramFolder(programFolder.path());
+}
+
+Form1Fixture::~Form1Fixture()
+{
+    form.reset();
+    OverrideProgramFolder(QString());
+    SetWordApplicationFactory(nullptr);
+}
+
+Form1 &Form1Fixture::load()
+{
+    form = std::make_unique<Form1>();
+    return *form;
+}
+
+bool Form1Fixture::putInProgramFolder(const QString &name, const QByteArray &content)
+{
+    const QString path = programFolder.filePath(name);
+    if (!QDir().mkpath(QFileInfo(path).path()))
+        return false;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+QLineEdit *Form1Fixture::box(int number) const
+{
+    return control<QLineEdit>(QStringLiteral("Text%1").arg(number));
+}
+
+QList<QLineEdit *> Form1Fixture::boxes() const
+{
+    QList<QLineEdit *> result;
+    for (int number : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16})
+        result.append(box(number));
+    return result;
+}

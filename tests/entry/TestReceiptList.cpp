@@ -1,0 +1,175 @@
+#include "Failure.h"
+#include "ReceiptList.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+ReceiptRecord record(const QString &name)
+{
+    ReceiptRecord r;
+    for (int i = 0; i < ReceiptRecord::kFieldCount; ++i)
+        r[i] = name + QLatin1Char('.') + QString::number(i);
+    return r;
+}
+} // namespace
+
+class TestReceiptList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rowsAreNumberedFromOne();
+    void appendKeepsEveryField();
+    void sameReceiptAnyNumberOfTimes();
+    void removeShiftsTheRowsBelow_data();
+    void removeShiftsTheRowsBelow();
+    void outOfRangeThrowsAndChangesNothing_data();
+    void outOfRangeThrowsAndChangesNothing();
+    void headers();
+    void viewSeesTheRows();
+};
+
+void TestReceiptList::rowsAreNumberedFromOne()
+{
+    ReceiptList list;
+    QCOMPARE(list.count(), 0);
+    QCOMPARE(list.appendRow(QStringLiteral("first")), 1);
+    QCOMPARE(list.appendRow(QStringLiteral("second")), 2);
+    list.setSubItem(2, ReceiptRecord::Tax, QStringLiteral("10"));
+
+    QCOMPARE(list.count(), 2);
+    QCOMPARE(list.text(1, 0), QStringLiteral("first"));
+    QCOMPARE(list.text(2, 0), QStringLiteral("second"));
+    QCOMPARE(list.text(2, ReceiptRecord::Tax), QStringLiteral("10"));
+    QCOMPARE(list.text(1, ReceiptRecord::Tax), QString());
+}
+
+void TestReceiptList::appendKeepsEveryField()
+{
+    ReceiptList list;
+    const ReceiptRecord r = record(QStringLiteral("r"));
+    QCOMPARE(list.append(r), 1);
+    QCOMPARE(list.record(1), r);
+    for (int column = 0; column < ReceiptRecord::kFieldCount; ++column)
+        QCOMPARE(list.text(1, column), r[column]);
+}
+
+void TestReceiptList::sameReceiptAnyNumberOfTimes()
+{
+    ReceiptList list;
+    const ReceiptRecord r = record(QStringLiteral("same"));
+    for (int i = 0; i < 3; ++i)
+        list.append(r);
+    QCOMPARE(list.count(), 3);
+    QCOMPARE(list.record(1), list.record(3));
+}
+
+void TestReceiptList::removeShiftsTheRowsBelow_data()
+{
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("first") << 1 << QStringList{QStringLiteral("b"), QStringLiteral("c")};
+    QTest::newRow("middle") << 2 << QStringList{QStringLiteral("a"), QStringLiteral("c")};
+    QTest::newRow("last") << 3 << QStringList{QStringLiteral("a"), QStringLiteral("b")};
+}
+
+void TestReceiptList::removeShiftsTheRowsBelow()
+{
+    QFETCH(int, removed);
+    QFETCH(QStringList, left);
+
+    ReceiptList list;
+    for (const char *name : {"a", "b", "c"})
+        list.append(record(QLatin1String(name)));
+    QSignalSpy removedRows(&list, &QAbstractItemModel::rowsRemoved);
+
+    list.removeRow(removed);
+
+    QCOMPARE(removedRows.size(), 1);
+    QCOMPARE(removedRows.first().at(1).toInt(), removed - 1);
+    QCOMPARE(list.count(), 2);
+    QCOMPARE(list.record(1), record(left.at(0)));
+    QCOMPARE(list.record(2), record(left.at(1)));
+}
+
+void TestReceiptList::outOfRangeThrowsAndChangesNothing_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+
+    QTest::newRow("remove row 0 (nothing selected)") << QStringLiteral("remove") << 0 << 0;
+    QTest::newRow("remove past the end") << QStringLiteral("remove") << 3 << 0;
+    QTest::newRow("remove negative") << QStringLiteral("remove") << -1 << 0;
+    QTest::newRow("read row 0") << QStringLiteral("text") << 0 << 0;
+    QTest::newRow("read past the end") << QStringLiteral("text") << 3 << 0;
+    QTest::newRow("read column 12") << QStringLiteral("text") << 1 << 12;
+    QTest::newRow("read column -1") << QStringLiteral("text") << 1 << -1;
+    QTest::newRow("sub-item 0") << QStringLiteral("set") << 1 << 0;
+    QTest::newRow("sub-item 12") << QStringLiteral("set") << 1 << 12;
+    QTest::newRow("sub-item of row 0") << QStringLiteral("set") << 0 << 1;
+    QTest::newRow("record past the end") << QStringLiteral("record") << 3 << 0;
+}
+
+void TestReceiptList::outOfRangeThrowsAndChangesNothing()
+{
+    QFETCH(QString, operation);
+    QFETCH(int, row);
+    QFETCH(int, column);
+
+    ReceiptList list;
+    list.append(record(QStringLiteral("a")));
+    list.append(record(QStringLiteral("b")));
+
+    if (operation == QLatin1String("remove"))
+        QVERIFY_THROWS_EXCEPTION(Failure, list.removeRow(row));
+    else if (operation == QLatin1String("text"))
+        QVERIFY_THROWS_EXCEPTION(Failure, list.text(row, column));
+    else if (operation == QLatin1String("set"))
+        QVERIFY_THROWS_EXCEPTION(Failure, list.setSubItem(row, column, QStringLiteral("x")));
+    else
+        QVERIFY_THROWS_EXCEPTION(Failure, list.record(row));
+
+    QCOMPARE(list.count(), 2);
+    QCOMPARE(list.record(1), record(QStringLiteral("a")));
+    QCOMPARE(list.record(2), record(QStringLiteral("b")));
+}
+
+void TestReceiptList::headers()
+{
+    ReceiptList list;
+    QCOMPARE(list.columnCount(), 0);
+    QStringList expected;
+    for (int i = 0; i < ReceiptRecord::kFieldCount; ++i) {
+        list.addColumnHeader(ReceiptRecord::header(i));
+        expected << ReceiptRecord::header(i);
+    }
+    QCOMPARE(expected,
+             (QStringList{QStringLiteral("Receipt"), QStringLiteral("No"), QStringLiteral("From Payee"),
+                          QStringLiteral("From Address"), QStringLiteral("From City"), QStringLiteral("To Payee"),
+                          QStringLiteral("To Address"), QStringLiteral("To City"), QStringLiteral("Date"),
+                          QStringLiteral("Description"), QStringLiteral("Amount"), QStringLiteral("Tax")}));
+    QCOMPARE(list.columnHeaders(), expected);
+    QCOMPARE(list.columnCount(), 12);
+    QCOMPARE(list.headerData(9, Qt::Horizontal).toString(), QStringLiteral("Description"));
+}
+
+void TestReceiptList::viewSeesTheRows()
+{
+    ReceiptList list;
+    for (int i = 0; i < ReceiptRecord::kFieldCount; ++i)
+        list.addColumnHeader(ReceiptRecord::header(i));
+    QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
+    QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
+
+    list.append(record(QStringLiteral("a")));
+
+    QCOMPARE(inserted.size(), 1);
+    QCOMPARE(changed.size(), 11);
+    QCOMPARE(list.rowCount(), 1);
+    QCOMPARE(list.data(list.index(0, ReceiptRecord::Amount)).toString(), QStringLiteral("a.10"));
+}
+
+QTEST_GUILESS_MAIN(TestReceiptList)
+#include "TestReceiptList.moc"
