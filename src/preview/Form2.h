@@ -1,0 +1,100 @@
+#pragma once
+
+#include "MousePointer.h"
+#include "Viewport.h"
+#include "ViewportSurface.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class PictureBox;
+class QGroupBox;
+class QImage;
+class QPushButton;
+class QScrollBar;
+class QWheelEvent;
+
+/// The preview window: shows the page of the generated document with zoom, scroll bars and dragging,
+/// saves a copy of the document where the user chooses, goes back to the main window, and ends the
+/// program when closed. It owns the generated document from the hand-over until "< Back" or closing.
+///
+/// A hand-over puts the page in with setPagePicture(), names the document with setWordFile() and shows
+/// the window; the next activation sets the viewport up for the new page.
+class Form2 final : public QWidget, private ViewportSurface
+{
+    Q_OBJECT
+
+public:
+    /// \a mainWindow is the window "< Back" shows again.
+    explicit Form2(QWidget *mainWindow = nullptr);
+    ~Form2() override;
+
+    /// The picture of the page; the page box fits itself to it (at 96 dpi a pixel is 15 twips).
+    void setPagePicture(const QImage &picture);
+    /// The full path of the generated document. Setting it marks a new hand-over, so the next
+    /// activation sets the viewport up for the page put in before.
+    void setWordFile(const QString &path);
+    QString wordFile() const { return mWordFile; }
+
+    const Viewport &viewport() const { return mViewport; }
+    /// The window's own pointer: default, hand or busy.
+    MousePointer &mousePointer() { return mPointer; }
+
+    /// Runs when the window becomes active: sets the viewport up once after each hand-over.
+    void Form_Activate();
+
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton6_Click();
+    void PushButton8_Click();
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void Form_Load();
+    void Form_QueryUnload();
+    void Form_Unload();
+
+    void Form_MouseMove();
+    void Frame1_MouseMove();
+    void PushButton1_MouseMove();
+    void PushButton2_MouseMove();
+    void PushButton6_MouseMove();
+    void PushButton8_MouseMove();
+
+    bool picture1Event(QEvent *event);
+    void wheelOverViewport(QWheelEvent *event);
+    void userScrolled(Viewport::ScrollBar &bar, int value);
+
+    // How the viewport's state shows on the widgets.
+    void viewportChanged() override;
+    void copyPageToHolder() override;
+    void clearPagePicture() override;
+    void paintPageFromHolder(const QRectF &target, const QRectF &source) override;
+    void setDefaultPointer() override;
+
+    QPointer<QWidget> mMainWindow;
+    Viewport mViewport;
+    MousePointer mPointer;
+    QString mWordFile;
+    bool mFirstActivate = true;
+    bool mCentred = false;
+    int mWheelRemainder = 0;
+
+    QScrollBar *mHScroll1 = nullptr;
+    QScrollBar *mVScroll1 = nullptr;
+    PictureBox *mPicture2 = nullptr;
+    PictureBox *mPicture1 = nullptr;
+    QGroupBox *mFrame1 = nullptr;
+    PictureBox *mZoomOri = nullptr;
+    QPushButton *mPushButton1 = nullptr;
+    QPushButton *mPushButton2 = nullptr;
+    QPushButton *mPushButton6 = nullptr;
+    QPushButton *mPushButton8 = nullptr;
+};

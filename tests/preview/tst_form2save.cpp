@@ -1,0 +1,266 @@
+#include "Form2.h"
+#include "Locations.h"
+#include "Main.h"
+#include "ScriptedDialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <unistd.h>
+
+namespace {
+using Answer = UserDialogs::Answer;
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QString overwriteQuestion(const QString &path)
+{
+    return QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?");
+}
+} // namespace
+
+class tst_Form2Save final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void save_data();
+    void save();
+    void twoSavesGiveTwoIdenticalCopies();
+    void savingOverTheDocumentItselfKeepsIt();
+    void failedCopy_data();
+    void failedCopy();
+    void readOnlyFolderKeepsTheOldFile();
+
+private:
+    void clickSave()
+    {
+        QTest::mouseClick(mForm->findChild<QPushButton *>(QStringLiteral("PushButton6")), Qt::LeftButton);
+    }
+    QStringList targetFolderFiles() const
+    {
+        return QDir(mTargets->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    ScriptedDialogs mDialogs;
+    std::unique_ptr<QTemporaryDir> mTemp;
+    std::unique_ptr<QTemporaryDir> mTargets;
+    std::unique_ptr<Form2> mForm;
+    QString mDocument;
+    QByteArray mContent;
+};
+
+void tst_Form2Save::init()
+{
+    mDialogs.clear();
+    mTemp = std::make_unique<QTemporaryDir>();
+    mTargets = std::make_unique<QTemporaryDir>();
+    QVERIFY(mTemp->isValid() && mTargets->isValid());
+    // Larger than one copy chunk, so a copy takes several writes.
+    mContent.resize(200 * 1024);
+    for (char &byte : mContent)
+        byte = char(QRandomGenerator::global()->bounded(256));
+    mDocument = mTemp->filePath(QStringLiteral("Sample12345678.doc"));
+    writeFile(mDocument, mContent);
+    mForm = std::make_unique<Form2>();
+    mForm->setWordFile(mDocument);
+}
+
+void tst_Form2Save::cleanup()
+{
+    mForm.reset();
+    mTargets.reset();
+    mTemp.reset();
+}
+
+void tst_Form2Save::save_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QByteArray>("existing");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("replaced");
+
+    const int none = -1;
+    QTest::newRow("cancel") << ""
+                            << "" << QByteArray() << none << false;
+    QTest::newRow("new path") << "receipts.doc"
+                              << "receipts.doc" << QByteArray() << none << true;
+    QTest::newRow("name without extension gets .doc") << "receipts"
+                                                      << "receipts.doc" << QByteArray() << none << true;
+    QTest::newRow("name ending in a dot") << "receipts."
+                                          << "receipts.doc" << QByteArray() << none << true;
+    QTest::newRow("other extension kept") << "receipts.txt"
+                                          << "receipts.txt" << QByteArray() << none << true;
+    QTest::newRow("existing, No") << "old.doc"
+                                  << "old.doc" << QByteArray("old content") << int(Answer::No) << false;
+    QTest::newRow("existing, Yes") << "old.doc"
+                                   << "old.doc" << QByteArray("old content") << int(Answer::Yes) << true;
+    QTest::newRow("existing typed without extension, Yes")
+        << "old"
+        << "old.doc" << QByteArray("old content") << int(Answer::Yes) << true;
+}
+
+void tst_Form2Save::save()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    QFETCH(QByteArray, existing);
+    QFETCH(int, answer);
+    QFETCH(bool, replaced);
+
+    const QString target = saved.isEmpty() ? QString() : mTargets->filePath(saved);
+    if (!existing.isNull())
+        writeFile(target, existing);
+    mDialogs.queueSavePath(typed.isEmpty() ? QString() : mTargets->filePath(typed));
+    if (answer >= 0)
+        mDialogs.queueAnswer(Answer(answer));
+
+    clickSave();
+
+    QCOMPARE(mDialogs.saveRequests.size(), 1);
+    QCOMPARE(mDialogs.saveRequests.first().title, QStringLiteral("Save File"));
+    QCOMPARE(mDialogs.saveRequests.first().fileName, QString());
+    QCOMPARE(mDialogs.saveRequests.first().filter, QStringLiteral("Word Files (*.doc)"));
+
+    QStringList expectedTexts;
+    if (!existing.isNull()) {
+        expectedTexts << overwriteQuestion(target);
+        const ScriptedDialogs::Message &question = mDialogs.messages.first();
+        QCOMPARE(question.title, ApplicationTitle());
+        QCOMPARE(question.buttons, UserDialogs::Buttons::YesNo);
+        QCOMPARE(question.icon, UserDialogs::Icon::None);
+    }
+    expectedTexts << QStringLiteral("Done.");
+    QCOMPARE(mDialogs.texts(), expectedTexts);
+    QCOMPARE(mDialogs.messages.last().icon, UserDialogs::Icon::None);
+
+    if (replaced)
+        QCOMPARE(readAll(target), mContent);
+    else if (!existing.isNull())
+        QCOMPARE(readAll(target), existing);
+    // Nothing else lands in the folder: no typed name beside the saved one, no temporary file.
+    QCOMPARE(targetFolderFiles(),
+             saved.isEmpty() || (existing.isNull() && !replaced) ? QStringList() : QStringList{saved});
+    // The document stays for further saves.
+    QCOMPARE(readAll(mDocument), mContent);
+    QCOMPARE(mForm->wordFile(), mDocument);
+}
+
+void tst_Form2Save::twoSavesGiveTwoIdenticalCopies()
+{
+    const QString first = mTargets->filePath(QStringLiteral("first.doc"));
+    const QString second = mTargets->filePath(QStringLiteral("second.doc"));
+    mDialogs.queueSavePath(first);
+    mDialogs.queueSavePath(second);
+    clickSave();
+    clickSave();
+
+    QCOMPARE(readAll(first), mContent);
+    QCOMPARE(readAll(second), mContent);
+    QCOMPARE(mDialogs.texts(), QStringList({QStringLiteral("Done."), QStringLiteral("Done.")}));
+}
+
+void tst_Form2Save::savingOverTheDocumentItselfKeepsIt()
+{
+    mDialogs.queueSavePath(mDocument);
+    mDialogs.queueAnswer(Answer::Yes);
+    clickSave();
+
+    QCOMPARE(readAll(mDocument), mContent);
+    QCOMPARE(mDialogs.texts(), QStringList({overwriteQuestion(mDocument), QStringLiteral("Done.")}));
+}
+
+void tst_Form2Save::failedCopy_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QStringList>("folderAfter");
+
+    QTest::newRow("document gone, existing target") << "document gone"
+                                                    << "old.doc" << QStringList{QStringLiteral("old.doc")};
+    QTest::newRow("document gone, new target") << "document gone"
+                                               << "new.doc" << QStringList();
+    QTest::newRow("target folder missing") << ""
+                                           << "missing/new.doc" << QStringList();
+    QTest::newRow("target is a folder") << "target is a folder"
+                                        << "old.doc" << QStringList{QStringLiteral("old.doc")};
+}
+
+void tst_Form2Save::failedCopy()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, target);
+    QFETCH(QStringList, folderAfter);
+
+    const QString path = mTargets->filePath(target);
+    const bool existing = target == QLatin1String("old.doc");
+    if (fault == QLatin1String("target is a folder")) {
+        QVERIFY(QDir(mTargets->path()).mkpath(target));
+        writeFile(path + QStringLiteral("/inside.txt"), "kept");
+    } else if (existing) {
+        writeFile(path, "old content");
+    }
+    if (fault == QLatin1String("document gone"))
+        QVERIFY(QFile::remove(mDocument));
+    mDialogs.queueSavePath(path);
+    mDialogs.queueAnswer(Answer::Yes);
+
+    clickSave();
+
+    const auto reports = mDialogs.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY(reports.first().text.contains(QLatin1String(Location::Form2_PushButton6_Click)
+                                          + QStringLiteral("at line 130")));
+    // A failed copy is never followed by "Done.".
+    QVERIFY(!mDialogs.texts().contains(QStringLiteral("Done.")));
+    QCOMPARE(mDialogs.messages.last().title, QStringLiteral("Application Error"));
+    QCOMPARE(targetFolderFiles(), folderAfter);
+    if (fault == QLatin1String("target is a folder"))
+        QCOMPARE(readAll(path + QStringLiteral("/inside.txt")), QByteArray("kept"));
+    else if (existing)
+        QCOMPARE(readAll(path), QByteArray("old content"));
+}
+
+void tst_Form2Save::readOnlyFolderKeepsTheOldFile()
+{
+    const QString path = mTargets->filePath(QStringLiteral("old.doc"));
+    writeFile(path, "old content");
+    QFile::setPermissions(mTargets->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const auto restore = qScopeGuard([this] {
+        QFile::setPermissions(mTargets->path(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    });
+    if (::access(QFile::encodeName(mTargets->path()).constData(), W_OK) == 0)
+        QSKIP("This user can write into read-only folders");
+
+    mDialogs.queueSavePath(path);
+    mDialogs.queueAnswer(Answer::Yes);
+    clickSave();
+
+    QCOMPARE(mDialogs.errorReports().size(), 1);
+    QVERIFY(!mDialogs.texts().contains(QStringLiteral("Done.")));
+    QCOMPARE(readAll(path), QByteArray("old content"));
+    QCOMPARE(targetFolderFiles(), QStringList{QStringLiteral("old.doc")});
+}
+
+QTEST_MAIN(tst_Form2Save)
+#include "tst_form2save.moc"
