@@ -37,10 +37,11 @@ public:
 
 NoSurface gNoSurface;
 
-std::int16_t checkedProduct(std::int16_t step, std::int32_t value)
+std::int32_t checkedProduct(std::int16_t step, std::int32_t value)
 {
-    // Both factors are 16-bit and so is their product: a long page scrolled far overflows.
-    return ToInt16(double(std::int32_t(step) * value));
+    // Formed in 32 bits: a 16-bit product would end every page at 32767 twips, so the lower
+    // receipts of a long document could never be scrolled into view.
+    return ToInt32(double(std::int32_t(step) * value));
 }
 } // namespace
 
@@ -208,7 +209,8 @@ void Viewport::configureBar(Axis axis)
 
 void Viewport::setMaximum(ScrollBar &bar, double maximum)
 {
-    const std::int16_t rounded = ToInt16(maximum);
+    // A 32-bit maximum, for the same reason: long documents scroll to their end.
+    const std::int32_t rounded = ToInt32(maximum);
     if (rounded < 0)
         throw Failure(QStringLiteral("Invalid property value"));
     bar.maximum = rounded;
