@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "EventHooks.h"
 #include "Failure.h"
+#include "Form2.h"
 #include "GuardedProcedure.h"
 #include "IsInstalled.h"
 #include "Locations.h"
@@ -14,6 +15,7 @@
 
 #include <QCloseEvent>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
@@ -21,11 +23,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace {
 constexpr int kTwipsPerPixel = 15;
@@ -104,8 +109,14 @@ void Form1::createControls()
     auto label = [](QGroupBox *container, int index, const QString &caption, int left, int top, int width) {
         auto *text = new QLabel(caption, container);
         text->setObjectName(QStringLiteral("Label1_%1").arg(index));
-        text->setGeometry(twipsRect(left, top, width, 225));
-        text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        // Each label ends just before its box. Bold text can be wider than the design allowed for;
+        // such a label grows to the left, so the colon is never cut and the boxes stay in place.
+        QRect geometry = twipsRect(left, top, width, 225);
+        const int needed = text->fontMetrics().horizontalAdvance(caption) + 1;
+        if (needed > geometry.width())
+            geometry.setLeft(std::max(0, geometry.right() + 1 - needed));
+        text->setGeometry(geometry);
+        text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         SetBackground(text, Qt::white);
     };
     label(Frame4, 1, QStringLiteral("Receipt Name:"), 240, 330, 1230);
