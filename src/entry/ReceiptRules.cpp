@@ -11,9 +11,11 @@ QString ComposeCityLine(const QString &city, const QString &state, const QString
 
 QString DateSeparator(const QLocale &locale)
 {
+    // The first mark between the parts of the short date; a format that spells the month out (as the
+    // plain C settings do) has none, and the date is then written with slashes.
     const QString format = locale.dateFormat(QLocale::ShortFormat);
     for (const QChar c : format) {
-        if (!c.isLetter() && c != QLatin1Char('\''))
+        if (!c.isLetter() && !c.isSpace() && c != QLatin1Char('\''))
             return c;
     }
     return QStringLiteral("/");
