@@ -4,7 +4,12 @@
 
 #include <QWidget>
 
+#include <memory>
+
+class Form2;
 class GuardedProcedure;
+class QElapsedTimer;
+class QProgressDialog;
 class QDateEdit;
 class QGroupBox;
 class QLabel;
@@ -29,6 +34,10 @@ public:
     ReceiptList *receipts() const { return mReceipts; }
     /// The window's pointer: default, hand or busy.
     MousePointer &pointer() { return mPointer; }
+    /// True while "Start Creating Template" runs.
+    bool isBusy() const { return mBusy; }
+    /// The preview window once a run has loaded it, else nullptr.
+    Form2 *loadedPreview() const { return mPreview.get(); }
 
 public slots:
     /// "Load Sample/Example Data"
@@ -62,10 +71,17 @@ private:
     void appendFieldsAsRow(GuardedProcedure &proc, int appendLine, int firstSubItemLine);
     /// The list's selected row (1 to count), or 0 when no row is selected.
     int selectedRow() const;
-    /// Page picture of a saved document, for the preview.
-    void SaveDocAsJPG(const QString &wordFile);
+    /// The preview window, loaded on first use.
+    Form2 *previewWindow();
+    /// Gives the finished document and its page picture to the preview, shows it and hides this window.
+    void handOver(GuardedProcedure &proc, const QString &wordFile);
+    /// Shows how far a long run has come, and keeps the windows painted meanwhile.
+    void showProgress(int receipt, int count);
 
     bool mBusy = false;
+    std::unique_ptr<Form2> mPreview;
+    std::unique_ptr<QProgressDialog> mProgress;
+    std::unique_ptr<QElapsedTimer> mRunClock;
     MousePointer mPointer{this};
     ReceiptList *mReceipts = nullptr;
     bool mCentred = false;

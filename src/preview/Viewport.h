@@ -70,8 +70,8 @@ public:
     /// Takes \a zoom when it lies within 0.25 ... 4.0 and redraws.
     void SetZoom(float zoom);
 
-    /// Scroll value changed: the page box follows it. Throw Failure("Overflow") when the 16-bit
-    /// product of step and value does not fit.
+    /// Scroll value changed: the page box follows it. Throw Failure("Overflow") when the product of
+    /// step and value does not fit in 32 bits.
     void HScroll1_Change();
     void VScroll1_Change();
 

@@ -1,0 +1,41 @@
+# Converts the receipt template's flat OpenDocument source into the Word 97-2003 template.
+#   cmake -DSOFFICE=<soffice> -DSOURCE=<receipt.fodt> -DOUTPUT=<template.dot> -DWORK_DIR=<dir> -P MakeReceiptTemplate.cmake
+# The office runs with a profile and temporary folder of its own under WORK_DIR, so it never meets
+# the user's office. Its converter reports success even when it wrote nothing, so the result is
+# checked here and the build fails loudly without it.
+
+foreach(var SOFFICE SOURCE OUTPUT WORK_DIR)
+    if(NOT DEFINED ${var})
+        message(FATAL_ERROR "MakeReceiptTemplate: ${var} is not set")
+    endif()
+endforeach()
+
+get_filename_component(_name "${SOURCE}" NAME_WE)
+set(_out_dir "${WORK_DIR}/out")
+set(_converted "${_out_dir}/${_name}.dot")
+set(_profile "${WORK_DIR}/profile")
+set(_tmp "${WORK_DIR}/tmp")
+file(REMOVE_RECURSE "${_out_dir}" "${_tmp}")
+file(MAKE_DIRECTORY "${_out_dir}" "${_tmp}" "${_profile}")
+file(REMOVE "${OUTPUT}")
+
+execute_process(
+    COMMAND "${CMAKE_COMMAND}" -E env --unset=URE_BOOTSTRAP "TMPDIR=${_tmp}"
+            "${SOFFICE}" --headless --invisible --nologo --norestore --nodefault
+            "-env:UserInstallation=file://${_profile}"
+            --convert-to "dot:MS Word 97 Vorlage" --outdir "${_out_dir}" "${SOURCE}"
+    RESULT_VARIABLE _result
+    OUTPUT_VARIABLE _output
+    ERROR_VARIABLE _output
+    TIMEOUT 180)
+
+if(NOT _result EQUAL 0 OR NOT EXISTS "${_converted}")
+    message(FATAL_ERROR "The receipt template was not converted (soffice: ${_result}).\n${_output}")
+endif()
+file(SIZE "${_converted}" _size)
+file(READ "${_converted}" _magic LIMIT 4 HEX)
+if(_size LESS 1024 OR NOT _magic STREQUAL "d0cf11e0")
+    message(FATAL_ERROR "The converted receipt template is not a Word 97-2003 file (${_size} bytes, starts ${_magic}).")
+endif()
+file(RENAME "${_converted}" "${OUTPUT}")
+file(REMOVE_RECURSE "${_tmp}")

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "WordAutomation.h"
+
+#include <memory>
+
+class LibreOfficeDocuments;
+class LibreOfficeSession;
+
+/// One instance of the word processor: a view of the warm office that knows the documents it
+/// opened. Quitting it (or dropping it) closes those; the office itself keeps running.
+class LibreOfficeApplication final : public WordApplication
+{
+public:
+    explicit LibreOfficeApplication(std::shared_ptr<LibreOfficeSession> session);
+    ~LibreOfficeApplication() override;
+
+    std::shared_ptr<WordDocuments> Documents() override;
+    std::shared_ptr<WordDocument> ActiveDocument() override;
+    void setDisplayAlerts(bool displayAlerts) override;
+    void Quit() override;
+
+private:
+    void ensureRunning() const;
+
+    std::shared_ptr<LibreOfficeDocuments> mDocuments;
+    bool mQuit = false;
+    bool mDisplayAlerts = true;
+};

@@ -1,0 +1,231 @@
+#include "LibreOfficeEngine.h"
+
+#include "LibreOfficeApplication.h"
+#include "LibreOfficeSession.h"
+#include "LibreOfficeTransfer.h"
+#include "WordAutomation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <cstring>
+#include <signal.h>
+
+namespace {
+LibreOfficeEngine *gInstalledEngine = nullptr;
+
+// The office's process group and pipes, for the last resort below; 0 and none while none runs.
+std::atomic<pid_t> gOfficeGroup{0};
+constexpr int kMaxSockets = 8;
+char gSocketPaths[kMaxSockets][256];
+std::atomic<int> gSocketCount{0};
+
+void rememberOffice(pid_t group, const QStringList &sockets)
+{
+    gSocketCount.store(0);
+    int count = 0;
+    for (const QString &socket : sockets) {
+        const QByteArray path = QFile::encodeName(socket);
+        if (count == kMaxSockets || path.size() >= static_cast<qsizetype>(sizeof(gSocketPaths[0])))
+            continue;
+        std::memcpy(gSocketPaths[count], path.constData(), static_cast<size_t>(path.size()) + 1);
+        ++count;
+    }
+    gSocketCount.store(count);
+    gOfficeGroup.store(group);
+}
+
+struct sigaction gPreviousActions[NSIG];
+
+extern "C" void killOfficeAndDie(int signal)
+{
+    // Only async-signal-safe calls here: the program is going down anyway.
+    const pid_t group = gOfficeGroup.load();
+    if (group > 0) {
+        ::kill(-group, SIGKILL);
+        // A killed office leaves its pipes behind.
+        for (int i = 0; i < gSocketCount.load(); ++i)
+            ::unlink(gSocketPaths[i]);
+    }
+    // Whoever handled the signal before (or the default action) takes it from here, once this
+    // handler returns.
+    ::sigaction(signal, &gPreviousActions[signal], nullptr);
+    ::raise(signal);
+}
+
+// A program stopped by a signal runs no destructors; without this its office would live on.
+// Signals that the program ignores are left alone; handlers installed before are chained.
+void installCrashGuard()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
+        struct sigaction current
+        {
+        };
+        if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
+            continue;
+        gPreviousActions[signal] = current;
+        struct sigaction guard
+        {
+        };
+        guard.sa_handler = killOfficeAndDie;
+        sigemptyset(&guard.sa_mask);
+        ::sigaction(signal, &guard, nullptr);
+    }
+}
+} // namespace
+
+LibreOfficeEngine::LibreOfficeEngine()
+    : LibreOfficeEngine(Settings())
+{}
+
+LibreOfficeEngine::LibreOfficeEngine(Settings settings)
+    : mSettings(std::move(settings))
+{}
+
+LibreOfficeEngine::~LibreOfficeEngine()
+{
+    shutdown();
+}
+
+void LibreOfficeEngine::install()
+{
+    installCrashGuard();
+    gInstalledEngine = this;
+    SetWordApplicationFactory([this] { return createApplication(); });
+}
+
+void LibreOfficeEngine::shutdown() noexcept
+{
+    if (gInstalledEngine == this) {
+        SetWordApplicationFactory({});
+        gInstalledEngine = nullptr;
+    }
+    // A copied table refers into the office; it cannot outlive it.
+    LibreOfficeTransfer::clear();
+    if (mSession) {
+        mSession->shutdown();
+        mSession.reset();
+    }
+    rememberOffice(0, {});
+    mPrivateProfile.reset();
+    mProfileLock.reset();
+    mProfileFolder.clear();
+}
+
+std::unique_ptr<WordApplication> LibreOfficeEngine::createApplication()
+{
+    return std::make_unique<LibreOfficeApplication>(session());
+}
+
+qint64 LibreOfficeEngine::officeProcessId() const
+{
+    return mSession ? mSession->processId() : 0;
+}
+
+QList<qint64> LibreOfficeEngine::officeProcessIds() const
+{
+    QList<qint64> ids;
+    if (mSession) {
+        const QList<pid_t> pids = mSession->processIds();
+        for (pid_t pid : pids)
+            ids.append(pid);
+    }
+    return ids;
+}
+
+QString LibreOfficeEngine::officeTemporaryFolder() const
+{
+    return mSession ? mSession->privateFolder() : QString();
+}
+
+QString LibreOfficeEngine::profileFolder() const
+{
+    return mSession ? mProfileFolder : QString();
+}
+
+QString LibreOfficeEngine::defaultProfileFolder()
+{
+    QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (cache.isEmpty())
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    return cache + QStringLiteral("/parvoline/office-profile");
+}
+
+std::shared_ptr<LibreOfficeSession> LibreOfficeEngine::session()
+{
+    if (mSession && mSession->checkAlive())
+        return mSession;
+    if (mSession) {
+        // Died since last time: clear away what is left of it and start afresh.
+        mSession->shutdown();
+        mSession.reset();
+        rememberOffice(0, {});
+    }
+
+    const QString program = resolveProgram();
+    QString profile = chooseProfile();
+    try {
+        mSession = LibreOfficeSession::start(program, profile, mSettings.startTimeout, mSettings.callTimeout);
+    } catch (const LibreOfficeSession::ProfileInUse &) {
+        // An office left over from elsewhere holds the profile; this run uses one of its own.
+        mPrivateProfile = std::make_unique<QTemporaryDir>(profile + QStringLiteral("-XXXXXX"));
+        if (!mPrivateProfile->isValid())
+            throw;
+        profile = mPrivateProfile->path();
+        mSession = LibreOfficeSession::start(program, profile, mSettings.startTimeout, mSettings.callTimeout);
+    }
+    mProfileFolder = profile;
+    rememberOffice(mSession->processId(), mSession->sockets());
+    return mSession;
+}
+
+QString LibreOfficeEngine::resolveProgram() const
+{
+    const QString program = mSettings.officeProgram;
+    if (program.contains(QLatin1Char('/'))) {
+        const QFileInfo info(program);
+        if (!info.isFile() || !info.isExecutable())
+            throw AutomationError(
+                QStringLiteral("The word processor %1 was not found").arg(QDir::toNativeSeparators(program)));
+        return info.absoluteFilePath();
+    }
+    const QString found = QStandardPaths::findExecutable(program);
+    if (found.isEmpty())
+        throw AutomationError(
+            QStringLiteral("The word processor (%1) was not found on PATH; LibreOffice Writer is needed").arg(program));
+    return found;
+}
+
+QString LibreOfficeEngine::chooseProfile()
+{
+    if (mPrivateProfile)
+        return mPrivateProfile->path();
+    QString folder = mSettings.profileFolder.isEmpty() ? defaultProfileFolder() : mSettings.profileFolder;
+    folder = QDir::cleanPath(QDir(folder).absolutePath());
+    if (!mProfileLock) {
+        QDir().mkpath(QFileInfo(folder).absolutePath());
+        auto lock = std::make_unique<QLockFile>(folder + QStringLiteral(".lock"));
+        // Held for the whole run: only a lock whose program has ended is stale.
+        lock->setStaleLockTime(0);
+        if (lock->tryLock(0)) {
+            mProfileLock = std::move(lock);
+        } else if (lock->error() == QLockFile::LockFailedError) {
+            // Another running program has it: this run uses a private profile beside it.
+            mPrivateProfile = std::make_unique<QTemporaryDir>(folder + QStringLiteral("-XXXXXX"));
+            if (mPrivateProfile->isValid())
+                return mPrivateProfile->path();
+            mPrivateProfile.reset();
+        }
+        // Without a lock the office itself tells whether it can use the folder.
+    }
+    return folder;
+}

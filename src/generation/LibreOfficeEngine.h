@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <chrono>
+#include <memory>
+
+class LibreOfficeSession;
+class QLockFile;
+class QTemporaryDir;
+class WordApplication;
+
+/// The word processor of the program: LibreOffice Writer, driven over UNO, behind the automation
+/// interface of WordAutomation.h. The program keeps one warm office for its whole run:
+///
+///     LibreOfficeEngine engine;   // in main(), before the first window
+///     engine.install();           // CreateWordApplication() now attaches to the office
+///     ...                         // app.exec()
+///     engine.shutdown();          // or let the destructor do it
+///
+/// The office starts when the first instance is created (the availability check at start-up)
+/// and again whenever it was found dead. It runs headless with a profile folder of its own in the
+/// user's cache folder (reused between runs, so later starts are quicker), a temporary folder of
+/// its own and a unique pipe. shutdown() closes what is still open, ends the office, reaps it and
+/// removes its temporary files; it never touches an office that it did not start. Only this
+/// engine and the files behind it know about UNO.
+class LibreOfficeEngine final
+{
+public:
+    struct Settings
+    {
+        /// The office launcher: a program name looked up on PATH, or a path.
+        QString officeProgram = QStringLiteral("soffice");
+        /// The office's profile folder; empty: defaultProfileFolder(). When another running program
+        /// holds it, a private folder beside it is used for this run instead.
+        QString profileFolder;
+        /// How long the office may take from start to answering. A profile the office cannot use
+        /// makes it wait forever, and only this limit notices.
+        std::chrono::milliseconds startTimeout{20000};
+        /// How long one call into the office may take before the office is stopped, so that the
+        /// program reports it instead of hanging (0: no limit). Large documents need seconds at most.
+        std::chrono::milliseconds callTimeout{60000};
+    };
+
+    LibreOfficeEngine();
+    explicit LibreOfficeEngine(Settings settings);
+    /// Shuts the office down.
+    ~LibreOfficeEngine();
+    LibreOfficeEngine(const LibreOfficeEngine &) = delete;
+    LibreOfficeEngine &operator=(const LibreOfficeEngine &) = delete;
+
+    /// Makes CreateWordApplication() attach to this engine's office; also makes sure that an
+    /// interrupted or crashing program does not leave the office running.
+    void install();
+    /// Removes the engine from CreateWordApplication() (if it is installed there), closes every
+    /// document, ends the office and cleans up. Never throws; later instances start it again.
+    void shutdown() noexcept;
+
+    /// A new instance attached to the warm office, which starts when not running or dead.
+    /// Throws AutomationError with what failed.
+    std::unique_ptr<WordApplication> createApplication();
+
+    /// The office's launcher process id (also its process group); 0 while no office runs.
+    qint64 officeProcessId() const;
+    /// Every process of the running office, the launcher included; for diagnostics and tests.
+    QList<qint64> officeProcessIds() const;
+    /// The running office's private temporary folder, removed at shutdown; empty while none runs.
+    QString officeTemporaryFolder() const;
+    /// The profile folder the running office uses; empty while none runs.
+    QString profileFolder() const;
+
+    /// The profile folder of ours in the user's cache folder.
+    static QString defaultProfileFolder();
+
+private:
+    std::shared_ptr<LibreOfficeSession> session();
+    QString resolveProgram() const;
+    QString chooseProfile();
+
+    Settings mSettings;
+    std::shared_ptr<LibreOfficeSession> mSession;
+    std::unique_ptr<QLockFile> mProfileLock;
+    std::unique_ptr<QTemporaryDir> mPrivateProfile;
+    QString mProfileFolder;
+};

@@ -1,0 +1,11 @@
+#include "LibreOfficeReplacement.h"
+
+void LibreOfficeReplacement::ClearFormatting()
+{
+    // Replacements never carry formatting here; nothing to clear.
+}
+
+void LibreOfficeReplacement::setText(const QString &text)
+{
+    mText = text;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "WordAutomation.h"
+
+#include <com/sun/star/text/XTextTable.hpp>
+
+#include <memory>
+
+class LibreOfficeDocument;
+
+/// The rows of a table, as a whole.
+class LibreOfficeRows final : public WordRows
+{
+public:
+    LibreOfficeRows(std::shared_ptr<LibreOfficeDocument> document,
+                    const css::uno::Reference<css::text::XTextTable> &table);
+
+    /// Places the table between the margins: left, centred or right (wdAlignRow...).
+    void setAlignment(int alignment) override;
+    /// Tables in the running text never have text flowing around them, so only false is possible.
+    void setWrapAroundText(bool wrap) override;
+
+private:
+    std::shared_ptr<LibreOfficeDocument> mDocument;
+    css::uno::Reference<css::text::XTextTable> mTable;
+};

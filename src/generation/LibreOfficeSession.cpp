@@ -1,0 +1,314 @@
+#include "LibreOfficeSession.h"
+
+#include "LibreOfficeCall.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcessEnvironment>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/theMacroExpander.hpp>
+#include <cppuhelper/bootstrap.hxx>
+
+#include <cstdlib>
+#include <signal.h>
+#include <unistd.h>
+
+using namespace css;
+
+namespace {
+constexpr unsigned long kConnectRetryMs = 25;
+constexpr auto kTerminateLimit = std::chrono::milliseconds(5000);
+constexpr auto kKillLimit = std::chrono::milliseconds(2000);
+constexpr char kTokenVariable[] = "ParvolineSession";
+
+// The program's own UNO runtime, set up once and kept for the life of the process: the runtime's
+// libraries outlive every office, and releasing it during exit would race their unloading.
+uno::Reference<uno::XComponentContext> localContext()
+{
+    static uno::Reference<uno::XComponentContext> *context = nullptr;
+    if (!context) {
+        // Without it the runtime cannot find the office's type libraries and crashes later on.
+        const QByteArray bootstrap = "vnd.sun.star.pathname:" PARVOLINE_LIBREOFFICE_PROGRAM_DIR "/fundamentalrc";
+        ::setenv("URE_BOOTSTRAP", bootstrap.constData(), 1);
+        try {
+            context = new uno::Reference<uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext());
+        } catch (const cppu::BootstrapException &error) {
+            throw AutomationError(
+                QStringLiteral("The LibreOffice runtime could not be set up: %1").arg(toQString(error.getMessage())));
+        } catch (const uno::Exception &error) {
+            throw AutomationError(
+                QStringLiteral("The LibreOffice runtime could not be set up: %1").arg(toQString(error.Message)));
+        }
+    }
+    return *context;
+}
+
+qint64 steadyMilliseconds()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+QString randomHex(int bytes)
+{
+    QString text;
+    for (int i = 0; i < bytes; ++i)
+        text += QStringLiteral("%1").arg(QRandomGenerator::system()->bounded(256), 2, 16, QLatin1Char('0'));
+    return text;
+}
+
+QString fileUrl(const QString &path)
+{
+    return QUrl::fromLocalFile(QDir(path).absolutePath()).toString(QUrl::FullyEncoded);
+}
+} // namespace
+
+std::shared_ptr<LibreOfficeSession> LibreOfficeSession::start(const QString &program, const QString &profileFolder,
+                                                              std::chrono::milliseconds timeout,
+                                                              std::chrono::milliseconds callLimit)
+{
+    std::shared_ptr<LibreOfficeSession> session(new LibreOfficeSession());
+    session->mCallLimit = callLimit;
+    // Whatever fails from here on, the destructor stops what was started.
+    session->launch(program, profileFolder);
+    session->connect(program, profileFolder, timeout);
+    session->startWatchdog();
+    return session;
+}
+
+LibreOfficeSession::~LibreOfficeSession()
+{
+    shutdown();
+}
+
+QString LibreOfficeSession::privateFolder() const
+{
+    return mFolder ? mFolder->path() : QString();
+}
+
+void LibreOfficeSession::launch(const QString &program, const QString &profileFolder)
+{
+    mFolder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/parvoline-office-XXXXXX"));
+    if (!mFolder->isValid())
+        throw AutomationError(
+            QStringLiteral("No temporary folder for the word processor: %1").arg(mFolder->errorString()));
+    const QString officeTemp = mFolder->filePath(QStringLiteral("tmp"));
+    if (!QDir().mkpath(officeTemp))
+        throw AutomationError(QStringLiteral("No temporary folder for the word processor: %1").arg(officeTemp));
+    if (!QDir().mkpath(profileFolder))
+        throw AutomationError(QStringLiteral("The word processor's profile folder %1 could not be made")
+                                  .arg(QDir::toNativeSeparators(profileFolder)));
+
+    mPipeName = QStringLiteral("parvoline-%1-%2").arg(::getpid()).arg(randomHex(8));
+    mToken = randomHex(16);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // Our runtime's bootstrap variable would point the office at the wrong settings.
+    environment.remove(QStringLiteral("URE_BOOTSTRAP"));
+    environment.insert(QStringLiteral("TMPDIR"), officeTemp);
+
+    const QStringList arguments{
+        QStringLiteral("--headless"),
+        QStringLiteral("--invisible"),
+        QStringLiteral("--nologo"),
+        QStringLiteral("--norestore"),
+        QStringLiteral("--nodefault"),
+        QStringLiteral("-env:UserInstallation=") + fileUrl(profileFolder),
+        QStringLiteral("-env:%1=%2").arg(QLatin1String(kTokenVariable), mToken),
+        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(mPipeName),
+    };
+    mProcess.start(program, arguments, environment.toStringList(), mFolder->filePath(QStringLiteral("office.log")));
+}
+
+void LibreOfficeSession::connect(const QString &program, const QString &profileFolder,
+                                 std::chrono::milliseconds timeout)
+{
+    const uno::Reference<uno::XComponentContext> local = localContext();
+    const QString what = QStringLiteral("Connecting to the word processor");
+    const OUString url = toOUString(QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(mPipeName));
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        const uno::Reference<bridge::XUnoUrlResolver> resolver = bridge::UnoUrlResolver::create(local);
+        while (!mContext.is()) {
+            try {
+                mContext.set(resolver->resolve(url), uno::UNO_QUERY_THROW);
+                break;
+            } catch (const connection::NoConnectException &) {
+                // Not accepting yet.
+            }
+            if (!mProcess.running()) {
+                const QString ended = mProcess.exitDescription();
+                // A launcher that hands its work to an office already running on the profile
+                // ends successfully without ever accepting us.
+                if (ended == QLatin1String("exited with code 0"))
+                    throw ProfileInUse(
+                        QStringLiteral("The word processor's profile folder %1 is in use by another office")
+                            .arg(QDir::toNativeSeparators(profileFolder)));
+                throw AutomationError(
+                    QStringLiteral("The word processor (%1) %2 while starting.%3").arg(program, ended, logTail()));
+            }
+            if (timer.elapsed() >= timeout.count())
+                throw AutomationError(
+                    QStringLiteral("The word processor (%1) did not answer within %2 ms; its profile folder %3 may be "
+                                   "unusable.%4")
+                        .arg(program)
+                        .arg(timeout.count())
+                        .arg(QDir::toNativeSeparators(profileFolder), logTail()));
+            QThread::msleep(kConnectRetryMs);
+        }
+
+        // Only an office started with our token is ours; one that took over our request would
+        // otherwise be driven, and ended, by us.
+        const OUString token = util::theMacroExpander::get(mContext)->expandMacros(
+            toOUString(QStringLiteral("${%1}").arg(QLatin1String(kTokenVariable))));
+        if (toQString(token) != mToken) {
+            mContext.clear();
+            throw ProfileInUse(QStringLiteral("The word processor's profile folder %1 is in use by another office")
+                                   .arg(QDir::toNativeSeparators(profileFolder)));
+        }
+        mDesktop = frame::Desktop::create(mContext);
+        mProcess.recordSockets();
+    } catch (const AutomationError &) {
+        mContext.clear();
+        throw;
+    } catch (...) {
+        mContext.clear();
+        mDesktop.clear();
+        rethrowAsAutomationError(*this, what);
+    }
+}
+
+QString LibreOfficeSession::logTail() const
+{
+    if (!mFolder)
+        return QString();
+    QFile log(mFolder->filePath(QStringLiteral("office.log")));
+    if (!log.open(QIODevice::ReadOnly))
+        return QString();
+    const qint64 size = log.size();
+    log.seek(qMax<qint64>(0, size - 600));
+    const QString text = QString::fromLocal8Bit(log.readAll()).trimmed();
+    return text.isEmpty() ? QString() : QStringLiteral(" Its output: %1").arg(text);
+}
+
+bool LibreOfficeSession::checkAlive() noexcept
+{
+    if (mDead || !mDesktop.is())
+        return false;
+    if (!mProcess.running()) {
+        mDead = true;
+        return false;
+    }
+    beginCall();
+    try {
+        // The cheapest round trip: it fails at once when the connection is gone.
+        mContext->getServiceManager();
+        endCall();
+        return true;
+    } catch (...) {
+        endCall();
+        mDead = true;
+        return false;
+    }
+}
+
+void LibreOfficeSession::beginCall() noexcept
+{
+    if (mCallDepth++ == 0)
+        mCallStarted.store(steadyMilliseconds());
+}
+
+void LibreOfficeSession::endCall() noexcept
+{
+    if (--mCallDepth == 0)
+        mCallStarted.store(0);
+}
+
+void LibreOfficeSession::startWatchdog()
+{
+    mGroup.store(mProcess.processId());
+    if (mCallLimit.count() <= 0)
+        return;
+    mWatchdog = std::thread([this] {
+        std::unique_lock<std::mutex> lock(mWatchMutex);
+        while (!mStopWatching) {
+            mWatchWake.wait_for(lock, std::chrono::milliseconds(100));
+            const qint64 started = mCallStarted.load();
+            if (started == 0 || mTimedOut.load() || steadyMilliseconds() - started < mCallLimit.count())
+                continue;
+            // The office is stuck in a call. Killing it makes the call fail at once; the program
+            // reports that and the next instance starts a fresh office.
+            mTimedOut.store(true);
+            const pid_t group = mGroup.load();
+            if (group > 0)
+                ::kill(-group, SIGKILL);
+        }
+    });
+}
+
+void LibreOfficeSession::stopWatchdog() noexcept
+{
+    if (!mWatchdog.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(mWatchMutex);
+        mStopWatching = true;
+    }
+    mWatchWake.notify_all();
+    mWatchdog.join();
+}
+
+void LibreOfficeSession::shutdown() noexcept
+{
+    stopWatchdog();
+    if (mProcess.processId() != 0) {
+        if (mDesktop.is() && checkAlive()) {
+            try {
+                const uno::Reference<container::XEnumeration> components =
+                    mDesktop->getComponents()->createEnumeration();
+                while (components->hasMoreElements()) {
+                    const uno::Reference<util::XCloseable> closeable(components->nextElement(), uno::UNO_QUERY);
+                    try {
+                        if (closeable.is())
+                            closeable->close(true);
+                    } catch (...) {
+                        // A document that refuses to close ends with the office.
+                    }
+                }
+            } catch (...) {
+            }
+            try {
+                mDesktop->terminate();
+            } catch (...) {
+                // The office usually goes away in the middle of this call.
+            }
+            mProcess.waitForExit(kTerminateLimit);
+        }
+        mProcess.stop(kKillLimit);
+    }
+    mDead = true;
+    try {
+        mDesktop.clear();
+        mContext.clear();
+    } catch (...) {
+    }
+    if (mFolder) {
+        mFolder->remove();
+        mFolder.reset();
+    }
+}

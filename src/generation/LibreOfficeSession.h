@@ -1,0 +1,94 @@
+#pragma once
+
+#include "LibreOfficeProcess.h"
+#include "WordAutomation.h"
+
+#include <QString>
+class QTemporaryDir;
+
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+/// One running office that the program started: its process, a private temporary folder and the
+/// connection to it. Ends with shutdown(), or with the office's death.
+class LibreOfficeSession final
+{
+public:
+    /// The profile folder is held by an office that this program did not start.
+    class ProfileInUse : public AutomationError
+    {
+    public:
+        using AutomationError::AutomationError;
+    };
+
+    /// Starts \a program headless on \a profileFolder and connects to it, waiting at most
+    /// \a timeout. A later call into the office that takes longer than \a callLimit gets the office
+    /// killed, so that it fails instead of hanging the program. Throws AutomationError (ProfileInUse
+    /// when another office owns the profile); on failure nothing that was started is left running.
+    static std::shared_ptr<LibreOfficeSession> start(const QString &program, const QString &profileFolder,
+                                                     std::chrono::milliseconds timeout,
+                                                     std::chrono::milliseconds callLimit);
+
+    ~LibreOfficeSession();
+    LibreOfficeSession(const LibreOfficeSession &) = delete;
+    LibreOfficeSession &operator=(const LibreOfficeSession &) = delete;
+
+    /// True while the office runs and answers. Once false, stays false.
+    bool checkAlive() noexcept;
+
+    css::uno::Reference<css::uno::XComponentContext> context() const { return mContext; }
+    css::uno::Reference<css::frame::XDesktop2> desktop() const { return mDesktop; }
+    /// A folder only this session uses (0700), removed at shutdown.
+    QString privateFolder() const;
+    /// The launcher's process id (the office's process group); 0 once shut down.
+    pid_t processId() const { return mProcess.processId(); }
+    /// The processes of the office that still run.
+    QList<pid_t> processIds() const { return mProcess.members(); }
+    /// The office's pipes in the shared temporary folder.
+    QStringList sockets() const { return mProcess.sockets(); }
+
+    /// Closes every document still open, ends the office, reaps it and removes its temporary
+    /// files. Never throws; safe to call more than once.
+    void shutdown() noexcept;
+
+    /// Brackets a call into the office, for the call limit. Calls may nest.
+    void beginCall() noexcept;
+    void endCall() noexcept;
+    /// The call limit, and whether the office was stopped because a call exceeded it.
+    std::chrono::milliseconds callLimit() const { return mCallLimit; }
+    bool timedOut() const { return mTimedOut; }
+
+private:
+    LibreOfficeSession() = default;
+    void launch(const QString &program, const QString &profileFolder);
+    void connect(const QString &program, const QString &profileFolder, std::chrono::milliseconds timeout);
+    QString logTail() const;
+    void startWatchdog();
+    void stopWatchdog() noexcept;
+
+    LibreOfficeProcess mProcess;
+    std::unique_ptr<QTemporaryDir> mFolder;
+    QString mPipeName;
+    QString mToken;
+    bool mDead = false;
+
+    // The watchdog thread sees only these.
+    std::chrono::milliseconds mCallLimit{0};
+    int mCallDepth = 0;
+    std::atomic<qint64> mCallStarted{0};
+    std::atomic<pid_t> mGroup{0};
+    std::atomic<bool> mTimedOut{false};
+    std::thread mWatchdog;
+    std::mutex mWatchMutex;
+    std::condition_variable mWatchWake;
+    bool mStopWatching = false;
+    css::uno::Reference<css::uno::XComponentContext> mContext;
+    css::uno::Reference<css::frame::XDesktop2> mDesktop;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "WordAutomation.h"
+
+#include <com/sun/star/text/XTextTable.hpp>
+
+#include <memory>
+
+class LibreOfficeDocument;
+
+/// A table of a document.
+class LibreOfficeTable final : public WordTable
+{
+public:
+    LibreOfficeTable(std::shared_ptr<LibreOfficeDocument> document,
+                     const css::uno::Reference<css::text::XTextTable> &table);
+
+    /// Selects every cell, first to last: a copy of that selection holds the whole table.
+    void Select() override;
+    std::shared_ptr<WordRows> Rows() override;
+    void FillPlaceholder(const QString &placeholder, const QString &value) override;
+
+private:
+    std::shared_ptr<LibreOfficeDocument> mDocument;
+    css::uno::Reference<css::text::XTextTable> mTable;
+};

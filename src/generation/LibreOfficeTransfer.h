@@ -1,0 +1,23 @@
+#pragma once
+
+#include <com/sun/star/datatransfer/XTransferable.hpp>
+
+#include <memory>
+
+class LibreOfficeSession;
+
+/// A copy made in the office, held on the program's clipboard: the office's own transfer object,
+/// so the desktop clipboard is never involved. It can be pasted any number of times, into the
+/// office that made it only.
+class LibreOfficeTransfer final
+{
+public:
+    /// Puts \a transferable, made by the office of \a session, on the program's clipboard.
+    static void put(const css::uno::Reference<css::datatransfer::XTransferable> &transferable,
+                    const std::shared_ptr<LibreOfficeSession> &session);
+    /// What the program's clipboard holds for the office of \a session; an empty reference when
+    /// it holds nothing, something else, or a copy from an office that is gone.
+    static css::uno::Reference<css::datatransfer::XTransferable> take(const LibreOfficeSession &session);
+    /// Removes a copy of ours from the program's clipboard; a picture or anything else stays.
+    static void clear() noexcept;
+};

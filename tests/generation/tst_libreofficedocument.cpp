@@ -1,0 +1,549 @@
+// The LibreOffice backend's document operations against the real office: everything generation
+// and the page snapshot do, on the receipt template the program carries. One warm office serves
+// the whole run, on a private profile.
+
+#include "DocumentInspector.h"
+#include "LibreOfficeEngine.h"
+#include "ReceiptTemplate.h"
+#include "WordAutomation.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+// The fill order generation uses.
+const QStringList kPlaceholders{
+    QStringLiteral("[RECEIPT]"),     QStringLiteral("[NO.]"),      QStringLiteral("[FromPayee]"),
+    QStringLiteral("[FromAddress]"), QStringLiteral("[FromCity]"), QStringLiteral("[ToPayee]"),
+    QStringLiteral("[ToAddress]"),   QStringLiteral("[ToCity]"),   QStringLiteral("[Date]"),
+    QStringLiteral("[Description]"), QStringLiteral("[Amount]"),   QStringLiteral("[Tax]"),
+    QStringLiteral("[SubTotal]"),    QStringLiteral("[Total]"),
+};
+
+// The template's table, cell by cell, with each placeholder standing for \a fill(placeholder).
+QStringList templateCells(const std::function<QString(const QString &)> &fill)
+{
+    const auto f = [&](const char *placeholder) {
+        return fill(QString::fromLatin1(placeholder));
+    };
+    return {
+        QStringLiteral("A1=") + f("[Receipt]"),
+        QStringLiteral("B1=") + f("[No.]"),
+        QStringLiteral("A2=Payee Name: %1\nAddress: %2\nCity, ST  ZIP Code: %3")
+            .arg(f("[FromPayee]"), f("[FromAddress]"), f("[FromCity]")),
+        QStringLiteral("B2=Payer Name: %1\nAddress: %2\nCity, ST  ZIP Code: %3")
+            .arg(f("[ToPayee]"), f("[ToAddress]"), f("[ToCity]")),
+        QStringLiteral("A3=Date"),
+        QStringLiteral("B3=Description"),
+        QStringLiteral("C3=Amount"),
+        QStringLiteral("A4=") + f("[Date]"),
+        QStringLiteral("B4=") + f("[Description]"),
+        QStringLiteral("C4=") + f("[Amount]"),
+        QStringLiteral("A5="),
+        QStringLiteral("B5=Subtotal"),
+        QStringLiteral("C5=") + f("[SubTotal]"),
+        QStringLiteral("A6="),
+        QStringLiteral("B6=Tax"),
+        QStringLiteral("C6=") + f("[Tax]"),
+        QStringLiteral("A7="),
+        QStringLiteral("B7=Total"),
+        QStringLiteral("C7=") + f("[Total]"),
+    };
+}
+
+QStringList pristineCells()
+{
+    return templateCells([](const QString &placeholder) { return placeholder; });
+}
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+int darkPixels(const QImage &image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 128)
+                ++count;
+        }
+    }
+    return count;
+}
+} // namespace
+
+class TestLibreOfficeDocument : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void templateOpensAsUntitledCopy();
+    void templateLooksAsDesigned();
+    void pastedCopiesFollowInOrder();
+    void fillIsLiteralAndStaysInItsTable_data();
+    void fillIsLiteralAndStaysInItsTable();
+    void fillFindsPlaceholdersInAnyCase();
+    void replaceAllIgnoresCaseAndKeepsValuesLiteral();
+    void replaceAllHonoursMatchCase();
+    void rowsCentre();
+    void savedDocumentReopensWithItsContent();
+    void saveReplacesAnExistingFileWhole();
+    void saveIntoMissingFolderFailsAndWritesNothing();
+    void pictureOfOneReceiptIsAboutItsTable();
+    void pictureGrowsWithTheReceipts();
+    void pasteWithoutACopyFails();
+    void closedDocumentRefusesWork();
+    void quitClosesOnlyThatInstancesDocuments();
+    void openingAMissingFileFails();
+
+private:
+    struct Opened
+    {
+        std::unique_ptr<WordApplication> word;
+        std::shared_ptr<WordDocument> document;
+    };
+    Opened openTemplate();
+    static void copyFirstTable(WordDocument &document);
+    static void appendCopy(WordDocument &document);
+
+    QTemporaryDir mDir;
+    std::unique_ptr<LibreOfficeEngine> mEngine;
+    QString mTemplate;
+};
+
+void TestLibreOfficeDocument::initTestCase()
+{
+    QVERIFY(mDir.isValid());
+    LibreOfficeEngine::Settings settings;
+    settings.profileFolder = mDir.filePath(QStringLiteral("profile"));
+    mEngine = std::make_unique<LibreOfficeEngine>(settings);
+    mEngine->install();
+
+    mTemplate = mDir.filePath(QStringLiteral("template.dot"));
+    QFile file(mTemplate);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write(ReceiptTemplateBytes()) > 0);
+}
+
+void TestLibreOfficeDocument::cleanupTestCase()
+{
+    mEngine->shutdown();
+}
+
+void TestLibreOfficeDocument::cleanup()
+{
+    ProgramClipboard::current().clear();
+}
+
+TestLibreOfficeDocument::Opened TestLibreOfficeDocument::openTemplate()
+{
+    Opened opened;
+    opened.word = CreateWordApplication();
+    opened.document = opened.word->Documents()->Open(mTemplate, true);
+    return opened;
+}
+
+void TestLibreOfficeDocument::copyFirstTable(WordDocument &document)
+{
+    document.Tables()->Item(1)->Select();
+    document.ActiveWindow()->Selection()->Copy();
+}
+
+void TestLibreOfficeDocument::appendCopy(WordDocument &document)
+{
+    const auto selection = document.ActiveWindow()->Selection();
+    selection->EndKey(wdStory);
+    selection->TypeParagraph();
+    selection->TypeParagraph();
+    selection->Paste();
+}
+
+void TestLibreOfficeDocument::templateOpensAsUntitledCopy()
+{
+    const QByteArray before = fileHash(mTemplate);
+    Opened opened = openTemplate();
+    DocumentInspector inspect(*opened.document);
+    QVERIFY(!inspect.hasLocation());
+    QCOMPARE(opened.document->Tables()->Count(), 1);
+    QCOMPARE(inspect.outline(), (QStringList{QString(), QString(), QStringLiteral("<table>"), QString()}));
+    QCOMPARE(inspect.cells(1), pristineCells());
+    QCOMPARE(inspect.cellsPerRow(1), (QList<int>{2, 2, 3, 3, 3, 3, 3}));
+
+    opened.document->Tables()->Item(1)->FillPlaceholder(QStringLiteral("[Total]"), QStringLiteral("9"));
+    opened.document->Close();
+    opened.word->Quit();
+    QCOMPARE(fileHash(mTemplate), before);
+}
+
+void TestLibreOfficeDocument::templateLooksAsDesigned()
+{
+    Opened opened = openTemplate();
+    DocumentInspector inspect(*opened.document);
+    for (const char *style : {"Date", "Right Aligned", "Amount"})
+        QVERIFY2(inspect.hasParagraphStyle(QString::fromLatin1(style)), style);
+    // A receipt never breaks across pages: no row may, and each row keeps with the next.
+    QVERIFY(!inspect.rowsMaySplit(1));
+    for (const char *cell : {"A1", "B2", "C3", "C4", "B6"})
+        QVERIFY2(inspect.keepsWithNext(1, QString::fromLatin1(cell)), cell);
+    // Narrower than the preview's 9330 twips, with room to spare.
+    QVERIFY2(inspect.widthTwips(1) <= 9000, qPrintable(QString::number(inspect.widthTwips(1))));
+    QVERIFY(inspect.widthTwips(1) >= 7200);
+    opened.word->Quit();
+}
+
+void TestLibreOfficeDocument::pastedCopiesFollowInOrder()
+{
+    Opened opened = openTemplate();
+    WordDocument &document = *opened.document;
+    copyFirstTable(document);
+    document.Tables()->Item(1)->FillPlaceholder(QStringLiteral("[No.]"), QStringLiteral("first"));
+    appendCopy(document);
+    document.Tables()->Item(2)->FillPlaceholder(QStringLiteral("[No.]"), QStringLiteral("second"));
+    appendCopy(document);
+    document.Tables()->Item(3)->FillPlaceholder(QStringLiteral("[No.]"), QStringLiteral("third"));
+
+    QCOMPARE(document.Tables()->Count(), 3);
+    DocumentInspector inspect(document);
+    const QString table = QStringLiteral("<table>");
+    // Two empty paragraphs between neighbours.
+    QCOMPARE(inspect.outline(), (QStringList{QString(), QString(), table, QString(), QString(), table, QString(),
+                                             QString(), table, QString()}));
+    QCOMPARE(inspect.cell(1, QStringLiteral("B1")), QStringLiteral("first"));
+    QCOMPARE(inspect.cell(2, QStringLiteral("B1")), QStringLiteral("second"));
+    QCOMPARE(inspect.cell(3, QStringLiteral("B1")), QStringLiteral("third"));
+    // Each copy is the whole table, not its first cell.
+    QStringList expected = pristineCells();
+    expected[1] = QStringLiteral("B1=third");
+    QCOMPARE(inspect.cells(3), expected);
+    opened.word->Quit();
+}
+
+void TestLibreOfficeDocument::fillIsLiteralAndStaysInItsTable_data()
+{
+    // The value goes into every placeholder, or (for a long one) into the description only, as a
+    // long description is what a user types; the others then get short values of their own.
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("everywhere");
+    QTest::newRow("plain") << QStringLiteral("Acme Supplies Inc.") << true;
+    QTest::newRow("a later placeholder") << QStringLiteral("[Total]") << true;
+    QTest::newRow("an earlier placeholder") << QStringLiteral("[RECEIPT]") << true;
+    QTest::newRow("the next placeholder of the same cell") << QStringLiteral("[FromAddress] [fromcity]") << true;
+    QTest::newRow("ampersand") << QStringLiteral("Smith & Sons &") << true;
+    QTest::newRow("group reference") << QStringLiteral("$1 $0 \\1") << true;
+    QTest::newRow("escaped line feed") << QStringLiteral("a\\nb\\t") << true;
+    QTest::newRow("empty") << QString() << true;
+    QTest::newRow("non-Latin") << QStringLiteral("Zürich – 東京 – القاهرة – Ελλάδα – 😀 e\u0301") << true;
+    QTest::newRow("5,000 characters") << QStringLiteral("Lorem ipsum [Total] dolor & $1 ").repeated(170).left(5000)
+                                      << false;
+}
+
+void TestLibreOfficeDocument::fillIsLiteralAndStaysInItsTable()
+{
+    QFETCH(QString, value);
+    QFETCH(bool, everywhere);
+    Opened opened = openTemplate();
+    WordDocument &document = *opened.document;
+    copyFirstTable(document);
+    appendCopy(document);
+
+    const auto valueFor = [&](const QString &placeholder) {
+        if (everywhere || placeholder.compare(QLatin1String("[Description]"), Qt::CaseInsensitive) == 0)
+            return value;
+        for (qsizetype i = 0; i < kPlaceholders.size(); ++i) {
+            if (kPlaceholders[i].compare(placeholder, Qt::CaseInsensitive) == 0)
+                return QStringLiteral("v%1").arg(i + 1);
+        }
+        return QString();
+    };
+    const std::shared_ptr<WordTable> first = document.Tables()->Item(1);
+    for (const QString &placeholder : kPlaceholders)
+        first->FillPlaceholder(placeholder, valueFor(placeholder));
+
+    DocumentInspector inspect(document);
+    QCOMPARE(inspect.cells(1), templateCells(valueFor));
+    QCOMPARE(inspect.cells(2), pristineCells());
+    opened.word->Quit();
+}
+
+void TestLibreOfficeDocument::fillFindsPlaceholdersInAnyCase()
+{
+    Opened opened = openTemplate();
+    const std::shared_ptr<WordTable> table = opened.document->Tables()->Item(1);
+    table->FillPlaceholder(QStringLiteral("[receipt]"), QStringLiteral("Receipt"));
+    table->FillPlaceholder(QStringLiteral("[NO.]"), QStringLiteral("No. 42"));
+    table->FillPlaceholder(QStringLiteral("[SUBTOTAL]"), QStringLiteral("100"));
+    // Filled already: nothing left to find, nothing changes.
+    table->FillPlaceholder(QStringLiteral("[Receipt]"), QStringLiteral("again"));
+
+    DocumentInspector inspect(*opened.document);
+    QCOMPARE(inspect.cell(1, QStringLiteral("A1")), QStringLiteral("Receipt"));
+    QCOMPARE(inspect.cell(1, QStringLiteral("B1")), QStringLiteral("No. 42"));
+    QCOMPARE(inspect.cell(1, QStringLiteral("C5")), QStringLiteral("100"));
+    opened.word->Quit();
+}
+
+void TestLibreOfficeDocument::replaceAllIgnoresCaseAndKeepsValuesLiteral()
+{
+    Opened opened = openTemplate();
+    WordDocument &document = *opened.document;
+    copyFirstTable(document);
+    appendCopy(document);
+
+    const QString value = QStringLiteral("Sales & $1 \\n receipt");
+    const auto replace = [&](const QString &search) {
+        const std::shared_ptr<WordFind> find = document.ActiveWindow()->Selection()->Find();
+        find->ClearFormatting();
+        find->Replacement()->ClearFormatting();
+        find->setText(search);
+        find->Replacement()->setText(value);
+        find->setForward(true);
+        find->setWrap(wdFindContinue);
+        find->setFormat(false);
+        find->setMatchCase(false);
+        find->setMatchWholeWord(false);
+        find->setMatchWildcards(false);
+        find->setMatchSoundsLike(false);
+        find->setMatchAllWordForms(false);
+        return find->Execute(wdReplaceAll);
+    };
+    QVERIFY(replace(QStringLiteral("[RECEIPT]")));
+    DocumentInspector inspect(document);
+    // The whole document, every table.
+    QCOMPARE(inspect.cell(1, QStringLiteral("A1")), value);
+    QCOMPARE(inspect.cell(2, QStringLiteral("A1")), value);
+    QVERIFY(!replace(QStringLiteral("[RECEIPT]")));
+
+    // A fill after a replace-all still works on what the table holds now.
+    document.Tables()->Item(2)->FillPlaceholder(QStringLiteral("[Total]"), QStringLiteral("108.25"));
+    QCOMPARE(inspect.cell(2, QStringLiteral("C7")), QStringLiteral("108.25"));
+    QCOMPARE(inspect.cell(1, QStringLiteral("C7")), QStringLiteral("[Total]"));
+    opened.word->Quit();
+}
+
+void TestLibreOfficeDocument::replaceAllHonoursMatchCase()
+{
+    Opened opened = openTemplate();
+    const std::shared_ptr<WordFind> find = opened.document->ActiveWindow()->Selection()->Find();
+    find->setText(QStringLiteral("[RECEIPT]"));
+    find->Replacement()->setText(QStringLiteral("x"));
+    find->setMatchCase(true);
+    QVERIFY(!find->Execute(wdReplaceAll));
+    QCOMPARE(DocumentInspector(*opened.document).cell(1, QStringLiteral("A1")), QStringLiteral("[Receipt]"));
+
+    find->setMatchWildcards(true);
+    QVERIFY_THROWS_EXCEPTION(AutomationError, find->Execute(wdReplaceAll));
+    opened.word->Quit();
+}
+
+void TestLibreOfficeDocument::rowsCentre()
+{
+    Opened opened = openTemplate();
+    const std::shared_ptr<WordRows> rows = opened.document->Tables()->Item(1)->Rows();
+    rows->setAlignment(0);
+    QCOMPARE(DocumentInspector(*opened.document).horizontalOrientation(1), 3); // LEFT
+    rows->setAlignment(wdAlignRowCenter);
+    rows->setWrapAroundText(false);
+    QCOMPARE(DocumentInspector(*opened.document).horizontalOrientation(1), 2); // CENTER
+    QVERIFY_THROWS_EXCEPTION(AutomationError, rows->setAlignment(7));
+    opened.word->Quit();
+}
+
+void TestLibreOfficeDocument::savedDocumentReopensWithItsContent()
+{
+    Opened opened = openTemplate();
+    WordDocument &document = *opened.document;
+    copyFirstTable(document);
+    appendCopy(document);
+    for (int n = 1; n <= 2; ++n) {
+        const std::shared_ptr<WordTable> table = document.Tables()->Item(n);
+        for (const QString &placeholder : kPlaceholders)
+            table->FillPlaceholder(placeholder, placeholder.toLower() + QString::number(n));
+        table->Rows()->setAlignment(wdAlignRowCenter);
+    }
+    const QString path = mDir.filePath(QStringLiteral("saved folder/receipts 1.doc"));
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    document.SaveAs(path);
+    opened.document->Close();
+    opened.word->Quit();
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(4).toHex(), QByteArray("d0cf11e0"));
+    QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("receipts 1.doc")});
+
+    Opened reopened;
+    reopened.word = CreateWordApplication();
+    reopened.document = reopened.word->Documents()->Open(path);
+    QCOMPARE(reopened.document->Tables()->Count(), 2);
+    DocumentInspector inspect(*reopened.document);
+    for (int n = 1; n <= 2; ++n) {
+        QCOMPARE(inspect.cells(n),
+                 templateCells([&](const QString &placeholder) { return placeholder.toLower() + QString::number(n); }));
+        QCOMPARE(inspect.horizontalOrientation(n), 2);
+    }
+    reopened.word->Quit();
+}
+
+void TestLibreOfficeDocument::saveReplacesAnExistingFileWhole()
+{
+    const QString path = mDir.filePath(QStringLiteral("replace.doc"));
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(200000, 'z'));
+    old.close();
+
+    Opened opened = openTemplate();
+    opened.document->SaveAs(path);
+    opened.word->Quit();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QCOMPARE(bytes.left(4).toHex(), QByteArray("d0cf11e0"));
+    QVERIFY(!bytes.contains(QByteArray(1000, 'z')));
+}
+
+void TestLibreOfficeDocument::saveIntoMissingFolderFailsAndWritesNothing()
+{
+    Opened opened = openTemplate();
+    const QString path = mDir.filePath(QStringLiteral("no such folder/receipt.doc"));
+    try {
+        opened.document->SaveAs(path);
+        QFAIL("saving into a missing folder succeeded");
+    } catch (const AutomationError &error) {
+        QVERIFY2(error.description().contains(QStringLiteral("receipt.doc")), qPrintable(error.description()));
+    }
+    QVERIFY(!QFileInfo::exists(QFileInfo(path).absolutePath()));
+    opened.word->Quit();
+}
+
+void TestLibreOfficeDocument::pictureOfOneReceiptIsAboutItsTable()
+{
+    Opened opened = openTemplate();
+    const std::shared_ptr<WordTable> table = opened.document->Tables()->Item(1);
+    const QStringList values{
+        QStringLiteral("Receipt"),
+        QStringLiteral("No. 1001"),
+        QStringLiteral("Harbor Lights Bakery"),
+        QStringLiteral("12 Pier Road"),
+        QStringLiteral("Portland, ME 04101"),
+        QStringLiteral("Jane Doe"),
+        QStringLiteral("88 Elm Street"),
+        QStringLiteral("Bangor, ME 04401"),
+        QStringLiteral("03/14/2024"),
+        QStringLiteral("Wedding cake, three tiers"),
+        QStringLiteral("100"),
+        QStringLiteral("8.25"),
+        QStringLiteral("100"),
+        QStringLiteral("108.25"),
+    };
+    for (qsizetype i = 0; i < kPlaceholders.size(); ++i)
+        table->FillPlaceholder(kPlaceholders[i], values[i]);
+    const QString path = mDir.filePath(QStringLiteral("picture.doc"));
+    opened.document->SaveAs(path);
+    opened.word->Quit();
+
+    // As the snapshot does: a second instance on the saved document.
+    std::unique_ptr<WordApplication> word = CreateWordApplication();
+    word->Documents()->Open(path);
+    word->ActiveDocument()->Range()->CopyAsPicture();
+    word->ActiveDocument()->Close(wdDoNotSaveChanges);
+    word->Quit();
+
+    const QImage picture = ProgramClipboard::current().picture(0);
+    QVERIFY(!picture.isNull());
+    const int tableWidthPixels = DocumentInspector(*openTemplate().document).widthTwips(1) / 15;
+    QVERIFY2(picture.width() >= tableWidthPixels && picture.width() <= 600,
+             qPrintable(QString::number(picture.width())));
+    QVERIFY2(picture.height() >= 150 && picture.height() <= 500, qPrintable(QString::number(picture.height())));
+    QVERIFY(darkPixels(picture) > 500);
+    // Trimmed below the table: its last row holds the table's bottom border.
+    const QImage lastRow = picture.copy(0, picture.height() - 1, picture.width(), 1);
+    int marked = 0;
+    for (int x = 0; x < lastRow.width(); ++x)
+        marked += lastRow.pixel(x, 0) != qRgb(255, 255, 255) ? 1 : 0;
+    QVERIFY(marked > lastRow.width() / 2);
+}
+
+void TestLibreOfficeDocument::pictureGrowsWithTheReceipts()
+{
+    int heights[2] = {};
+    for (int receipts = 1; receipts <= 2; ++receipts) {
+        Opened opened = openTemplate();
+        copyFirstTable(*opened.document);
+        for (int n = 2; n <= receipts; ++n)
+            appendCopy(*opened.document);
+        opened.document->Range()->CopyAsPicture();
+        heights[receipts - 1] = ProgramClipboard::current().picture(0).height();
+        opened.word->Quit();
+    }
+    QVERIFY2(heights[1] > heights[0] * 3 / 2 && heights[1] < heights[0] * 5 / 2,
+             qPrintable(QStringLiteral("%1 then %2").arg(heights[0]).arg(heights[1])));
+}
+
+void TestLibreOfficeDocument::pasteWithoutACopyFails()
+{
+    Opened opened = openTemplate();
+    ProgramClipboard::current().clear();
+    QVERIFY_THROWS_EXCEPTION(AutomationError, opened.document->ActiveWindow()->Selection()->Paste());
+    ProgramClipboard::current().setPicture(QImage(2, 2, QImage::Format_RGB32));
+    QVERIFY_THROWS_EXCEPTION(AutomationError, opened.document->ActiveWindow()->Selection()->Paste());
+    QCOMPARE(opened.document->Tables()->Count(), 1);
+    opened.word->Quit();
+}
+
+void TestLibreOfficeDocument::closedDocumentRefusesWork()
+{
+    Opened opened = openTemplate();
+    const std::shared_ptr<WordTables> tables = opened.document->Tables();
+    QCOMPARE(opened.word->ActiveDocument(), opened.document);
+    opened.document->Close();
+    QVERIFY_THROWS_EXCEPTION(AutomationError, tables->Count());
+    QVERIFY_THROWS_EXCEPTION(AutomationError, opened.document->Tables());
+    QVERIFY_THROWS_EXCEPTION(AutomationError, opened.document->Close());
+    QVERIFY_THROWS_EXCEPTION(AutomationError, opened.word->ActiveDocument());
+    opened.word->Quit();
+    QVERIFY_THROWS_EXCEPTION(AutomationError, opened.word->Documents());
+}
+
+void TestLibreOfficeDocument::quitClosesOnlyThatInstancesDocuments()
+{
+    Opened first = openTemplate();
+    Opened second = openTemplate();
+    const std::shared_ptr<WordTables> firstTables = first.document->Tables();
+    first.word->Quit();
+    QVERIFY_THROWS_EXCEPTION(AutomationError, firstTables->Count());
+    QCOMPARE(second.document->Tables()->Count(), 1);
+    second.word->Quit();
+}
+
+void TestLibreOfficeDocument::openingAMissingFileFails()
+{
+    std::unique_ptr<WordApplication> word = CreateWordApplication();
+    const QString path = mDir.filePath(QStringLiteral("missing.dot"));
+    try {
+        word->Documents()->Open(path, true);
+        QFAIL("opening a missing file succeeded");
+    } catch (const AutomationError &error) {
+        QVERIFY2(error.description().contains(QStringLiteral("missing.dot")), qPrintable(error.description()));
+    }
+    word->Quit();
+}
+
+QTEST_MAIN(TestLibreOfficeDocument)
+#include "tst_libreofficedocument.moc"
