@@ -1,0 +1,254 @@
+#include "DocumentGeneration.h"
+#include "DocumentInspector.h"
+#include "DocumentName.h"
+#include "GuardedProcedure.h"
+#include "LibreOfficeEngine.h"
+#include "Locations.h"
+#include "PageSnapshot.h"
+#include "ReceiptList.h"
+#include "ReceiptTemplate.h"
+#include "ScriptedDialogs.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+ReceiptRecord receipt(const QString &name, const QString &amount, const QString &tax)
+{
+    ReceiptRecord r;
+    r[ReceiptRecord::Receipt] = name;
+    r[ReceiptRecord::No] = QStringLiteral("No ") + name;
+    r[ReceiptRecord::FromPayee] = QStringLiteral("Selma Orrick");
+    r[ReceiptRecord::FromAddress] = QStringLiteral("Birchwood st");
+    r[ReceiptRecord::FromCity] = QStringLiteral("French Leek, IN 33455");
+    r[ReceiptRecord::ToPayee] = QStringLiteral("Dorian Quell Jr.");
+    r[ReceiptRecord::ToAddress] = QStringLiteral("Elm Street");
+    r[ReceiptRecord::ToCity] = QStringLiteral("Holderness, NH 03245");
+    r[ReceiptRecord::Date] = QStringLiteral("08/30/2021");
+    r[ReceiptRecord::Description] = name + QStringLiteral(" work");
+    r[ReceiptRecord::Amount] = amount;
+    r[ReceiptRecord::Tax] = tax;
+    return r;
+}
+} // namespace
+
+// Generation and the page snapshot against the real office: what a run leaves in the temporary
+// folder, read back from the saved Word file.
+class TestGenerationOffice : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void oneReceipt();
+    void threeReceiptsInListOrder();
+    void valuesSurviveLiterally_data();
+    void valuesSurviveLiterally();
+    void pagePictureOfTheSavedDocument_data();
+    void pagePictureOfTheSavedDocument();
+
+private:
+    QString generate();
+    /// Opens a saved document and hands it to \a check.
+    void inspect(const QString &path, const std::function<void(WordDocument &, DocumentInspector &)> &check);
+    QStringList filesInTemp() const { return QDir(mTemp->path()).entryList(QDir::Files | QDir::Hidden); }
+
+    QTemporaryDir mProfile;
+    std::unique_ptr<LibreOfficeEngine> mEngine;
+    std::unique_ptr<QTemporaryDir> mTemp;
+    std::unique_ptr<ScriptedDialogs> mDialogs;
+    ReceiptList mList;
+};
+
+void TestGenerationOffice::initTestCase()
+{
+    QVERIFY(mProfile.isValid());
+    LibreOfficeEngine::Settings settings;
+    settings.profileFolder = mProfile.path();
+    mEngine = std::make_unique<LibreOfficeEngine>(settings);
+    mEngine->install();
+}
+
+void TestGenerationOffice::cleanupTestCase()
+{
+    mEngine->shutdown();
+}
+
+void TestGenerationOffice::init()
+{
+    mTemp = std::make_unique<QTemporaryDir>();
+    QVERIFY(mTemp->isValid());
+    qputenv("TEMP", mTemp->path().toLocal8Bit());
+    mDialogs = std::make_unique<ScriptedDialogs>();
+    mList.clear();
+}
+
+void TestGenerationOffice::cleanup()
+{
+    mDialogs.reset();
+    qunsetenv("TEMP");
+    mTemp.reset();
+}
+
+QString TestGenerationOffice::generate()
+{
+    GuardedProcedure proc(Location::Form1_PushButton6_Click);
+    DocumentGeneration generation(mList, proc);
+    generation.setTemplateSource(&ReceiptTemplateBytes);
+    return generation.run();
+}
+
+void TestGenerationOffice::inspect(const QString &path,
+                                   const std::function<void(WordDocument &, DocumentInspector &)> &check)
+{
+    auto word = CreateWordApplication();
+    auto document = word->Documents()->Open(path);
+    DocumentInspector inspector(*document);
+    check(*document, inspector);
+    word->Quit();
+}
+
+void TestGenerationOffice::oneReceipt()
+{
+    mList.append(receipt(QStringLiteral("Tree house"), QStringLiteral("100"), QStringLiteral("8.25")));
+    const QString path = generate();
+
+    QCOMPARE(mDialogs->messages.size(), 0);
+    QVERIFY(IsDocumentName(QFileInfo(path).fileName()));
+    // Neither the template nor anything half-written stays beside the document.
+    QCOMPARE(filesInTemp(), QStringList{QFileInfo(path).fileName()});
+    inspect(path, [](WordDocument &document, DocumentInspector &doc) {
+        QCOMPARE(document.Tables()->Count(), 1);
+        QCOMPARE(doc.outline(), (QStringList{QString(), QString(), QStringLiteral("<table>"), QString()}));
+        QCOMPARE(doc.horizontalOrientation(1), 2); // centred
+        QCOMPARE(doc.cellsPerRow(1), (QList<int>{2, 2, 3, 3, 3, 3, 3}));
+        const QStringList cells = doc.cells(1);
+        QCOMPARE(cells.at(0), QStringLiteral("A1=Tree house"));
+        QCOMPARE(cells.at(1), QStringLiteral("B1=No Tree house"));
+        QVERIFY(cells.contains(QStringLiteral("A2=Payee Name: Selma Orrick\nAddress: Birchwood st\n"
+                                              "City, ST  ZIP Code: French Leek, IN 33455")));
+        QVERIFY(cells.contains(QStringLiteral("A4=08/30/2021")));
+        QVERIFY(cells.contains(QStringLiteral("C4=100")));
+        QVERIFY(cells.contains(QStringLiteral("C5=100")));
+        QVERIFY(cells.contains(QStringLiteral("C6=8.25")));
+        QVERIFY(cells.contains(QStringLiteral("C7=108.25")));
+    });
+}
+
+void TestGenerationOffice::threeReceiptsInListOrder()
+{
+    mList.append(receipt(QStringLiteral("First"), QStringLiteral("100"), QStringLiteral("8.25")));
+    mList.append(receipt(QStringLiteral("Second"), QStringLiteral("1,200.50"), QStringLiteral("0")));
+    mList.append(receipt(QStringLiteral("Third"), QStringLiteral("100"), QStringLiteral("ten")));
+    const QString path = generate();
+
+    QCOMPARE(mDialogs->messages.size(), 0);
+    inspect(path, [](WordDocument &document, DocumentInspector &doc) {
+        QCOMPARE(document.Tables()->Count(), 3);
+        const QString table = QStringLiteral("<table>");
+        QCOMPARE(doc.outline(), (QStringList{QString(), QString(), table, QString(), QString(), table, QString(),
+                                             QString(), table, QString()}));
+        const QStringList names = {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Third")};
+        const QStringList amounts = {QStringLiteral("100"), QStringLiteral("1,200.50"), QStringLiteral("100")};
+        const QStringList totals = {QStringLiteral("108.25"), QStringLiteral("1200.5"), QStringLiteral("100")};
+        for (int n = 1; n <= 3; ++n) {
+            QCOMPARE(doc.cell(n, QStringLiteral("A1")), names[n - 1]);
+            QCOMPARE(doc.cell(n, QStringLiteral("B4")), names[n - 1] + QStringLiteral(" work"));
+            QCOMPARE(doc.cell(n, QStringLiteral("C4")), amounts[n - 1]);
+            QCOMPARE(doc.cell(n, QStringLiteral("C5")), amounts[n - 1]);
+            QCOMPARE(doc.cell(n, QStringLiteral("C7")), totals[n - 1]);
+            QCOMPARE(doc.horizontalOrientation(n), 2);
+        }
+    });
+}
+
+void TestGenerationOffice::valuesSurviveLiterally_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<QString>("value");
+
+    const int description = ReceiptRecord::Description;
+    QTest::newRow("a later placeholder") << description << QStringLiteral("B4") << QStringLiteral("[Total]");
+    QTest::newRow("an earlier placeholder") << description << QStringLiteral("B4") << QStringLiteral("[RECEIPT]");
+    QTest::newRow("ampersand") << int(ReceiptRecord::Receipt) << QStringLiteral("A1") << QStringLiteral("Smith & Sons");
+    QTest::newRow("group reference") << int(ReceiptRecord::No) << QStringLiteral("B1") << QStringLiteral("$1 \\1");
+    QTest::newRow("5,000 characters") << description << QStringLiteral("B4")
+                                      << QStringLiteral("Lorem ipsum [Tax] dolor & $1 ").repeated(200).left(5000);
+    QTest::newRow("non-Latin") << int(ReceiptRecord::ToPayee) << QStringLiteral("B2")
+                               << QStringLiteral("Дмитрий 山田 محمد Ελλάδα");
+    QTest::newRow("long receipt name") << int(ReceiptRecord::Receipt) << QStringLiteral("A1")
+                                       << QStringLiteral("Receipt ").repeated(1250);
+    QTest::newRow("long number") << int(ReceiptRecord::No) << QStringLiteral("B1")
+                                 << QStringLiteral("Receipt ").repeated(1250);
+    QTest::newRow("long payee") << int(ReceiptRecord::FromPayee) << QStringLiteral("A2")
+                                << QStringLiteral("Receipt ").repeated(1250);
+}
+
+void TestGenerationOffice::valuesSurviveLiterally()
+{
+    QFETCH(int, field);
+    QFETCH(QString, cell);
+    QFETCH(QString, value);
+    ReceiptRecord tricky = receipt(QStringLiteral("Tricky"), QStringLiteral("100"), QStringLiteral("8.25"));
+    tricky[field] = value;
+    mList.append(tricky);
+    mList.append(receipt(QStringLiteral("Next"), QStringLiteral("5"), QStringLiteral("1")));
+    const QString path = generate();
+
+    QCOMPARE(mDialogs->messages.size(), 0);
+    inspect(path, [&](WordDocument &, DocumentInspector &doc) {
+        const QString filled = doc.cell(1, cell);
+        QVERIFY2(filled.contains(value), qPrintable(filled.left(200)));
+        QCOMPARE(doc.cell(2, QStringLiteral("A1")), QStringLiteral("Next"));
+        QCOMPARE(doc.cell(2, QStringLiteral("C7")), QStringLiteral("6"));
+        QCOMPARE(doc.cell(1, QStringLiteral("C7")), QStringLiteral("108.25"));
+        QVERIFY(!doc.cells(2).join(QLatin1Char('\n')).contains(value));
+    });
+}
+
+void TestGenerationOffice::pagePictureOfTheSavedDocument_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<bool>("oneReceiptHigh");
+
+    QTest::newRow("a receipt") << QStringLiteral("Tree house") << QStringLiteral("Building a tree house") << true;
+    QTest::newRow("10,000-character name")
+        << QStringLiteral("Receipt ").repeated(1250) << QStringLiteral("Building a tree house") << false;
+    QTest::newRow("5,000-character description")
+        << QStringLiteral("Tree house") << QStringLiteral("Lorem ipsum dolor ").repeated(278) << false;
+}
+
+void TestGenerationOffice::pagePictureOfTheSavedDocument()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QFETCH(bool, oneReceiptHigh);
+    ReceiptRecord record = receipt(name, QStringLiteral("75"), QStringLiteral("10"));
+    record[ReceiptRecord::No] = QStringLiteral("210831");
+    record[ReceiptRecord::Description] = description;
+    mList.append(record);
+    const QString path = generate();
+    QCOMPARE(SaveDocAsJPG(path), SnapshotResult::Written);
+
+    QCOMPARE(mDialogs->messages.size(), 0);
+    QImageReader reader(QDir(mTemp->path()).filePath(QLatin1String(kPagePictureFileName)));
+    QCOMPARE(reader.format(), QByteArray("bmp"));
+    const QImage picture = reader.read();
+    // About the size of one receipt's table at 96 dots per inch: a few inches wide and high, not a page.
+    QVERIFY2(picture.width() > 400 && picture.width() <= 640, qPrintable(QString::number(picture.width())));
+    if (oneReceiptHigh)
+        QVERIFY2(picture.height() > 150 && picture.height() < 500, qPrintable(QString::number(picture.height())));
+    else
+        QVERIFY(picture.height() >= 500);
+}
+
+QTEST_MAIN(TestGenerationOffice)
+#include "tst_generationoffice.moc"
