@@ -557,6 +557,8 @@ int ScriptedWord::callCount(const QString &operation) const
 void ScriptedWord::enter(const QString &operation, const QString &arguments)
 {
     calls.append(arguments.isEmpty() ? operation : operation + QLatin1Char('(') + arguments + QLatin1Char(')'));
+    if (onCall)
+        onCall(operation);
     const int count = ++mCounts[operation];
     if (mLost && operation != QLatin1String("Create"))
         throw WordProcessorLost(QStringLiteral("The word processor has stopped working."));

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 /// A table of the stand-in's documents: rows of cells, each cell's paragraphs joined by "\n".
@@ -66,6 +67,9 @@ public:
     void loseAt(const QString &operation, int occurrence = 1);
     /// Every call of \a operation fails.
     void failAlways(const QString &operation);
+
+    /// Runs before each operation with its name, e.g. to click a button or let time pass mid-run.
+    std::function<void(const QString &operation)> onCall;
 
     /// Every operation so far, in order, with arguments, e.g. "Open(/tmp/x/template.dot, readOnly)".
     QStringList calls;

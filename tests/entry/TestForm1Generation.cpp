@@ -1,0 +1,234 @@
+#include "DocumentName.h"
+#include "Form1Fixture.h"
+#include "Form2.h"
+#include "Locations.h"
+#include "Main.h"
+#include "ReceiptList.h"
+#include "ScriptedWord.h"
+
+#include <QDir>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+// "Start Creating Template" in the main window, with a scripted word processor: the run around the
+// document, its messages, what it leaves behind and the hand-over to the preview.
+class TestForm1Generation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void emptyListAsksForAReceipt();
+    void runHandsTheDocumentToThePreview();
+    void clickDuringARunDoesNothing();
+    void longRunShowsItsProgress();
+    void unusableWordProcessorEndsTheRunCleanly_data();
+    void unusableWordProcessorEndsTheRunCleanly();
+    void missingPictureStillShowsThePreview();
+
+private:
+    void addReceipts(int count);
+    void startRun()
+    {
+        QTest::mouseClick(mFixture->control<QPushButton>(QStringLiteral("PushButton6")), Qt::LeftButton);
+    }
+    QStringList filesInTemp() const { return QDir(mTemp->path()).entryList(QDir::Files | QDir::Hidden); }
+
+    std::unique_ptr<QTemporaryDir> mTemp;
+    std::unique_ptr<Form1Fixture> mFixture;
+    std::unique_ptr<ScriptedWord> mWord;
+    Form1 *mForm = nullptr;
+};
+
+void TestForm1Generation::init()
+{
+    mTemp = std::make_unique<QTemporaryDir>();
+    QVERIFY(mTemp->isValid());
+    qputenv("TEMP", mTemp->path().toLocal8Bit());
+    mFixture = std::make_unique<Form1Fixture>();
+    mWord = std::make_unique<ScriptedWord>();
+    mForm = &mFixture->load();
+    mForm->show();
+    mFixture->dialogs.clear();
+}
+
+void TestForm1Generation::cleanup()
+{
+    mFixture.reset();
+    mWord.reset();
+    qunsetenv("TEMP");
+    mTemp.reset();
+}
+
+void TestForm1Generation::addReceipts(int count)
+{
+    for (int i = 1; i <= count; ++i) {
+        ReceiptRecord r;
+        r[ReceiptRecord::Receipt] = QStringLiteral("Receipt %1").arg(i);
+        r[ReceiptRecord::No] = QString::number(i);
+        r[ReceiptRecord::Amount] = QStringLiteral("10");
+        r[ReceiptRecord::Tax] = QStringLiteral("1");
+        mForm->receipts()->append(r);
+    }
+}
+
+void TestForm1Generation::emptyListAsksForAReceipt()
+{
+    const int started = mWord->created;
+    startRun();
+    QCOMPARE(mFixture->dialogs.texts(), QStringList{QStringLiteral("You forgot to add receipt.")});
+    const auto message = mFixture->dialogs.messages.constFirst();
+    QCOMPARE(message.title, ApplicationTitle());
+    QCOMPARE(message.icon, UserDialogs::Icon::None);
+    QCOMPARE(message.buttons, UserDialogs::Buttons::Ok);
+    QCOMPARE(mWord->created, started);
+    QCOMPARE(filesInTemp(), QStringList());
+    QVERIFY(!mForm->isBusy());
+
+    // Not stuck: the next click runs again.
+    startRun();
+    QCOMPARE(mFixture->dialogs.messages.size(), 2);
+}
+
+void TestForm1Generation::runHandsTheDocumentToThePreview()
+{
+    addReceipts(3);
+    startRun();
+
+    QCOMPARE(mFixture->dialogs.messages.size(), 0);
+    Form2 *preview = mForm->loadedPreview();
+    QVERIFY(preview);
+    QVERIFY(preview->isVisible());
+    QVERIFY(!mForm->isVisible());
+    QVERIFY(!mForm->isBusy());
+    QCOMPARE(mForm->pointer().shape(), MousePointer::Shape::Default);
+    const QString document = preview->wordFile();
+    QVERIFY(IsDocumentName(QFileInfo(document).fileName()));
+    // Only the document stays: neither the template nor the page picture.
+    QCOMPARE(filesInTemp(), QStringList{QFileInfo(document).fileName()});
+    QCOMPARE(mWord->saved.value(document).tables().size(), 3);
+    QCOMPARE(mForm->receipts()->count(), 3);
+    // The run's instance and the snapshot's instance were both quit.
+    QCOMPARE(mWord->quit, mWord->created);
+}
+
+void TestForm1Generation::clickDuringARunDoesNothing()
+{
+    addReceipts(2);
+    bool clicked = false;
+    mWord->onCall = [&](const QString &operation) {
+        if (!clicked && operation == QLatin1String("FillPlaceholder")) {
+            clicked = true;
+            QVERIFY(mForm->isBusy());
+            startRun();
+        }
+    };
+    const int started = mWord->created;
+    startRun();
+
+    QVERIFY(clicked);
+    // One run's instance and one snapshot's, not two runs.
+    QCOMPARE(mWord->created - started, 2);
+    QCOMPARE(mWord->saved.size(), 1);
+    QCOMPARE(mFixture->dialogs.messages.size(), 0);
+    QVERIFY(!mForm->isBusy());
+}
+
+void TestForm1Generation::longRunShowsItsProgress()
+{
+    addReceipts(12);
+    QStringList shown;
+    mWord->onCall = [&](const QString &operation) {
+        // Each paste takes a while, so the run lasts over a second.
+        if (operation == QLatin1String("Paste"))
+            QThread::msleep(100);
+        if (operation != QLatin1String("Find.ClearFormatting"))
+            return;
+        if (auto *progress = mForm->findChild<QProgressDialog *>();
+            progress && progress->isVisible() && (shown.isEmpty() || shown.constLast() != progress->labelText()))
+            shown.append(progress->labelText());
+    };
+    startRun();
+
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(shown.constLast(), QStringLiteral("Creating receipt 12 of 12..."));
+    // The result is the same document, and the progress is gone with the run.
+    QCOMPARE(mWord->saved.value(mForm->loadedPreview()->wordFile()).tables().size(), 12);
+    QVERIFY(!mForm->findChild<QProgressDialog *>());
+}
+
+void TestForm1Generation::unusableWordProcessorEndsTheRunCleanly_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("occurrence");
+    QTest::addColumn<bool>("lose");
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<int>("line");
+
+    const QString run = QLatin1String(Location::Form1_PushButton6_Click);
+    const QString snapshot = QLatin1String(Location::Form1_SaveDocAsJPG);
+    // The start-up check used the first instance; the run's is the second.
+    QTest::newRow("cannot start") << QStringLiteral("Create") << 2 << false << run << 112;
+    QTest::newRow("cannot open the template") << QStringLiteral("Open") << 1 << false << run << 116;
+    QTest::newRow("dies while filling") << QStringLiteral("FillPlaceholder") << 20 << true << run << 124 + 28 * 5 + 26;
+    QTest::newRow("snapshot cannot start") << QStringLiteral("Create") << 3 << false << snapshot << 116;
+    QTest::newRow("dies during the snapshot") << QStringLiteral("CopyAsPicture") << 1 << true << snapshot << 120;
+}
+
+void TestForm1Generation::unusableWordProcessorEndsTheRunCleanly()
+{
+    QFETCH(QString, operation);
+    QFETCH(int, occurrence);
+    QFETCH(bool, lose);
+    QFETCH(QString, location);
+    QFETCH(int, line);
+    addReceipts(2);
+    const QList<ReceiptRecord> before = {mForm->receipts()->record(1), mForm->receipts()->record(2)};
+    if (lose)
+        mWord->loseAt(operation, occurrence);
+    else
+        mWord->failAt(operation, occurrence);
+
+    startRun();
+
+    const auto reports = mFixture->dialogs.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports[0].text.contains(location + QStringLiteral("at line ") + QString::number(line)
+                                      + QStringLiteral("\r\r")),
+             qPrintable(reports[0].text));
+    QCOMPARE(filesInTemp(), QStringList());
+    QCOMPARE(mForm->pointer().shape(), MousePointer::Shape::Default);
+    QVERIFY(!mForm->isBusy());
+    QVERIFY(mForm->isVisible());
+    QVERIFY(!mForm->loadedPreview() || !mForm->loadedPreview()->isVisible());
+    QCOMPARE(mForm->receipts()->count(), 2);
+    QCOMPARE(mForm->receipts()->record(1), before[0]);
+    QCOMPARE(mForm->receipts()->record(2), before[1]);
+}
+
+void TestForm1Generation::missingPictureStillShowsThePreview()
+{
+    addReceipts(1);
+    mWord->failAt(QStringLiteral("CopyAsPicture"));
+    startRun();
+
+    // The snapshot reports its step, the hand-over that it has no picture; the document is still handed over.
+    const auto reports = mFixture->dialogs.errorReports();
+    QCOMPARE(reports.size(), 3);
+    QVERIFY(reports[0].text.contains(QLatin1String(Location::Form1_SaveDocAsJPG) + QStringLiteral("at line 120")));
+    QVERIFY(reports[1].text.contains(QLatin1String(Location::Form1_SaveDocAsJPG) + QStringLiteral("at line 122")));
+    QVERIFY(reports[2].text.contains(QLatin1String(Location::Form1_PushButton6_Click) + QStringLiteral("at line 572")));
+    Form2 *preview = mForm->loadedPreview();
+    QVERIFY(preview && preview->isVisible());
+    QVERIFY(QFileInfo::exists(preview->wordFile()));
+    QVERIFY(!mForm->isVisible());
+    QVERIFY(!mForm->isBusy());
+}
+
+QTEST_MAIN(TestForm1Generation)
+#include "TestForm1Generation.moc"
