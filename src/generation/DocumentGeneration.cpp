@@ -143,6 +143,8 @@ std::shared_ptr<WordSelection> DocumentGeneration::selection()
 
 void DocumentGeneration::fillReceipt(int receipt)
 {
+    // The receipt's table, taken once for its fourteen fills.
+    std::shared_ptr<WordTable> table;
     for (int k = 0; k < int(std::size(kPlaceholders)); ++k) {
         const Placeholder &placeholder = kPlaceholders[k];
         const int line = 124 + 28 * k;
@@ -175,8 +177,11 @@ void DocumentGeneration::fillReceipt(int receipt)
         });
         // Each receipt's own table is filled literally: a value is text, never a placeholder, and
         // never reaches another receipt.
-        step(line + 26,
-             [&] { use(use(use(mDocument).Tables()).Item(receipt)).FillPlaceholder(mFindText, mReplacementText); });
+        step(line + 26, [&] {
+            if (!table)
+                table = use(use(mDocument).Tables()).Item(receipt);
+            use(table).FillPlaceholder(mFindText, mReplacementText);
+        });
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPdfDocument>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -46,7 +47,15 @@ QImage LibreOfficePagePicture::render(const QString &pdfPath, const QMarginsF &m
     if (pdf.pageCount() < 1)
         throw AutomationError(QStringLiteral("The picture of the document could not be made: it has no pages"));
 
-    QList<QImage> areas;
+    // Where each page's text area goes, from the page sizes alone: the picture is then painted page by
+    // page, so a long document never holds its pages and the whole picture at once.
+    struct Area
+    {
+        int page;
+        QSize pixels;
+        QRect textArea;
+    };
+    QList<Area> areas;
     int width = 0;
     int height = 0;
     for (int page = 0; page < pdf.pageCount() && height < kMaximumHeight; ++page) {
@@ -59,14 +68,9 @@ QImage LibreOfficePagePicture::render(const QString &pdfPath, const QMarginsF &m
                                              -toPixels(margins.right()), -toPixels(margins.bottom()));
         if (textArea.isEmpty())
             continue;
-        const QImage rendered = pdf.render(page, pixels);
-        if (rendered.isNull())
-            throw AutomationError(
-                QStringLiteral("The picture of page %1 could not be made (out of memory?)").arg(page + 1));
-        const QImage area = rendered.copy(textArea);
-        width = qMax(width, area.width());
-        height += area.height();
-        areas.append(area);
+        width = qMax(width, textArea.width());
+        height += textArea.height();
+        areas.append({page, pixels, textArea});
     }
     if (areas.isEmpty())
         throw AutomationError(QStringLiteral("The picture of the document could not be made: no text area"));
@@ -78,9 +82,13 @@ QImage LibreOfficePagePicture::render(const QString &pdfPath, const QMarginsF &m
     {
         QPainter painter(&picture);
         int top = 0;
-        for (const QImage &area : std::as_const(areas)) {
-            painter.drawImage(QPoint(0, top), area);
-            top += area.height();
+        for (const Area &area : std::as_const(areas)) {
+            const QImage rendered = pdf.render(area.page, area.pixels);
+            if (rendered.isNull())
+                throw AutomationError(
+                    QStringLiteral("The picture of page %1 could not be made (out of memory?)").arg(area.page + 1));
+            painter.drawImage(QPoint(0, top), rendered, area.textArea);
+            top += area.textArea.height();
         }
     }
     return trimmedBelow(picture);
@@ -90,12 +98,20 @@ QImage LibreOfficePagePicture::trimmedBelow(const QImage &image, QRgb background
 {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
     const QRgb opaque = background | 0xff000000u;
+    int rows = qMin(rgb.height(), 1);
     for (int y = rgb.height() - 1; y >= 0; --y) {
         const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x) {
-            if ((line[x] | 0xff000000u) != opaque)
-                return rgb.copy(0, 0, rgb.width(), y + 1);
+        if (std::any_of(line, line + rgb.width(), [&](QRgb pixel) { return (pixel | 0xff000000u) != opaque; })) {
+            rows = y + 1;
+            break;
         }
     }
-    return rgb.copy(0, 0, rgb.width(), qMin(rgb.height(), 1));
+    if (rows == rgb.height())
+        return rgb;
+    // The rows above share the pixels of the untrimmed picture, which lives as long as they do: a long
+    // document's picture is not copied just to lose its blank bottom.
+    auto *owner = new QImage(rgb);
+    return QImage(
+        owner->constBits(), owner->width(), rows, owner->bytesPerLine(), owner->format(),
+        [](void *info) { delete static_cast<QImage *>(info); }, owner);
 }

@@ -62,8 +62,9 @@ void LibreOfficeTable::FillPlaceholder(const QString &placeholder, const QString
         throw AutomationError(QStringLiteral("%1: the placeholder is empty").arg(what));
 
     officeCall(mDocument->session(), what, [&] {
-        const QString tableName = toQString(uno::Reference<container::XNamed>(mTable, uno::UNO_QUERY_THROW)->getName());
-        LibreOfficeDocument::TableFill &fill = mDocument->tableFill(tableName);
+        if (mName.isEmpty())
+            mName = toQString(uno::Reference<container::XNamed>(mTable, uno::UNO_QUERY_THROW)->getName());
+        LibreOfficeDocument::TableFill &fill = mDocument->tableFill(mName);
         if (fill.tracker.isEmpty() || fill.revision != mDocument->revision()) {
             // Read once; from then on the tracker knows every change the fills make.
             fill.cells.clear();
@@ -85,7 +86,8 @@ void LibreOfficeTable::FillPlaceholder(const QString &placeholder, const QString
         for (const LibreOfficeFillTracker::Occurrence &occurrence : found) {
             const uno::Reference<text::XText> &cell = fill.cells.at(occurrence.cell);
             const QString text = fill.tracker.text(occurrence.cell);
-            const uno::Reference<text::XTextCursor> cursor = cell->createTextCursorByRange(cell->getStart());
+            // A new cursor of a cell stands at the cell's start.
+            const uno::Reference<text::XTextCursor> cursor = cell->createTextCursor();
             moveRight(cursor, LibreOfficeFillTracker::cursorSteps(text, 0, occurrence.position), false);
             moveRight(
                 cursor,

@@ -2,6 +2,8 @@
 
 #include "WordAutomation.h"
 
+#include <QString>
+
 #include <com/sun/star/text/XTextTable.hpp>
 
 #include <memory>
@@ -23,4 +25,6 @@ public:
 private:
     std::shared_ptr<LibreOfficeDocument> mDocument;
     css::uno::Reference<css::text::XTextTable> mTable;
+    /// The table's name in the document, asked once: every fill of the table needs it.
+    QString mName;
 };

@@ -54,22 +54,24 @@ SnapshotResult SaveDocAsJPG(const QString &documentPath)
     if (!proc.step(116, [&] { word = CreateWordApplication(); }))
         return SnapshotResult::Unavailable;
 
-    bool written = false;
-    auto lost = [&](bool ok) {
-        return !ok && isLost(proc.lastError());
+    // A step that loses the word processor ends the snapshot: the steps after it could only fail again.
+    auto run = [&](int line, auto &&action) {
+        return proc.step(line, action) || !isLost(proc.lastError());
     };
-    const bool gone =
-        lost(proc.step(118, [&] { word->Documents()->Open(documentPath); }))
-        || lost(proc.step(120, [&] { word->ActiveDocument()->Range()->CopyAsPicture(); }))
-        || lost(proc.step(122,
-                          [&] {
-                              const int format = 0;
-                              writeBitmap(GetClipboardPicture(format), TempFile(QLatin1String(kPagePictureFileName)));
-                              written = true;
-                          }))
-        || lost(proc.step(124, [&] { word->ActiveDocument()->Close(wdDoNotSaveChanges); }))
-        || lost(proc.step(126, [&] { word->Quit(); }));
-    if (gone)
+    bool written = false;
+    const bool usable =
+        run(118, [&] { word->Documents()->Open(documentPath); })
+        && run(120, [&] { word->ActiveDocument()->Range()->CopyAsPicture(); })
+        && run(122,
+               [&] {
+                   const int format = 0;
+                   writeBitmap(GetClipboardPicture(format), TempFile(QLatin1String(kPagePictureFileName)));
+                   written = true;
+                   // The picture lives on in the file; a long document's picture is large to keep twice.
+                   ProgramClipboard::current().clear();
+               })
+        && run(124, [&] { word->ActiveDocument()->Close(wdDoNotSaveChanges); }) && run(126, [&] { word->Quit(); });
+    if (!usable)
         return SnapshotResult::Unavailable;
     return written ? SnapshotResult::Written : SnapshotResult::NoPicture;
 }

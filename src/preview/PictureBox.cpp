@@ -110,11 +110,17 @@ void PictureBox::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     painter.setClipRegion(event->region());
     const QRect inner = innerRect();
-    fitContent();
-    if (mContent.isNull())
+    if (!mContent.isNull() || mPicture.isNull()) {
+        fitContent();
+        if (mContent.isNull())
+            painter.fillRect(inner, mBackground);
+        else
+            painter.drawImage(inner.topLeft(), mContent);
+    } else {
+        // Nothing painted over the picture yet: show it as it is, without a copy of a long page.
         painter.fillRect(inner, mBackground);
-    else
-        painter.drawImage(inner.topLeft(), mContent);
+        painter.drawImage(inner.topLeft(), mPicture);
+    }
     if (mBordered) {
         painter.setPen(palette().color(QPalette::Shadow));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));

@@ -1,0 +1,195 @@
+// Measures "Start Creating Template" with the office warm, for 1, 10 and 100 receipts: each phase
+// (the document from the receipts, its page picture, reading the picture back for the preview), the
+// whole click from the main window to the preview, and the memory of the program and its office.
+// Targets on a two-core machine: 1 receipt under 250 ms, 10 under 600 ms, 100 under 3 s, program
+// and office together under 400 MB resident at 100 receipts.
+//
+//     generation_bench [rounds]
+
+#include "DocumentGeneration.h"
+#include "Form1.h"
+#include "Form2.h"
+#include "GuardedProcedure.h"
+#include "LibreOfficeEngine.h"
+#include "Locations.h"
+#include "Main.h"
+#include "PageSnapshot.h"
+#include "ReceiptList.h"
+#include "ReceiptTemplate.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageReader>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+double elapsed(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+ReceiptRecord sample(int i)
+{
+    ReceiptRecord r;
+    r[ReceiptRecord::Receipt] = QStringLiteral("Harbor Lights Bakery");
+    r[ReceiptRecord::No] = QStringLiteral("2021-%1").arg(i, 4, 10, QLatin1Char('0'));
+    r[ReceiptRecord::FromPayee] = QStringLiteral("Selma Orrick");
+    r[ReceiptRecord::FromAddress] = QStringLiteral("Birchwood st");
+    r[ReceiptRecord::FromCity] = QStringLiteral("French Leek, IN 33455");
+    r[ReceiptRecord::ToPayee] = QStringLiteral("Dorian Quell Jr.");
+    r[ReceiptRecord::ToAddress] = QStringLiteral("Elm Street");
+    r[ReceiptRecord::ToCity] = QStringLiteral("Holderness, NH 03245");
+    r[ReceiptRecord::Date] = QStringLiteral("08/30/2021");
+    r[ReceiptRecord::Description] = QStringLiteral("Building a tree house");
+    r[ReceiptRecord::Amount] = QString::number(70 + i);
+    r[ReceiptRecord::Tax] = QStringLiteral("8.25");
+    return r;
+}
+
+// Resident memory in kilobytes of one process (VmRSS), or of its peak (VmHWM).
+long statusKilobytes(qint64 pid, const char *field)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+// The office is a launcher and its children, all in the launcher's process group.
+long officeKilobytes(qint64 group)
+{
+    long total = 0;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (!isPid)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // The fields after the command name, which sits in brackets: state, parent, process group.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 2 && fields.at(2).toLongLong() == group)
+            total += statusKilobytes(pid, "VmRSS");
+    }
+    return total;
+}
+
+struct Phases
+{
+    std::vector<double> document;
+    std::vector<double> picture;
+    std::vector<double> readBack;
+    std::vector<double> click;
+};
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 5;
+
+    QTemporaryDir temp;
+    QTemporaryDir profile;
+    qputenv("TEMP", temp.path().toLocal8Bit());
+    LibreOfficeEngine::Settings settings;
+    settings.profileFolder = profile.path();
+    LibreOfficeEngine engine(settings);
+    engine.install();
+
+    // The main window's start-up leaves the office warm, as in the program.
+    Form1 form;
+    if (ProgramEnding()) {
+        std::fprintf(stderr, "generation_bench: the office could not be started\n");
+        return 1;
+    }
+
+    std::printf("%9s %14s %14s %14s %14s %12s %12s\n", "receipts", "document ms", "picture ms", "read back ms",
+                "click ms", "program MB", "office MB");
+    double tenReceipts = 0;
+    for (const int count : {1, 10, 100}) {
+        ReceiptList list;
+        for (int i = 1; i <= count; ++i)
+            list.append(sample(i));
+
+        Phases phases;
+        long officePeak = 0;
+        for (int round = 0; round <= rounds; ++round) { // round 0 warms up
+            GuardedProcedure proc(Location::Form1_PushButton6_Click);
+            DocumentGeneration generation(list, proc);
+            generation.setTemplateSource(&ReceiptTemplateBytes);
+            QElapsedTimer timer;
+            timer.start();
+            const QString document = generation.run();
+            const double documentMs = elapsed(timer);
+            timer.restart();
+            const SnapshotResult snapshot = SaveDocAsJPG(document);
+            const double pictureMs = elapsed(timer);
+            timer.restart();
+            const QString picturePath = TempFile(QLatin1String(kPagePictureFileName));
+            QImage page = QImageReader(picturePath).read();
+            const double readBackMs = elapsed(timer);
+            const bool pageRead = !page.isNull();
+            page = QImage(); // the program keeps the page only in the preview
+            officePeak = std::max(officePeak, officeKilobytes(engine.officeProcessId()));
+            if (document.isEmpty() || snapshot != SnapshotResult::Written || !pageRead || proc.failures() > 0) {
+                std::fprintf(stderr, "generation_bench: the run for %d receipts failed\n", count);
+                return 1;
+            }
+            QFile::remove(document);
+            QFile::remove(picturePath);
+
+            // The same run as the user starts it: from the click to the preview on screen.
+            form.receipts()->clear();
+            for (int i = 1; i <= count; ++i)
+                form.receipts()->append(sample(i));
+            form.show();
+            timer.restart();
+            form.PushButton6_Click();
+            const double clickMs = elapsed(timer);
+            officePeak = std::max(officePeak, officeKilobytes(engine.officeProcessId()));
+            if (Form2 *preview = form.loadedPreview()) {
+                QFile::remove(preview->wordFile());
+                preview->hide();
+            }
+            if (round > 0) {
+                phases.document.push_back(documentMs);
+                phases.picture.push_back(pictureMs);
+                phases.readBack.push_back(readBackMs);
+                phases.click.push_back(clickMs);
+            }
+        }
+        const double clickMedian = median(phases.click);
+        std::printf("%9d %14.1f %14.1f %14.1f %14.1f %12.1f %12.1f\n", count, median(phases.document),
+                    median(phases.picture), median(phases.readBack), clickMedian,
+                    double(statusKilobytes(QCoreApplication::applicationPid(), "VmHWM")) / 1024.0,
+                    double(officePeak) / 1024.0);
+        if (count == 10)
+            tenReceipts = clickMedian;
+        if (count == 100 && tenReceipts > 0)
+            std::printf("from 10 to 100 receipts the click takes %.1f times as long (10 times the work)\n",
+                        clickMedian / tenReceipts);
+    }
+    std::printf("program MB is the program's peak resident memory; office MB the office's largest seen\n");
+    return 0;
+}
