@@ -9,6 +9,7 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextTable.hpp>
 
 #include <map>
 #include <memory>
@@ -56,6 +57,9 @@ public:
     void touch() { ++mRevision; }
     quint64 revision() const { return mRevision; }
     TableFill &tableFill(const QString &tableName) { return mFills[tableName]; }
+    /// The table that is selected as a whole, for a copy to know what it holds; empty otherwise.
+    css::uno::Reference<css::text::XTextTable> selectedTable() const { return mSelectedTable; }
+    void setSelectedTable(const css::uno::Reference<css::text::XTextTable> &table) { mSelectedTable = table; }
 
 private:
     std::shared_ptr<LibreOfficeSession> mSession;
@@ -64,4 +68,5 @@ private:
     bool mOpen = true;
     quint64 mRevision = 1;
     std::map<QString, TableFill> mFills;
+    css::uno::Reference<css::text::XTextTable> mSelectedTable;
 };

@@ -25,6 +25,18 @@ void moveRight(const uno::Reference<text::XTextCursor> &cursor, qsizetype steps,
 }
 } // namespace
 
+LibreOfficeTransfer::TableText readTableText(const uno::Reference<text::XTextTable> &table)
+{
+    LibreOfficeTransfer::TableText text;
+    const uno::Sequence<OUString> cellNames = table->getCellNames();
+    for (const OUString &name : cellNames) {
+        const uno::Reference<text::XText> cell(table->getCellByName(name), uno::UNO_QUERY_THROW);
+        text.cellNames.append(toQString(name));
+        text.cellTexts.append(toQString(cell->getString()));
+    }
+    return text;
+}
+
 LibreOfficeTable::LibreOfficeTable(std::shared_ptr<LibreOfficeDocument> document,
                                    const uno::Reference<text::XTextTable> &table)
     : mDocument(std::move(document))
@@ -43,8 +55,10 @@ void LibreOfficeTable::Select()
         const uno::Reference<text::XTextTableCursor> cursor = mTable->createCursorByCellName(names[0]);
         cursor->gotoEnd(true);
         const uno::Reference<view::XSelectionSupplier> selection(mDocument->controller(), uno::UNO_QUERY_THROW);
+        mDocument->setSelectedTable({});
         if (!selection->select(uno::Any(cursor)))
             throw AutomationError(QStringLiteral("the word processor refused the selection"));
+        mDocument->setSelectedTable(mTable);
     });
 }
 
@@ -67,33 +81,32 @@ void LibreOfficeTable::FillPlaceholder(const QString &placeholder, const QString
         LibreOfficeDocument::TableFill &fill = mDocument->tableFill(mName);
         if (fill.tracker.isEmpty() || fill.revision != mDocument->revision()) {
             // Read once; from then on the tracker knows every change the fills make.
+            const LibreOfficeTransfer::TableText text = readTableText(mTable);
             fill.cells.clear();
-            QStringList names;
-            QStringList texts;
-            const uno::Sequence<OUString> cellNames = mTable->getCellNames();
-            for (const OUString &name : cellNames) {
-                const uno::Reference<text::XText> cell(mTable->getCellByName(name), uno::UNO_QUERY_THROW);
-                names.append(toQString(name));
-                texts.append(toQString(cell->getString()));
-                fill.cells[names.last()] = cell;
-            }
-            fill.tracker.update(names, texts);
+            fill.tracker.update(text.cellNames, text.cellTexts);
             fill.revision = mDocument->revision();
         }
 
         const OUString replacement = toOUString(value);
         const QList<LibreOfficeFillTracker::Occurrence> found = fill.tracker.find(placeholder);
         for (const LibreOfficeFillTracker::Occurrence &occurrence : found) {
-            const uno::Reference<text::XText> &cell = fill.cells.at(occurrence.cell);
+            uno::Reference<text::XText> &cell = fill.cells[occurrence.cell];
+            if (!cell.is())
+                cell.set(mTable->getCellByName(toOUString(occurrence.cell)), uno::UNO_QUERY_THROW);
             const QString text = fill.tracker.text(occurrence.cell);
-            // A new cursor of a cell stands at the cell's start.
-            const uno::Reference<text::XTextCursor> cursor = cell->createTextCursor();
-            moveRight(cursor, LibreOfficeFillTracker::cursorSteps(text, 0, occurrence.position), false);
-            moveRight(
-                cursor,
-                LibreOfficeFillTracker::cursorSteps(text, occurrence.position, occurrence.position + occurrence.length),
-                true);
-            cursor->setString(replacement);
+            if (occurrence.position == 0 && occurrence.length == text.size() && !text.contains(QLatin1Char('\n'))) {
+                // The placeholder is the cell's whole text: the cell takes the value as it is.
+                cell->setString(replacement);
+            } else {
+                // A new cursor of a cell stands at the cell's start.
+                const uno::Reference<text::XTextCursor> cursor = cell->createTextCursor();
+                moveRight(cursor, LibreOfficeFillTracker::cursorSteps(text, 0, occurrence.position), false);
+                moveRight(cursor,
+                          LibreOfficeFillTracker::cursorSteps(text, occurrence.position,
+                                                              occurrence.position + occurrence.length),
+                          true);
+                cursor->setString(replacement);
+            }
             // Read back rather than assumed: the cell's text is what the next search sees.
             fill.tracker.filled(occurrence, toQString(cell->getString()));
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LibreOfficeTransfer.h"
 #include "WordAutomation.h"
 
 #include <QString>
@@ -9,6 +10,10 @@
 #include <memory>
 
 class LibreOfficeDocument;
+
+/// The names and texts of every cell of \a table, as the literal fill reads them. Talks to the
+/// office; call inside officeCall.
+LibreOfficeTransfer::TableText readTableText(const css::uno::Reference<css::text::XTextTable> &table);
 
 /// A table of a document.
 class LibreOfficeTable final : public WordTable

@@ -7,6 +7,7 @@ struct Held
 {
     css::uno::Reference<css::datatransfer::XTransferable> transferable;
     std::weak_ptr<LibreOfficeSession> session;
+    LibreOfficeTransfer::TableText table;
 };
 
 // The clipboard's content is type-erased; the deleter's type tells ours from anyone else's.
@@ -30,9 +31,9 @@ const Held *ours(const std::shared_ptr<void> &content)
 } // namespace
 
 void LibreOfficeTransfer::put(const css::uno::Reference<css::datatransfer::XTransferable> &transferable,
-                              const std::shared_ptr<LibreOfficeSession> &session)
+                              const std::shared_ptr<LibreOfficeSession> &session, const TableText &table)
 {
-    std::shared_ptr<Held> held(new Held{transferable, session}, HeldDeleter());
+    std::shared_ptr<Held> held(new Held{transferable, session, table}, HeldDeleter());
     ProgramClipboard::current().setContent(std::static_pointer_cast<void>(held));
 }
 
@@ -45,6 +46,14 @@ css::uno::Reference<css::datatransfer::XTransferable> LibreOfficeTransfer::take(
     if (owner.get() != &session)
         return {};
     return held->transferable;
+}
+
+LibreOfficeTransfer::TableText LibreOfficeTransfer::tableText(const LibreOfficeSession &session)
+{
+    const Held *held = ours(ProgramClipboard::current().content());
+    if (!held || held->session.lock().get() != &session)
+        return {};
+    return held->table;
 }
 
 void LibreOfficeTransfer::clear() noexcept

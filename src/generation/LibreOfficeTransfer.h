@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include <com/sun/star/datatransfer/XTransferable.hpp>
 
 #include <memory>
@@ -12,9 +14,19 @@ class LibreOfficeSession;
 class LibreOfficeTransfer final
 {
 public:
-    /// Puts \a transferable, made by the office of \a session, on the program's clipboard.
+    /// The text of a whole table that was copied: its cells' names and texts, in the office's order.
+    struct TableText
+    {
+        QStringList cellNames;
+        QStringList cellTexts;
+    };
+
+    /// Puts \a transferable, made by the office of \a session, on the program's clipboard; \a table
+    /// is the copied table's text when the copy was one whole table.
     static void put(const css::uno::Reference<css::datatransfer::XTransferable> &transferable,
-                    const std::shared_ptr<LibreOfficeSession> &session);
+                    const std::shared_ptr<LibreOfficeSession> &session, const TableText &table = {});
+    /// The copied table's text that goes with what take() gives; empty when the copy was not one table.
+    static TableText tableText(const LibreOfficeSession &session);
     /// What the program's clipboard holds for the office of \a session; an empty reference when
     /// it holds nothing, something else, or a copy from an office that is gone.
     static css::uno::Reference<css::datatransfer::XTransferable> take(const LibreOfficeSession &session);
