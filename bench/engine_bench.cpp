@@ -4,6 +4,7 @@
 //
 //     engine_bench [rounds]
 
+#include "DocumentGeneration.h"
 #include "LibreOfficeEngine.h"
 #include "ReceiptTemplate.h"
 #include "WordAutomation.h"
@@ -18,10 +19,6 @@
 #include <vector>
 
 namespace {
-const char *const kPlaceholders[] = {"[RECEIPT]", "[NO.]",       "[FromPayee]", "[FromAddress]", "[FromCity]",
-                                     "[ToPayee]", "[ToAddress]", "[ToCity]",    "[Date]",        "[Description]",
-                                     "[Amount]",  "[Tax]",       "[SubTotal]",  "[Total]"};
-
 struct Figures
 {
     std::vector<double> values;
@@ -48,8 +45,8 @@ void oneReceipt(const QString &templatePath, const QString &documentPath)
     const std::shared_ptr<WordTable> table = document->Tables()->Item(1);
     table->Select();
     document->ActiveWindow()->Selection()->Copy();
-    for (const char *placeholder : kPlaceholders)
-        table->FillPlaceholder(QString::fromLatin1(placeholder), QStringLiteral("Harbor Lights Bakery"));
+    for (const Placeholder &placeholder : kPlaceholders)
+        table->FillPlaceholder(QString::fromLatin1(placeholder.text), QStringLiteral("Harbor Lights Bakery"));
     table->Rows()->setAlignment(wdAlignRowCenter);
     document->SaveAs(documentPath);
     word->setDisplayAlerts(false);

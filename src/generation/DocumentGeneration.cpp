@@ -14,18 +14,6 @@ constexpr int kTemplateTable = 1;
 // A full folder of names is not worth more tries than this; the save then reports the trouble.
 constexpr int kMaxNameDraws = 1000;
 
-bool isLost(const std::exception_ptr &error)
-{
-    try {
-        if (error)
-            std::rethrow_exception(error);
-    } catch (const WordProcessorLost &) {
-        return true;
-    } catch (...) {
-    }
-    return false;
-}
-
 template<typename T>
 T &use(const std::shared_ptr<T> &object)
 {
@@ -51,7 +39,7 @@ DocumentGeneration::DocumentGeneration(const ReceiptList &receipts, GuardedProce
 template<typename Action>
 void DocumentGeneration::step(int line, Action &&action, bool fatal)
 {
-    if (!mProcedure.step(line, std::forward<Action>(action)) && (fatal || isLost(mProcedure.lastError())))
+    if (!mProcedure.step(line, std::forward<Action>(action)) && (fatal || IsWordProcessorLost(mProcedure.lastError())))
         throw Abandoned{};
 }
 
@@ -60,7 +48,7 @@ bool DocumentGeneration::test(int line, Condition &&condition)
 {
     const int failuresBefore = mProcedure.failures();
     const bool result = mProcedure.test(line, std::forward<Condition>(condition));
-    if (mProcedure.failures() != failuresBefore && isLost(mProcedure.lastError()))
+    if (mProcedure.failures() != failuresBefore && IsWordProcessorLost(mProcedure.lastError()))
         throw Abandoned{};
     return result;
 }

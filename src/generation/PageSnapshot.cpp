@@ -10,18 +10,6 @@
 namespace {
 constexpr int kMaxClipboardReads = 1000;
 
-bool isLost(const std::exception_ptr &error)
-{
-    try {
-        if (error)
-            std::rethrow_exception(error);
-    } catch (const WordProcessorLost &) {
-        return true;
-    } catch (...) {
-    }
-    return false;
-}
-
 void writeBitmap(const QImage &picture, const QString &path)
 {
     if (picture.isNull())
@@ -56,7 +44,7 @@ SnapshotResult SaveDocAsJPG(const QString &documentPath)
 
     // A step that loses the word processor ends the snapshot: the steps after it could only fail again.
     auto run = [&](int line, auto &&action) {
-        return proc.step(line, action) || !isLost(proc.lastError());
+        return proc.step(line, action) || !IsWordProcessorLost(proc.lastError());
     };
     bool written = false;
     const bool usable =

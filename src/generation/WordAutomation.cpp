@@ -10,6 +10,18 @@ WordApplicationFactory &factory()
 ProgramClipboard *gInstalledClipboard = nullptr;
 } // namespace
 
+bool IsWordProcessorLost(const std::exception_ptr &error)
+{
+    try {
+        if (error)
+            std::rethrow_exception(error);
+    } catch (const WordProcessorLost &) {
+        return true;
+    } catch (...) {
+    }
+    return false;
+}
+
 std::unique_ptr<WordApplication> CreateWordApplication()
 {
     if (!factory())

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QString>
 
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -27,6 +28,9 @@ class WordProcessorLost : public AutomationError
 public:
     using AutomationError::AutomationError;
 };
+
+/// True when \a error is a WordProcessorLost.
+bool IsWordProcessorLost(const std::exception_ptr &error);
 
 // The values of the word processor's enumerations that the program passes.
 inline constexpr int wdStory = 6;
