@@ -113,8 +113,8 @@ void TestReceiptRules::dateText_data()
                                       << QStringLiteral("03.05.2021");
     QTest::newRow("Dutch separator") << QDate(2021, 3, 5) << QLocale(QLocale::Dutch, QLocale::Netherlands)
                                      << QStringLiteral("03-05-2021");
-    QTest::newRow("C settings spell the month out") << QDate(2021, 3, 5) << QLocale::c()
-                                                    << QStringLiteral("03/05/2021");
+    QTest::newRow("C settings spell the month out")
+        << QDate(2021, 3, 5) << QLocale::c() << QStringLiteral("03/05/2021");
 }
 
 void TestReceiptRules::dateText()
