@@ -40,7 +40,7 @@ public:
         std::chrono::milliseconds startTimeout{20000};
         /// How long one call into the office may take before the office is stopped, so that the
         /// program reports it instead of hanging (0: no limit). Large documents need seconds at most.
-        std::chrono::milliseconds callTimeout{60000};
+        std::chrono::milliseconds callTimeout{30000};
     };
 
     LibreOfficeEngine();
