@@ -38,10 +38,14 @@ void Form1::PushButton6_Click()
         mProgress.reset();
         mRunClock.reset();
 
-        if (wordFile.isEmpty())
+        if (wordFile.isEmpty()) {
             mPointer.set(MousePointer::Shape::Default); // the run could not be made; the receipts stay here
-        else
+        } else if (ProgramEnding()) {
+            // The main window was closed while the run let events through: nobody will see the result.
+            DeleteFileQuietly(wordFile);
+        } else {
             handOver(proc, wordFile);
+        }
     } else {
         proc.step(582, [&] { MsgBox(QStringLiteral("You forgot to add receipt.")); });
     }
