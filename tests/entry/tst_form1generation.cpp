@@ -231,4 +231,4 @@ void TestForm1Generation::missingPictureStillShowsThePreview()
 }
 
 QTEST_MAIN(TestForm1Generation)
-#include "TestForm1Generation.moc"
+#include "tst_form1generation.moc"

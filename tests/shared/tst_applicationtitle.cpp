@@ -47,4 +47,4 @@ void TestApplicationTitle::productTitle()
 }
 
 QTEST_APPLESS_MAIN(TestApplicationTitle)
-#include "TestApplicationTitle.moc"
+#include "tst_applicationtitle.moc"

@@ -52,4 +52,4 @@ void TestForm1ClosedDuringRun::runShowsNothingAfterTheProgramEnded()
 }
 
 QTEST_MAIN(TestForm1ClosedDuringRun)
-#include "TestForm1ClosedDuringRun.moc"
+#include "tst_form1closedduringrun.moc"

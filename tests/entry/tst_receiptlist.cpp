@@ -172,4 +172,4 @@ void TestReceiptList::viewSeesTheRows()
 }
 
 QTEST_GUILESS_MAIN(TestReceiptList)
-#include "TestReceiptList.moc"
+#include "tst_receiptlist.moc"

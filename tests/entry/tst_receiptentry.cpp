@@ -385,4 +385,4 @@ void TestReceiptEntry::deleteOnEmptyListDoesNothing()
 }
 
 QTEST_MAIN(TestReceiptEntry)
-#include "TestReceiptEntry.moc"
+#include "tst_receiptentry.moc"

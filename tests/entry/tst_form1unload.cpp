@@ -43,4 +43,4 @@ void TestForm1Unload::closingEndsTheProgram()
 }
 
 QTEST_MAIN(TestForm1Unload)
-#include "TestForm1Unload.moc"
+#include "tst_form1unload.moc"

@@ -100,4 +100,4 @@ void TestErrorReport::box()
 }
 
 QTEST_GUILESS_MAIN(TestErrorReport)
-#include "TestErrorReport.moc"
+#include "tst_errorreport.moc"

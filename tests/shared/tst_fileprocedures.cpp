@@ -239,4 +239,4 @@ void TestFileProcedures::forceDeleteOfMissingFileRaises()
 }
 
 QTEST_GUILESS_MAIN(TestFileProcedures)
-#include "TestFileProcedures.moc"
+#include "tst_fileprocedures.moc"

@@ -131,4 +131,4 @@ void TestReceiptRules::dateTextUsesTheUsersSettings()
 }
 
 QTEST_APPLESS_MAIN(TestReceiptRules)
-#include "TestReceiptRules.moc"
+#include "tst_receiptrules.moc"

@@ -177,4 +177,4 @@ void TestSampleData::failuresAreReportedWithoutIconAndTheRestRuns()
 }
 
 QTEST_MAIN(TestSampleData)
-#include "TestSampleData.moc"
+#include "tst_sampledata.moc"

@@ -177,4 +177,4 @@ void TestTempFolder::plantedEverywhereRaises()
 }
 
 QTEST_GUILESS_MAIN(TestTempFolder)
-#include "TestTempFolder.moc"
+#include "tst_tempfolder.moc"

@@ -146,4 +146,4 @@ void TestWindowColors::previewColoursAlwaysApplyAndSparePictures()
 }
 
 QTEST_MAIN(TestWindowColors)
-#include "TestWindowColors.moc"
+#include "tst_windowcolors.moc"

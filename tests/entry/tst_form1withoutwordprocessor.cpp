@@ -38,4 +38,4 @@ void TestForm1WithoutWordProcessor::startUpEndsTheProgram()
 }
 
 QTEST_MAIN(TestForm1WithoutWordProcessor)
-#include "TestForm1WithoutWordProcessor.moc"
+#include "tst_form1withoutwordprocessor.moc"

@@ -578,4 +578,4 @@ void TestForm1::help()
 }
 
 QTEST_MAIN(TestForm1)
-#include "TestForm1.moc"
+#include "tst_form1.moc"

@@ -169,4 +169,4 @@ void TestGuardedProcedure::failureInsideSharedProcedureNamesCallersStep()
 }
 
 QTEST_GUILESS_MAIN(TestGuardedProcedure)
-#include "TestGuardedProcedure.moc"
+#include "tst_guardedprocedure.moc"
