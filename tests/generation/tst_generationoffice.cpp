@@ -2,9 +2,9 @@
 #include "DocumentInspector.h"
 #include "DocumentName.h"
 #include "GuardedProcedure.h"
-#include "LibreOfficeEngine.h"
 #include "Locations.h"
 #include "PageSnapshot.h"
+#include "PrivateOffice.h"
 #include "ReceiptList.h"
 #include "ReceiptTemplate.h"
 #include "ScriptedDialogs.h"
@@ -59,8 +59,7 @@ private:
     void inspect(const QString &path, const std::function<void(WordDocument &, DocumentInspector &)> &check);
     QStringList filesInTemp() const { return QDir(mTemp->path()).entryList(QDir::Files | QDir::Hidden); }
 
-    QTemporaryDir mProfile;
-    std::unique_ptr<LibreOfficeEngine> mEngine;
+    PrivateOffice mOffice;
     std::unique_ptr<QTemporaryDir> mTemp;
     std::unique_ptr<ScriptedDialogs> mDialogs;
     ReceiptList mList;
@@ -68,16 +67,12 @@ private:
 
 void TestGenerationOffice::initTestCase()
 {
-    QVERIFY(mProfile.isValid());
-    LibreOfficeEngine::Settings settings;
-    settings.profileFolder = mProfile.path();
-    mEngine = std::make_unique<LibreOfficeEngine>(settings);
-    mEngine->install();
+    QVERIFY(mOffice.setUp());
 }
 
 void TestGenerationOffice::cleanupTestCase()
 {
-    mEngine->shutdown();
+    mOffice.shutdown();
 }
 
 void TestGenerationOffice::init()

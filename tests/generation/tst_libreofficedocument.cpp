@@ -3,15 +3,13 @@
 // the whole run, on a private profile.
 
 #include "DocumentInspector.h"
-#include "LibreOfficeEngine.h"
-#include "ReceiptTemplate.h"
+#include "PrivateOffice.h"
 #include "WordAutomation.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -121,28 +119,17 @@ private:
     static void copyFirstTable(WordDocument &document);
     static void appendCopy(WordDocument &document);
 
-    QTemporaryDir mDir;
-    std::unique_ptr<LibreOfficeEngine> mEngine;
-    QString mTemplate;
+    PrivateOffice mOffice;
 };
 
 void TestLibreOfficeDocument::initTestCase()
 {
-    QVERIFY(mDir.isValid());
-    LibreOfficeEngine::Settings settings;
-    settings.profileFolder = mDir.filePath(QStringLiteral("profile"));
-    mEngine = std::make_unique<LibreOfficeEngine>(settings);
-    mEngine->install();
-
-    mTemplate = mDir.filePath(QStringLiteral("template.dot"));
-    QFile file(mTemplate);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QVERIFY(file.write(ReceiptTemplateBytes()) > 0);
+    QVERIFY(mOffice.setUp());
 }
 
 void TestLibreOfficeDocument::cleanupTestCase()
 {
-    mEngine->shutdown();
+    mOffice.shutdown();
 }
 
 void TestLibreOfficeDocument::cleanup()
@@ -154,7 +141,7 @@ TestLibreOfficeDocument::Opened TestLibreOfficeDocument::openTemplate()
 {
     Opened opened;
     opened.word = CreateWordApplication();
-    opened.document = opened.word->Documents()->Open(mTemplate, true);
+    opened.document = opened.word->Documents()->Open(mOffice.templatePath(), true);
     return opened;
 }
 
@@ -175,7 +162,7 @@ void TestLibreOfficeDocument::appendCopy(WordDocument &document)
 
 void TestLibreOfficeDocument::templateOpensAsUntitledCopy()
 {
-    const QByteArray before = fileHash(mTemplate);
+    const QByteArray before = fileHash(mOffice.templatePath());
     Opened opened = openTemplate();
     DocumentInspector inspect(*opened.document);
     QVERIFY(!inspect.hasLocation());
@@ -187,7 +174,7 @@ void TestLibreOfficeDocument::templateOpensAsUntitledCopy()
     opened.document->Tables()->Item(1)->FillPlaceholder(QStringLiteral("[Total]"), QStringLiteral("9"));
     opened.document->Close();
     opened.word->Quit();
-    QCOMPARE(fileHash(mTemplate), before);
+    QCOMPARE(fileHash(mOffice.templatePath()), before);
 }
 
 void TestLibreOfficeDocument::templateLooksAsDesigned()
@@ -375,7 +362,7 @@ void TestLibreOfficeDocument::savedDocumentReopensWithItsContent()
             table->FillPlaceholder(placeholder, placeholder.toLower() + QString::number(n));
         table->Rows()->setAlignment(wdAlignRowCenter);
     }
-    const QString path = mDir.filePath(QStringLiteral("saved folder/receipts 1.doc"));
+    const QString path = mOffice.filePath(QStringLiteral("saved folder/receipts 1.doc"));
     QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
     document.SaveAs(path);
     opened.document->Close();
@@ -402,7 +389,7 @@ void TestLibreOfficeDocument::savedDocumentReopensWithItsContent()
 
 void TestLibreOfficeDocument::saveReplacesAnExistingFileWhole()
 {
-    const QString path = mDir.filePath(QStringLiteral("replace.doc"));
+    const QString path = mOffice.filePath(QStringLiteral("replace.doc"));
     QFile old(path);
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write(QByteArray(200000, 'z'));
@@ -421,7 +408,7 @@ void TestLibreOfficeDocument::saveReplacesAnExistingFileWhole()
 void TestLibreOfficeDocument::saveIntoMissingFolderFailsAndWritesNothing()
 {
     Opened opened = openTemplate();
-    const QString path = mDir.filePath(QStringLiteral("no such folder/receipt.doc"));
+    const QString path = mOffice.filePath(QStringLiteral("no such folder/receipt.doc"));
     try {
         opened.document->SaveAs(path);
         QFAIL("saving into a missing folder succeeded");
@@ -454,7 +441,7 @@ void TestLibreOfficeDocument::pictureOfOneReceiptIsAboutItsTable()
     };
     for (qsizetype i = 0; i < kPlaceholders.size(); ++i)
         table->FillPlaceholder(kPlaceholders[i], values[i]);
-    const QString path = mDir.filePath(QStringLiteral("picture.doc"));
+    const QString path = mOffice.filePath(QStringLiteral("picture.doc"));
     opened.document->SaveAs(path);
     opened.word->Quit();
 
@@ -535,7 +522,7 @@ void TestLibreOfficeDocument::quitClosesOnlyThatInstancesDocuments()
 void TestLibreOfficeDocument::openingAMissingFileFails()
 {
     std::unique_ptr<WordApplication> word = CreateWordApplication();
-    const QString path = mDir.filePath(QStringLiteral("missing.dot"));
+    const QString path = mOffice.filePath(QStringLiteral("missing.dot"));
     try {
         word->Documents()->Open(path, true);
         QFAIL("opening a missing file succeeded");

@@ -3,14 +3,13 @@
 // the time limit, and a shutdown that leaves nothing behind and touches no one else's office.
 
 #include "LibreOfficeEngine.h"
-#include "ReceiptTemplate.h"
+#include "PrivateOffice.h"
 #include "WordAutomation.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
@@ -94,48 +93,38 @@ private slots:
 private:
     void openTemplate(WordApplication &word);
 
-    QTemporaryDir mDir;
-    std::unique_ptr<LibreOfficeEngine> mEngine;
-    QString mTemplate;
+    PrivateOffice mOffice;
 };
 
 void TestLibreOfficeEngine::initTestCase()
 {
-    QVERIFY(mDir.isValid());
-    LibreOfficeEngine::Settings settings;
-    settings.profileFolder = mDir.filePath(QStringLiteral("profile"));
-    mEngine = std::make_unique<LibreOfficeEngine>(settings);
-    mEngine->install();
-    mTemplate = mDir.filePath(QStringLiteral("template.dot"));
-    QFile file(mTemplate);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QVERIFY(file.write(ReceiptTemplateBytes()) > 0);
+    QVERIFY(mOffice.setUp());
 }
 
 void TestLibreOfficeEngine::cleanupTestCase()
 {
-    mEngine->shutdown();
+    mOffice.shutdown();
 }
 
 void TestLibreOfficeEngine::openTemplate(WordApplication &word)
 {
-    const std::shared_ptr<WordDocument> document = word.Documents()->Open(mTemplate, true);
+    const std::shared_ptr<WordDocument> document = word.Documents()->Open(mOffice.templatePath(), true);
     QCOMPARE(document->Tables()->Count(), 1);
 }
 
 void TestLibreOfficeEngine::instancesShareOneWarmOffice()
 {
     std::unique_ptr<WordApplication> first = CreateWordApplication();
-    const qint64 office = mEngine->officeProcessId();
+    const qint64 office = mOffice.engine().officeProcessId();
     QVERIFY(office > 0);
-    QVERIFY(mEngine->profileFolder().startsWith(mDir.path()));
+    QVERIFY(mOffice.engine().profileFolder().startsWith(mOffice.path()));
     std::unique_ptr<WordApplication> second = CreateWordApplication();
-    QCOMPARE(mEngine->officeProcessId(), office);
+    QCOMPARE(mOffice.engine().officeProcessId(), office);
     openTemplate(*first);
     openTemplate(*second);
     first->Quit();
     second->Quit();
-    QCOMPARE(mEngine->officeProcessId(), office);
+    QCOMPARE(mOffice.engine().officeProcessId(), office);
 }
 
 void TestLibreOfficeEngine::officeKilledDuringWorkFailsThatWorkAndRestarts_data()
@@ -149,9 +138,9 @@ void TestLibreOfficeEngine::officeKilledDuringWorkFailsThatWorkAndRestarts()
 {
     QFETCH(bool, wholeGroup);
     std::unique_ptr<WordApplication> word = CreateWordApplication();
-    const std::shared_ptr<WordDocument> document = word->Documents()->Open(mTemplate, true);
-    const qint64 launcher = mEngine->officeProcessId();
-    QList<qint64> victims = mEngine->officeProcessIds();
+    const std::shared_ptr<WordDocument> document = word->Documents()->Open(mOffice.templatePath(), true);
+    const qint64 launcher = mOffice.engine().officeProcessId();
+    QList<qint64> victims = mOffice.engine().officeProcessIds();
     if (!wholeGroup)
         victims.removeAll(launcher);
     QVERIFY(!victims.isEmpty());
@@ -194,7 +183,7 @@ void TestLibreOfficeEngine::officeKilledDuringWorkFailsThatWorkAndRestarts()
     QVERIFY_THROWS_EXCEPTION(AutomationError, document->Tables()->Count());
     word.reset();
     std::unique_ptr<WordApplication> fresh = CreateWordApplication();
-    QVERIFY(mEngine->officeProcessId() != launcher);
+    QVERIFY(mOffice.engine().officeProcessId() != launcher);
     openTemplate(*fresh);
     fresh->Quit();
     for (qint64 pid : std::as_const(victims))
@@ -205,11 +194,11 @@ void TestLibreOfficeEngine::officeKilledDuringWorkFailsThatWorkAndRestarts()
 void TestLibreOfficeEngine::callThatNeverReturnsIsStoppedAtTheLimit()
 {
     LibreOfficeEngine::Settings settings;
-    settings.profileFolder = mDir.filePath(QStringLiteral("limited-profile"));
+    settings.profileFolder = mOffice.filePath(QStringLiteral("limited-profile"));
     settings.callTimeout = std::chrono::milliseconds(1500);
     LibreOfficeEngine engine(settings);
     std::unique_ptr<WordApplication> word = engine.createApplication();
-    const std::shared_ptr<WordDocument> document = word->Documents()->Open(mTemplate, true);
+    const std::shared_ptr<WordDocument> document = word->Documents()->Open(mOffice.templatePath(), true);
     const qint64 office = engine.officeProcessId();
     const QList<qint64> processes = engine.officeProcessIds();
     const std::shared_ptr<WordTable> table = document->Tables()->Item(1);
@@ -241,24 +230,24 @@ void TestLibreOfficeEngine::shutdownLeavesNothingBehind()
 {
     std::unique_ptr<WordApplication> word = CreateWordApplication();
     openTemplate(*word);
-    const QList<qint64> processes = mEngine->officeProcessIds();
-    const QString temporary = mEngine->officeTemporaryFolder();
+    const QList<qint64> processes = mOffice.engine().officeProcessIds();
+    const QString temporary = mOffice.engine().officeTemporaryFolder();
     QVERIFY(processes.size() >= 2);
     QVERIFY(QFileInfo(temporary).isDir());
     QVERIFY(!leftoverSockets().isEmpty());
 
-    mEngine->shutdown();
-    QCOMPARE(mEngine->officeProcessId(), 0);
+    mOffice.shutdown();
+    QCOMPARE(mOffice.engine().officeProcessId(), 0);
     for (qint64 pid : processes)
         QVERIFY2(!processExists(pid), qPrintable(QString::number(pid)));
     QVERIFY(!QFileInfo::exists(temporary));
     QCOMPARE(leftoverSockets(), QStringList());
     // The profile stays for the next run.
-    QVERIFY(QFileInfo(mDir.filePath(QStringLiteral("profile"))).isDir());
+    QVERIFY(QFileInfo(mOffice.filePath(QStringLiteral("profile"))).isDir());
     // Dropped or quit, the old instance fails with a description instead of reaching a dead office.
-    QVERIFY_THROWS_EXCEPTION(AutomationError, word->Documents()->Open(mTemplate, true));
+    QVERIFY_THROWS_EXCEPTION(AutomationError, word->Documents()->Open(mOffice.templatePath(), true));
 
-    mEngine->install();
+    mOffice.engine().install();
     std::unique_ptr<WordApplication> again = CreateWordApplication();
     openTemplate(*again);
     again->Quit();
@@ -269,8 +258,8 @@ void TestLibreOfficeEngine::missingOfficeIsReported_data()
     QTest::addColumn<QString>("program");
     QTest::addColumn<bool>("emptyPath");
     QTest::newRow("not on PATH") << QStringLiteral("soffice") << true;
-    QTest::newRow("no such file") << mDir.filePath(QStringLiteral("nowhere/soffice")) << false;
-    QTest::newRow("not a program") << mDir.filePath(QStringLiteral("template.dot")) << false;
+    QTest::newRow("no such file") << mOffice.filePath(QStringLiteral("nowhere/soffice")) << false;
+    QTest::newRow("not a program") << mOffice.filePath(QStringLiteral("template.dot")) << false;
 }
 
 void TestLibreOfficeEngine::missingOfficeIsReported()
@@ -279,10 +268,10 @@ void TestLibreOfficeEngine::missingOfficeIsReported()
     QFETCH(bool, emptyPath);
     const QByteArray path = qgetenv("PATH");
     if (emptyPath)
-        qputenv("PATH", QFile::encodeName(mDir.filePath(QStringLiteral("empty"))));
+        qputenv("PATH", QFile::encodeName(mOffice.filePath(QStringLiteral("empty"))));
     LibreOfficeEngine::Settings settings;
     settings.officeProgram = program;
-    settings.profileFolder = mDir.filePath(QStringLiteral("missing-profile"));
+    settings.profileFolder = mOffice.filePath(QStringLiteral("missing-profile"));
     LibreOfficeEngine engine(settings);
     QString failure;
     try {
@@ -299,10 +288,10 @@ void TestLibreOfficeEngine::missingOfficeIsReported()
 void TestLibreOfficeEngine::launcherThatFailsIsReportedWithItsOutput()
 {
     const QString program =
-        writeScript(mDir.filePath(QStringLiteral("failing-office")), "echo 'the profile is damaged' >&2\nexit 3\n");
+        writeScript(mOffice.filePath(QStringLiteral("failing-office")), "echo 'the profile is damaged' >&2\nexit 3\n");
     LibreOfficeEngine::Settings settings;
     settings.officeProgram = program;
-    settings.profileFolder = mDir.filePath(QStringLiteral("failing-profile"));
+    settings.profileFolder = mOffice.filePath(QStringLiteral("failing-profile"));
     LibreOfficeEngine engine(settings);
     try {
         engine.createApplication();
@@ -317,7 +306,7 @@ void TestLibreOfficeEngine::launcherThatFailsIsReportedWithItsOutput()
 void TestLibreOfficeEngine::unusableProfileIsNoticedWithinTheLimit()
 {
     // A profile folder inside a plain file: the office waits forever without ever answering.
-    QFile plain(mDir.filePath(QStringLiteral("plain-file")));
+    QFile plain(mOffice.filePath(QStringLiteral("plain-file")));
     QVERIFY(plain.open(QIODevice::WriteOnly));
     plain.close();
     const QString profile = plain.fileName() + QStringLiteral("/profile");
@@ -345,7 +334,7 @@ void TestLibreOfficeEngine::anotherProgramsOfficeIsNeverUsed()
     // An office that someone else started on the profile folder our engine is told to use.
     const QStringList socketsBefore =
         QDir(QStringLiteral("/tmp")).entryList({QStringLiteral("OSL_PIPE_*")}, QDir::System | QDir::AllEntries);
-    const QString profile = mDir.filePath(QStringLiteral("foreign-profile"));
+    const QString profile = mOffice.filePath(QStringLiteral("foreign-profile"));
     const QString pipe = QStringLiteral("foreign-%1").arg(::getpid());
     QProcess foreign;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
