@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+/// A file written so that it only counts when every byte reached the disk. The bytes go into a new
+/// file beside the target (created exclusively, never through a link); each write is checked, and
+/// commit() syncs the file, puts it in place in one rename and syncs the folder. Until then the
+/// target is untouched; a failure, or a destruction without commit(), removes the partial file.
+///
+/// Qt's QSaveFile is not enough here: it buffers small writes and can report success for a file whose
+/// last write failed.
+class CheckedFile final
+{
+public:
+    /// What commit() does with the target.
+    enum class Mode {
+        Replace,   ///< replaces a file at the target (a link there is replaced, never followed)
+        CreateNew, ///< fails when anything is at the target already
+    };
+
+    explicit CheckedFile(const QString &target, Mode mode = Mode::Replace);
+    ~CheckedFile();
+    CheckedFile(const CheckedFile &) = delete;
+    CheckedFile &operator=(const CheckedFile &) = delete;
+
+    /// Creates the partial file. Throws Failure.
+    void open();
+    /// Appends \a bytes. Throws Failure (disk full, file too large, I/O error).
+    void write(QByteArrayView bytes);
+    /// Makes the written bytes the file at the target. Throws Failure; the target is then as it was.
+    void commit();
+    /// Removes the partial file; the target stays as it was. Never throws.
+    void cancel() noexcept;
+
+    QString target() const { return mTarget; }
+
+private:
+    [[noreturn]] void fail(const QString &prefix, int error);
+
+    QString mTarget;
+    Mode mMode;
+    QString mPartial;
+    int mFd = -1;
+};
+
+/// Writes \a content as the whole file at \a path through a CheckedFile. Throws Failure.
+void WriteFileChecked(QByteArrayView content, const QString &path, CheckedFile::Mode mode = CheckedFile::Mode::Replace);
+
+/// The permissions a new file of the user gets (0666 less the umask).
+unsigned NewFilePermissions();
