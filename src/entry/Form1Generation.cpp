@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QImageReader>
 #include <QProgressDialog>
 
 namespace {
@@ -69,13 +68,7 @@ void Form1::handOver(GuardedProcedure &proc, const QString &wordFile)
         return;
     }
     proc.step(570, [&] { mPointer.set(MousePointer::Shape::Default); });
-    proc.step(572, [&] {
-        QImageReader reader(picturePath);
-        const QImage picture = reader.read();
-        if (picture.isNull())
-            throw Failure(QStringLiteral("File not found: ") + picturePath);
-        previewWindow()->setPagePicture(picture);
-    });
+    proc.step(572, [&] { previewWindow()->setPagePicture(PagePicture::fromFile(picturePath)); });
     proc.step(574, [&] { previewWindow()->setWordFile(wordFile); });
     proc.step(576, [&] {
         Form2 *preview = previewWindow();

@@ -1,28 +1,23 @@
 #include "PageSnapshot.h"
 
+#include "CheckedFile.h"
 #include "GuardedProcedure.h"
 #include "Locations.h"
 #include "Main.h"
 #include "WordAutomation.h"
 
-#include <QSaveFile>
-
 namespace {
 constexpr int kMaxClipboardReads = 1000;
 
-void writeBitmap(const QImage &picture, const QString &path)
+void writePicture(const PagePicture &picture, const QString &path)
 {
     if (picture.isNull())
         throw Failure(QStringLiteral("Invalid picture: the clipboard holds no picture of the page"));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Failure(QStringLiteral("Path/File access error: ") + file.errorString());
-    if (!picture.save(&file, "BMP") || !file.commit())
-        throw Failure(QStringLiteral("Disk full or write error: ") + file.errorString());
+    WriteFileChecked(picture.bytes(), path);
 }
 } // namespace
 
-QImage GetClipboardPicture(const int &format)
+PagePicture GetClipboardPicture(const int &format)
 {
     for (int reads = 0; reads < kMaxClipboardReads; ++reads) {
         try {
@@ -53,7 +48,7 @@ SnapshotResult SaveDocAsJPG(const QString &documentPath)
         && run(122,
                [&] {
                    const int format = 0;
-                   writeBitmap(GetClipboardPicture(format), TempFile(QLatin1String(kPagePictureFileName)));
+                   writePicture(GetClipboardPicture(format), TempFile(QLatin1String(kPagePictureFileName)));
                    written = true;
                    // The picture lives on in the file; a long document's picture is large to keep twice.
                    ProgramClipboard::current().clear();

@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QImage>
+#include "PagePicture.h"
+
 #include <QString>
 
 /// The name of the page picture in the temporary folder while it is handed over.
 inline constexpr char kPagePictureFileName[] = "temp.bmp";
 
 /// Reads the picture on the program's clipboard in \a format (0: whatever it holds). A read that
-/// fails is tried again at once, up to 1000 reads in all. Returns a null image when there is no picture.
-QImage GetClipboardPicture(const int &format);
+/// fails is tried again at once, up to 1000 reads in all. Returns a null picture when there is none.
+PagePicture GetClipboardPicture(const int &format);
 
 /// What became of a page snapshot.
 enum class SnapshotResult {
@@ -18,6 +19,6 @@ enum class SnapshotResult {
 };
 
 /// Makes the picture of the document at \a documentPath with an instance of the word processor of
-/// its own and writes it to the page picture file as a Windows bitmap, replacing an older one.
+/// its own and writes it to the page picture file (a PDF of the pages, or an image), replacing an older one.
 /// Failures are reported with the snapshot's own location and step numbers.
 SnapshotResult SaveDocAsJPG(const QString &documentPath);

@@ -1,6 +1,10 @@
 #include "WordAutomation.h"
 
+#include <atomic>
+
 namespace {
+std::atomic<bool> gCancelRequested{false};
+
 WordApplicationFactory &factory()
 {
     static WordApplicationFactory installed;
@@ -20,6 +24,33 @@ bool IsWordProcessorLost(const std::exception_ptr &error)
     } catch (...) {
     }
     return false;
+}
+
+bool IsAutomationCancelled(const std::exception_ptr &error)
+{
+    try {
+        if (error)
+            std::rethrow_exception(error);
+    } catch (const AutomationCancelled &) {
+        return true;
+    } catch (...) {
+    }
+    return false;
+}
+
+void RequestWordCancel() noexcept
+{
+    gCancelRequested.store(true);
+}
+
+bool WordCancelRequested() noexcept
+{
+    return gCancelRequested.load();
+}
+
+void ClearWordCancel() noexcept
+{
+    gCancelRequested.store(false);
 }
 
 std::unique_ptr<WordApplication> CreateWordApplication()
@@ -48,13 +79,13 @@ void ProgramClipboard::install(ProgramClipboard *clipboard)
     gInstalledClipboard = clipboard;
 }
 
-QImage MemoryClipboard::picture(int format)
+PagePicture MemoryClipboard::picture(int format)
 {
     Q_UNUSED(format);
     return mPicture;
 }
 
-void MemoryClipboard::setPicture(const QImage &picture)
+void MemoryClipboard::setPicture(const PagePicture &picture)
 {
     mContent.reset();
     mPicture = picture;
@@ -67,12 +98,12 @@ std::shared_ptr<void> MemoryClipboard::content() const
 
 void MemoryClipboard::setContent(std::shared_ptr<void> content)
 {
-    mPicture = QImage();
+    mPicture = PagePicture();
     mContent = std::move(content);
 }
 
 void MemoryClipboard::clear()
 {
-    mPicture = QImage();
+    mPicture = PagePicture();
     mContent.reset();
 }

@@ -6,8 +6,8 @@
 // stand-in in tests). Every operation either succeeds or throws AutomationError with a description.
 
 #include "Failure.h"
+#include "PagePicture.h"
 
-#include <QImage>
 #include <QString>
 
 #include <exception>
@@ -29,8 +29,25 @@ public:
     using AutomationError::AutomationError;
 };
 
+/// The user stopped the work (Cancel, or ending the program) while the word processor was at it: the
+/// operation ended without a result, and the word processor was stopped.
+class AutomationCancelled : public AutomationError
+{
+public:
+    using AutomationError::AutomationError;
+};
+
 /// True when \a error is a WordProcessorLost.
 bool IsWordProcessorLost(const std::exception_ptr &error);
+/// True when \a error is an AutomationCancelled.
+bool IsAutomationCancelled(const std::exception_ptr &error);
+
+/// Stopping the word processor's work. The program asks for it (from any thread, a signal handler
+/// excepted); the word processor's operations check it while they wait, and a run checks it between
+/// its steps. A new run clears it.
+void RequestWordCancel() noexcept;
+bool WordCancelRequested() noexcept;
+void ClearWordCancel() noexcept;
 
 // The values of the word processor's enumerations that the program passes.
 inline constexpr int wdStory = 6;
@@ -177,10 +194,10 @@ class ProgramClipboard
 public:
     virtual ~ProgramClipboard() = default;
 
-    /// The picture on the clipboard in \a format (0: whatever picture it holds); a null image when it
+    /// The picture on the clipboard in \a format (0: whatever picture it holds); a null picture when it
     /// holds none. Throws AutomationError when the read itself fails.
-    virtual QImage picture(int format) = 0;
-    virtual void setPicture(const QImage &picture) = 0;
+    virtual PagePicture picture(int format) = 0;
+    virtual void setPicture(const PagePicture &picture) = 0;
 
     /// Content only the backend that put it there understands (a copied table).
     virtual std::shared_ptr<void> content() const = 0;
@@ -198,13 +215,13 @@ public:
 class MemoryClipboard : public ProgramClipboard
 {
 public:
-    QImage picture(int format) override;
-    void setPicture(const QImage &picture) override;
+    PagePicture picture(int format) override;
+    void setPicture(const PagePicture &picture) override;
     std::shared_ptr<void> content() const override;
     void setContent(std::shared_ptr<void> content) override;
     void clear() override;
 
 private:
-    QImage mPicture;
+    PagePicture mPicture;
     std::shared_ptr<void> mContent;
 };

@@ -3,8 +3,8 @@
 #include "LibreOfficeDocument.h"
 #include "LibreOfficeDocuments.h"
 
-LibreOfficeApplication::LibreOfficeApplication(std::shared_ptr<LibreOfficeSession> session)
-    : mDocuments(std::make_shared<LibreOfficeDocuments>(std::move(session)))
+LibreOfficeApplication::LibreOfficeApplication(std::shared_ptr<LibreOfficeBackend> backend)
+    : mDocuments(std::make_shared<LibreOfficeDocuments>(std::move(backend)))
 {}
 
 LibreOfficeApplication::~LibreOfficeApplication()

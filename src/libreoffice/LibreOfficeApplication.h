@@ -5,14 +5,14 @@
 #include <memory>
 
 class LibreOfficeDocuments;
-class LibreOfficeSession;
+class LibreOfficeBackend;
 
 /// One instance of the word processor: a view of the warm office that knows the documents it
 /// opened. Quitting it (or dropping it) closes those; the office itself keeps running.
 class LibreOfficeApplication final : public WordApplication
 {
 public:
-    explicit LibreOfficeApplication(std::shared_ptr<LibreOfficeSession> session);
+    explicit LibreOfficeApplication(std::shared_ptr<LibreOfficeBackend> backend);
     ~LibreOfficeApplication() override;
 
     std::shared_ptr<WordDocuments> Documents() override;

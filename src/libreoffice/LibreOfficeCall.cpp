@@ -2,12 +2,21 @@
 
 #include "LibreOfficeSession.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <cppu/unotype.hxx>
 #include <cppuhelper/exc_hlp.hxx>
 
+#include <atomic>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
+#include <thread>
 
 OUString toOUString(const QString &text)
 {
@@ -32,14 +41,96 @@ propertyList(std::initializer_list<std::pair<const char *, css::uno::Any>> prope
     return list;
 }
 
-void beginOfficeCall(LibreOfficeSession &session) noexcept
+namespace {
+std::atomic<bool> gWaitProcessesEvents{true};
+constexpr auto kWaitSlice = std::chrono::milliseconds(20);
+} // namespace
+
+void SetOfficeWaitProcessesEvents(bool processEvents) noexcept
 {
-    session.beginCall();
+    gWaitProcessesEvents.store(processEvents);
 }
 
-void endOfficeCall(LibreOfficeSession &session) noexcept
+void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::milliseconds limit, Cancel cancel,
+                 const std::function<void()> &work)
 {
+    if (session.isBusy())
+        throw AutomationError(QStringLiteral("%1: the word processor is still busy with other work.").arg(what));
+    const bool honourCancel = cancel == Cancel::Honoured;
+    if (honourCancel && WordCancelRequested())
+        throw AutomationCancelled(QStringLiteral("%1: cancelled.").arg(what));
+    if (limit.count() <= 0)
+        limit = session.callLimit();
+
+    struct Shared
+    {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+    };
+    auto shared = std::make_shared<Shared>();
+    session.beginCall(limit);
+    std::thread worker([&work, shared] {
+        work();
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        shared->done = true;
+        shared->finished.notify_all();
+    });
+
+    bool cancelled = false;
+    bool timedOut = false;
+    const auto started = std::chrono::steady_clock::now();
+    // Cancelling or running out of time stops the office: the call then returns at once, failed.
+    const auto watch = [&] {
+        if (honourCancel && !cancelled && !timedOut && WordCancelRequested()) {
+            cancelled = true;
+            session.abort();
+        }
+        if (!cancelled && !timedOut && limit.count() > 0 && std::chrono::steady_clock::now() - started >= limit) {
+            timedOut = true;
+            session.abort();
+        }
+    };
+    const auto isDone = [&] {
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        return shared->done;
+    };
+
+    QCoreApplication *application = QCoreApplication::instance();
+    if (gWaitProcessesEvents.load() && application && QThread::currentThread() == application->thread()
+        && !QCoreApplication::closingDown()) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setInterval(kWaitSlice);
+        QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+            watch();
+            if (isDone())
+                loop.quit();
+        });
+        timer.start();
+        if (!isDone())
+            loop.exec();
+    } else {
+        std::unique_lock<std::mutex> lock(shared->mutex);
+        while (!shared->done) {
+            shared->finished.wait_for(lock, kWaitSlice);
+            if (shared->done)
+                break;
+            lock.unlock();
+            watch();
+            lock.lock();
+        }
+    }
+    worker.join();
     session.endCall();
+
+    if (cancelled)
+        throw AutomationCancelled(QStringLiteral("%1: cancelled.").arg(what));
+    if (timedOut)
+        throw WordProcessorLost(QStringLiteral("%1: the word processor did not answer within %2 seconds and was "
+                                               "stopped")
+                                    .arg(what)
+                                    .arg(limit.count() / 1000.0));
 }
 
 void rethrowAsAutomationError(LibreOfficeSession &session, const QString &what)

@@ -12,7 +12,12 @@
 #include <com/sun/star/uno/Sequence.hxx>
 #include <rtl/ustring.hxx>
 
+#include <chrono>
+#include <exception>
+#include <functional>
 #include <initializer_list>
+#include <optional>
+#include <type_traits>
 #include <utility>
 
 using rtl::OUString;
@@ -31,28 +36,56 @@ propertyList(std::initializer_list<std::pair<const char *, css::uno::Any>> prope
 /// that the next instance starts a fresh office. Call only from a catch block.
 [[noreturn]] void rethrowAsAutomationError(LibreOfficeSession &session, const QString &what);
 
-/// Brackets a call into the office for the session's call limit.
-void beginOfficeCall(LibreOfficeSession &session) noexcept;
-void endOfficeCall(LibreOfficeSession &session) noexcept;
+/// Runs \a work, which talks to the office, on a thread of its own while this thread waits. Meanwhile
+/// the windows stay alive (on the program's main thread, events are processed), a cancellation asked
+/// for (RequestWordCancel) stops the office and throws AutomationCancelled, and a call that takes
+/// longer than \a limit (0: the session's limit) stops the office and throws WordProcessorLost.
+/// Whatever \a work throws is left to it: it must not throw. With Cancel::Ignored, a cancellation does
+/// not stop this call (for the short checks that shutting down needs).
+enum class Cancel { Honoured, Ignored };
+void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::milliseconds limit, Cancel cancel,
+                 const std::function<void()> &work);
 
-/// Runs \a call, which talks to the office; every failure leaves as AutomationError. A call that
-/// does not return within the session's call limit fails with WordProcessorLost.
+/// Whether waiting for the office processes the program's events; on by default. Off while the
+/// program shuts down, when no window may run any more.
+void SetOfficeWaitProcessesEvents(bool processEvents) noexcept;
+
+/// Runs \a call, which talks to the office (see runInOffice); every failure leaves as AutomationError,
+/// WordProcessorLost when the office went away or did not answer in time.
 template<typename Call>
-auto officeCall(LibreOfficeSession &session, const QString &what, Call &&call) -> decltype(call())
+auto officeCall(LibreOfficeSession &session, const QString &what, Call &&call,
+                std::chrono::milliseconds limit = std::chrono::milliseconds(0)) -> decltype(call())
 {
-    struct Bracket
-    {
-        LibreOfficeSession &session;
-        explicit Bracket(LibreOfficeSession &s)
-            : session(s)
-        {
-            beginOfficeCall(session);
+    using Result = decltype(call());
+    std::exception_ptr error;
+    const auto rethrow = [&] {
+        try {
+            std::rethrow_exception(error);
+        } catch (...) {
+            rethrowAsAutomationError(session, what);
         }
-        ~Bracket() { endOfficeCall(session); }
-    } bracket(session);
-    try {
-        return call();
-    } catch (...) {
-        rethrowAsAutomationError(session, what);
+    };
+    if constexpr (std::is_void_v<Result>) {
+        runInOffice(session, what, limit, Cancel::Honoured, [&] {
+            try {
+                call();
+            } catch (...) {
+                error = std::current_exception();
+            }
+        });
+        if (error)
+            rethrow();
+    } else {
+        std::optional<Result> result;
+        runInOffice(session, what, limit, Cancel::Honoured, [&] {
+            try {
+                result.emplace(call());
+            } catch (...) {
+                error = std::current_exception();
+            }
+        });
+        if (error)
+            rethrow();
+        return std::move(*result);
     }
 }

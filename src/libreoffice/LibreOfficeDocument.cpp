@@ -1,66 +1,67 @@
 #include "LibreOfficeDocument.h"
 
-#include "LibreOfficeCall.h"
+#include "CheckedFile.h"
+#include "LibreOfficeBackend.h"
 #include "LibreOfficeRange.h"
-#include "LibreOfficeSession.h"
 #include "LibreOfficeTables.h"
 #include "LibreOfficeWindow.h"
+#include "OdfDocument.h"
+#include "OfficeDocument.h"
+#include "Word97File.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
-#include <QUrl>
-
-#include <com/sun/star/beans/PropertyValue.hpp>
-#include <com/sun/star/frame/XModel.hpp>
-#include <com/sun/star/frame/XStorable.hpp>
-#include <com/sun/star/util/CloseVetoException.hpp>
-#include <com/sun/star/util/XCloseable.hpp>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <sys/stat.h>
-
-using namespace css;
 
 namespace {
 constexpr int wdSaveChanges = -1;
-
-// A new file gets the permissions any new file of the user would get.
-QFileDevice::Permissions defaultPermissions()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    const mode_t mode = 0666 & ~mask;
-    QFileDevice::Permissions permissions;
-    if (mode & S_IRUSR)
-        permissions |= QFileDevice::ReadOwner | QFileDevice::ReadUser;
-    if (mode & S_IWUSR)
-        permissions |= QFileDevice::WriteOwner | QFileDevice::WriteUser;
-    if (mode & S_IRGRP)
-        permissions |= QFileDevice::ReadGroup;
-    if (mode & S_IWGRP)
-        permissions |= QFileDevice::WriteGroup;
-    if (mode & S_IROTH)
-        permissions |= QFileDevice::ReadOther;
-    if (mode & S_IWOTH)
-        permissions |= QFileDevice::WriteOther;
-    return permissions;
-}
 } // namespace
 
-LibreOfficeDocument::LibreOfficeDocument(std::shared_ptr<LibreOfficeSession> session,
-                                         const uno::Reference<lang::XComponent> &component, const QString &source)
-    : mSession(std::move(session))
-    , mModel(component, uno::UNO_QUERY)
+LibreOfficeDocument::LibreOfficeDocument(std::shared_ptr<LibreOfficeBackend> backend,
+                                         std::unique_ptr<OdfDocument> model, const QString &source,
+                                         const QString &location)
+    : mBackend(std::move(backend))
+    , mModel(std::move(model))
     , mSource(source)
+    , mLocation(location)
+{
+    mSelection.paragraph = mModel->firstParagraph();
+}
+
+LibreOfficeDocument::LibreOfficeDocument(std::shared_ptr<LibreOfficeBackend> backend,
+                                         std::shared_ptr<OfficeDocument> loaded, const QString &source,
+                                         const QString &location)
+    : mBackend(std::move(backend))
+    , mLoaded(std::move(loaded))
+    , mSource(source)
+    , mLocation(location)
 {}
+
+LibreOfficeDocument::~LibreOfficeDocument() = default;
+
+OdfDocument &LibreOfficeDocument::model()
+{
+    ensureOpen();
+    if (!mModel) {
+        const QString what = QStringLiteral("Reading %1").arg(mSource);
+        if (!mLoaded)
+            throw AutomationError(QStringLiteral("%1: the document has no content.").arg(what));
+        const QByteArray xml = mLoaded->store(QLatin1String(OfficeDocument::kFlatXml), what);
+        try {
+            mModel = OdfDocument::parse(xml);
+        } catch (const OdfDocument::Error &error) {
+            throw AutomationError(QStringLiteral("%1: %2").arg(what, QString::fromUtf8(error.what())));
+        }
+        mSelection = {};
+        mSelection.paragraph = mModel->firstParagraph();
+        // The office's copy is still what the content was read from.
+        mLoadedRevision = mRevision;
+    }
+    return *mModel;
+}
 
 std::shared_ptr<WordTables> LibreOfficeDocument::Tables()
 {
-    ensureOpen();
+    model();
     return std::make_shared<LibreOfficeTables>(shared_from_this());
 }
 
@@ -76,6 +77,39 @@ std::shared_ptr<WordRange> LibreOfficeDocument::Range()
     return std::make_shared<LibreOfficeRange>(shared_from_this());
 }
 
+void LibreOfficeDocument::releaseTallReceipts()
+{
+    if (!mModel)
+        return;
+    // A receipt taller than a page can only be laid out if it may break across pages; kept together,
+    // the office would try for ever.
+    const double page = mModel->textAreaHeight();
+    for (int i = 0; i < mModel->tableCount(); ++i) {
+        const pugi::xml_node table = mModel->table(i);
+        if (mModel->estimatedHeight(table) > page) {
+            mModel->releaseKeeps(table);
+            changed();
+        }
+    }
+}
+
+std::shared_ptr<OfficeDocument> LibreOfficeDocument::loaded(const QString &what)
+{
+    ensureOpen();
+    if (mLoaded && mLoadedRevision == mRevision && mLoaded->isAlive())
+        return mLoaded;
+    if (!mModel) {
+        // Its content lived only in an office that has gone away.
+        throw WordProcessorLost(QStringLiteral("%1: the word processor has stopped running.").arg(what));
+    }
+    releaseTallReceipts();
+    mLoaded.reset();
+    mLoaded =
+        OfficeDocument::load(mBackend->session(), mModel->serialize(), QLatin1String(OfficeDocument::kFlatXml), what);
+    mLoadedRevision = mRevision;
+    return mLoaded;
+}
+
 void LibreOfficeDocument::SaveAs(const QString &fileName)
 {
     ensureOpen();
@@ -87,28 +121,18 @@ void LibreOfficeDocument::SaveAs(const QString &fileName)
     if (!target.absoluteDir().exists())
         throw AutomationError(QStringLiteral("%1: the folder does not exist.").arg(what));
 
-    // Written beside the target and renamed over it once complete.
-    QTemporaryFile partial(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
-    if (!partial.open())
-        throw AutomationError(QStringLiteral("%1: %2").arg(what, partial.errorString()));
-    partial.close();
-
-    officeCall(*mSession, what, [&] {
-        const uno::Reference<frame::XStorable> storable(mModel, uno::UNO_QUERY_THROW);
-        const OUString url = toOUString(QUrl::fromLocalFile(partial.fileName()).toString(QUrl::FullyEncoded));
-        storable->storeToURL(
-            url, propertyList({{"FilterName", uno::Any(OUString("MS Word 97"))}, {"Overwrite", uno::Any(true)}}));
-    });
-    if (QFileInfo(partial.fileName()).size() <= 0)
-        throw AutomationError(QStringLiteral("%1: the word processor wrote nothing.").arg(what));
-
-    QFile::setPermissions(partial.fileName(),
-                          target.exists() ? QFile::permissions(target.absoluteFilePath()) : defaultPermissions());
-    const QByteArray from = QFile::encodeName(partial.fileName());
-    const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-    if (std::rename(from.constData(), to.constData()) != 0)
-        throw AutomationError(QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(std::strerror(errno))));
-    partial.setAutoRemove(false);
+    const std::shared_ptr<OfficeDocument> office = loaded(what);
+    const QByteArray bytes = office->store(QLatin1String(OfficeDocument::kWord97), what);
+    if (const QString problem = Word97File::problem(bytes); !problem.isEmpty())
+        throw AutomationError(
+            QStringLiteral("%1: the word processor's output is not a whole document (%2).").arg(what, problem));
+    try {
+        WriteFileChecked(bytes, target.absoluteFilePath());
+    } catch (const Failure &failure) {
+        throw AutomationError(QStringLiteral("%1: %2").arg(what, failure.description()));
+    }
+    mLocation = target.absoluteFilePath();
+    mBackend->rememberSaved(mLocation, LibreOfficeBackend::digest(bytes), office);
 }
 
 void LibreOfficeDocument::Close()
@@ -121,60 +145,26 @@ void LibreOfficeDocument::Close(int saveChanges)
     ensureOpen();
     if (saveChanges != wdDoNotSaveChanges && saveChanges != wdSaveChanges)
         throw AutomationError(QStringLiteral("Closing the document: value out of range (%1).").arg(saveChanges));
-    const QString what = QStringLiteral("Closing the document");
     if (saveChanges == wdSaveChanges) {
-        officeCall(*mSession, what, [&] {
-            const uno::Reference<frame::XStorable> storable(mModel, uno::UNO_QUERY_THROW);
-            if (!storable->hasLocation() || storable->isReadonly())
-                throw AutomationError(QStringLiteral("the document has no file of its own to save to; use SaveAs"));
-            storable->store();
-        });
+        if (mLocation.isEmpty())
+            throw AutomationError(
+                QStringLiteral("Closing the document: it has no file of its own to save to; use SaveAs."));
+        SaveAs(mLocation);
     }
-    // Closed as far as the program is concerned, even when the office fails to answer.
-    mOpen = false;
-    mFills.clear();
-    officeCall(*mSession, what, [&] {
-        const uno::Reference<util::XCloseable> closeable(mModel, uno::UNO_QUERY_THROW);
-        try {
-            closeable->close(true);
-        } catch (const util::CloseVetoException &) {
-            uno::Reference<lang::XComponent>(mModel, uno::UNO_QUERY_THROW)->dispose();
-        }
-    });
+    closeQuietly();
 }
 
 void LibreOfficeDocument::closeQuietly() noexcept
 {
-    if (!mOpen)
-        return;
     mOpen = false;
-    mFills.clear();
-    try {
-        const uno::Reference<util::XCloseable> closeable(mModel, uno::UNO_QUERY);
-        if (closeable.is())
-            closeable->close(true);
-    } catch (...) {
-        try {
-            const uno::Reference<lang::XComponent> component(mModel, uno::UNO_QUERY);
-            if (component.is())
-                component->dispose();
-        } catch (...) {
-        }
-    }
+    mSelection = {};
+    // What the office holds for a saved document stays with the backend, for its picture.
+    mLoaded.reset();
+    mModel.reset();
 }
 
 void LibreOfficeDocument::ensureOpen() const
 {
     if (!mOpen)
         throw AutomationError(QStringLiteral("The document %1 has been closed.").arg(mSource));
-}
-
-uno::Reference<frame::XController> LibreOfficeDocument::controller() const
-{
-    ensureOpen();
-    const uno::Reference<frame::XModel> model(mModel, uno::UNO_QUERY_THROW);
-    uno::Reference<frame::XController> controller = model->getCurrentController();
-    if (!controller.is())
-        throw AutomationError(QStringLiteral("The document %1 has no window.").arg(mSource));
-    return controller;
 }

@@ -1,45 +1,54 @@
 #pragma once
 
-#include "LibreOfficeFillTracker.h"
 #include "WordAutomation.h"
 
 #include <QString>
 
-#include <com/sun/star/frame/XController.hpp>
-#include <com/sun/star/lang/XComponent.hpp>
-#include <com/sun/star/text/XText.hpp>
-#include <com/sun/star/text/XTextDocument.hpp>
-#include <com/sun/star/text/XTextTable.hpp>
-
-#include <map>
 #include <memory>
+#include <pugixml.hpp>
 
-class LibreOfficeSession;
+class LibreOfficeBackend;
+class OdfDocument;
+class OfficeDocument;
 
-/// An open Writer document, hidden. The objects reached from it (tables, window, selection, find,
-/// range) hold on to it and fail with a description once it is closed.
+/// An open document. Its content lives in the program as an OdfDocument, which the objects reached
+/// from it (tables, window, selection, find, range) edit directly; the office only writes it out and
+/// lays it out for its picture. Those objects fail with a description once it is closed.
 class LibreOfficeDocument final : public WordDocument, public std::enable_shared_from_this<LibreOfficeDocument>
 {
 public:
-    /// What the literal fill keeps for one table between calls.
-    struct TableFill
+    /// Where the window's selection stands.
+    struct Selection
     {
-        LibreOfficeFillTracker tracker;
-        quint64 revision = 0;
-        std::map<QString, css::uno::Reference<css::text::XText>> cells;
+        enum class Kind {
+            Point, ///< an insertion point in a paragraph
+            Table, ///< a whole table
+            Text,  ///< text found in a paragraph
+        };
+        Kind kind = Kind::Point;
+        pugi::xml_node paragraph;
+        qsizetype offset = 0;
+        qsizetype length = 0;
+        pugi::xml_node table;
     };
 
-    LibreOfficeDocument(std::shared_ptr<LibreOfficeSession> session,
-                        const css::uno::Reference<css::lang::XComponent> &component, const QString &source);
+    /// A document whose content is \a model. \a location is the file it is bound to (empty: untitled).
+    LibreOfficeDocument(std::shared_ptr<LibreOfficeBackend> backend, std::unique_ptr<OdfDocument> model,
+                        const QString &source, const QString &location);
+    /// A document loaded in the office as it is: its content is read from there when first wanted.
+    LibreOfficeDocument(std::shared_ptr<LibreOfficeBackend> backend, std::shared_ptr<OfficeDocument> loaded,
+                        const QString &source, const QString &location);
+    ~LibreOfficeDocument() override;
 
     std::shared_ptr<WordTables> Tables() override;
     std::shared_ptr<WordWindow> ActiveWindow() override;
     std::shared_ptr<WordRange> Range() override;
-    /// Writes the document to a new file beside \a fileName and puts it in place only when it is
-    /// complete, so a failure leaves no partial file and any earlier file as it was.
+    /// Writes the document as a Word 97-2003 file. The office's output is checked to be a whole
+    /// document, then written beside \a fileName and put in place in one move once it is on disk, so a
+    /// failure leaves no partial file and any earlier file as it was.
     void SaveAs(const QString &fileName) override;
     void Close() override;
-    /// wdDoNotSaveChanges closes unsaved; wdSaveChanges saves to the file the document came from.
+    /// wdDoNotSaveChanges closes unsaved; wdSaveChanges saves to the file the document is bound to.
     void Close(int saveChanges) override;
 
     bool isOpen() const { return mOpen; }
@@ -48,25 +57,32 @@ public:
     /// Throws AutomationError when the document is closed.
     void ensureOpen() const;
 
-    LibreOfficeSession &session() const { return *mSession; }
-    const std::shared_ptr<LibreOfficeSession> &sharedSession() const { return mSession; }
-    css::uno::Reference<css::text::XTextDocument> model() const { return mModel; }
-    css::uno::Reference<css::frame::XController> controller() const;
+    /// The content, read from the office when this document came from there. Throws AutomationError.
+    OdfDocument &model();
+    /// Identifies the content that table nodes belong to.
+    const OdfDocument *modelIdentity() const { return mModel.get(); }
+    Selection &selection() { return mSelection; }
+    /// Records that the content changed: the office's copy of it is out of date.
+    void changed() { ++mRevision; }
 
-    /// Counts changes other than literal fills, after which a fill reads its table anew.
-    void touch() { ++mRevision; }
-    quint64 revision() const { return mRevision; }
-    TableFill &tableFill(const QString &tableName) { return mFills[tableName]; }
-    /// The table that is selected as a whole, for a copy to know what it holds; empty otherwise.
-    css::uno::Reference<css::text::XTextTable> selectedTable() const { return mSelectedTable; }
-    void setSelectedTable(const css::uno::Reference<css::text::XTextTable> &table) { mSelectedTable = table; }
+    /// The document loaded in the office as it is now, loading it when the office's copy is out of
+    /// date. Throws AutomationError.
+    std::shared_ptr<OfficeDocument> loaded(const QString &what);
+    LibreOfficeBackend &backend() const { return *mBackend; }
+    QString source() const { return mSource; }
+    /// The file the document is bound to; empty while it is untitled.
+    QString location() const { return mLocation; }
 
 private:
-    std::shared_ptr<LibreOfficeSession> mSession;
-    css::uno::Reference<css::text::XTextDocument> mModel;
+    void releaseTallReceipts();
+
+    std::shared_ptr<LibreOfficeBackend> mBackend;
+    std::unique_ptr<OdfDocument> mModel;
+    std::shared_ptr<OfficeDocument> mLoaded;
+    quint64 mRevision = 0;
+    quint64 mLoadedRevision = 0;
+    Selection mSelection;
     QString mSource;
+    QString mLocation;
     bool mOpen = true;
-    quint64 mRevision = 1;
-    std::map<QString, TableFill> mFills;
-    css::uno::Reference<css::text::XTextTable> mSelectedTable;
 };

@@ -1,25 +1,16 @@
 #include "LibreOfficeDocuments.h"
 
-#include "LibreOfficeCall.h"
+#include "LibreOfficeBackend.h"
 #include "LibreOfficeDocument.h"
-#include "LibreOfficeSession.h"
+#include "OdfDocument.h"
+#include "OfficeDocument.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QUrl>
 
-#include <com/sun/star/beans/PropertyValue.hpp>
-#include <com/sun/star/document/MacroExecMode.hpp>
-#include <com/sun/star/document/UpdateDocMode.hpp>
-#include <com/sun/star/frame/XComponentLoader.hpp>
-#include <com/sun/star/lang/XComponent.hpp>
-#include <com/sun/star/text/XTextDocument.hpp>
-#include <com/sun/star/util/XCloseable.hpp>
-
-using namespace css;
-
-LibreOfficeDocuments::LibreOfficeDocuments(std::shared_ptr<LibreOfficeSession> session)
-    : mSession(std::move(session))
+LibreOfficeDocuments::LibreOfficeDocuments(std::shared_ptr<LibreOfficeBackend> backend)
+    : mBackend(std::move(backend))
 {}
 
 std::shared_ptr<WordDocument> LibreOfficeDocuments::Open(const QString &fileName, bool readOnly)
@@ -27,36 +18,46 @@ std::shared_ptr<WordDocument> LibreOfficeDocuments::Open(const QString &fileName
     if (mQuit)
         throw AutomationError(QStringLiteral("The word processor instance has quit."));
     const QFileInfo file(fileName);
-    const QString path = QDir::toNativeSeparators(file.absoluteFilePath());
+    const QString absolute = file.absoluteFilePath();
+    const QString path = QDir::toNativeSeparators(absolute);
     if (fileName.isEmpty() || !file.isFile())
         throw AutomationError(QStringLiteral("The document %1 could not be found.").arg(path));
-    if (!file.isReadable())
+    QFile input(absolute);
+    if (!input.open(QIODevice::ReadOnly))
         throw AutomationError(QStringLiteral("The document %1 cannot be read.").arg(path));
+    const QByteArray bytes = input.readAll();
+    if (input.error() != QFileDevice::NoError)
+        throw AutomationError(QStringLiteral("The document %1 cannot be read: %2").arg(path, input.errorString()));
+    input.close();
 
     const QString what = QStringLiteral("Opening %1").arg(path);
-    uno::Reference<lang::XComponent> component = officeCall(*mSession, what, [&] {
-        const uno::Reference<frame::XComponentLoader> loader(mSession->desktop(), uno::UNO_QUERY_THROW);
-        const uno::Sequence<beans::PropertyValue> arguments = propertyList({
-            {"Hidden", uno::Any(true)},
-            {"MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)},
-            {"UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)},
-            // A copy made from the file (untitled), so that nothing can write the file back.
-            {"AsTemplate", uno::Any(readOnly)},
-        });
-        const OUString url = toOUString(QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded));
-        return loader->loadComponentFromURL(url, OUString("_blank"), 0, arguments);
-    });
-    if (!component.is())
-        throw AutomationError(QStringLiteral("%1: the word processor cannot read this file.").arg(what));
-    if (!uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY).is()) {
-        try {
-            uno::Reference<util::XCloseable>(component, uno::UNO_QUERY_THROW)->close(true);
-        } catch (...) {
-        }
-        throw AutomationError(QStringLiteral("%1: the file is not a text document.").arg(what));
+    const QByteArray digest = LibreOfficeBackend::digest(bytes);
+    // An untitled copy is not bound to the file it came from.
+    const QString location = readOnly ? QString() : absolute;
+    std::shared_ptr<LibreOfficeDocument> document;
+    if (!readOnly) {
+        if (std::shared_ptr<OfficeDocument> saved = mBackend->savedDocument(absolute, digest))
+            document = std::make_shared<LibreOfficeDocument>(mBackend, saved, path, location);
+    } else if (std::shared_ptr<const OdfDocument> model = mBackend->templateModel(digest)) {
+        document = std::make_shared<LibreOfficeDocument>(mBackend, model->clone(), path, location);
     }
 
-    auto document = std::make_shared<LibreOfficeDocument>(mSession, component, path);
+    if (!document) {
+        const std::shared_ptr<OfficeDocument> office = OfficeDocument::load(mBackend->session(), bytes, {}, what);
+        if (!readOnly) {
+            // Loaded as it is: its picture needs no second load, its content is read when wanted.
+            document = std::make_shared<LibreOfficeDocument>(mBackend, office, path, location);
+        } else {
+            std::unique_ptr<OdfDocument> model;
+            try {
+                model = OdfDocument::parse(office->store(QLatin1String(OfficeDocument::kFlatXml), what));
+            } catch (const OdfDocument::Error &error) {
+                throw AutomationError(QStringLiteral("%1: %2").arg(what, QString::fromUtf8(error.what())));
+            }
+            mBackend->keepTemplateModel(digest, std::shared_ptr<const OdfDocument>(model->clone()));
+            document = std::make_shared<LibreOfficeDocument>(mBackend, std::move(model), path, location);
+        }
+    }
     mOpened.append(document);
     return document;
 }

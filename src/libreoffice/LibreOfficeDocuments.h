@@ -6,17 +6,18 @@
 
 #include <memory>
 
+class LibreOfficeBackend;
 class LibreOfficeDocument;
-class LibreOfficeSession;
 
 /// The documents one instance opened, in the order they were opened.
 class LibreOfficeDocuments final : public WordDocuments
 {
 public:
-    explicit LibreOfficeDocuments(std::shared_ptr<LibreOfficeSession> session);
+    explicit LibreOfficeDocuments(std::shared_ptr<LibreOfficeBackend> backend);
 
-    /// Opens \a fileName hidden. Read-only gives an untitled copy made from the file (a template
-    /// opens as a new document made from it), so the file itself is never written.
+    /// Opens \a fileName. Read-only gives an untitled copy made from the file (a template opens as a
+    /// new document made from it), so the file itself is never written. The office reads a file once:
+    /// a template read before is copied in the program, and the file saved last is still loaded.
     std::shared_ptr<WordDocument> Open(const QString &fileName, bool readOnly = false) override;
 
     /// The document opened last that is still open; null when none is.
@@ -27,7 +28,7 @@ public:
     void quit() noexcept;
 
 private:
-    std::shared_ptr<LibreOfficeSession> mSession;
+    std::shared_ptr<LibreOfficeBackend> mBackend;
     QList<std::shared_ptr<LibreOfficeDocument>> mOpened;
     bool mQuit = false;
 };

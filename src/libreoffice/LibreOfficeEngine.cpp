@@ -1,8 +1,9 @@
 #include "LibreOfficeEngine.h"
 
 #include "LibreOfficeApplication.h"
+#include "LibreOfficeBackend.h"
+#include "LibreOfficeCall.h"
 #include "LibreOfficeSession.h"
-#include "LibreOfficeTransfer.h"
 #include "WordAutomation.h"
 
 #include <QDir>
@@ -89,6 +90,7 @@ LibreOfficeEngine::LibreOfficeEngine()
 
 LibreOfficeEngine::LibreOfficeEngine(Settings settings)
     : mSettings(std::move(settings))
+    , mBackend(std::make_shared<LibreOfficeBackend>([this] { return session(); }))
 {}
 
 LibreOfficeEngine::~LibreOfficeEngine()
@@ -99,6 +101,7 @@ LibreOfficeEngine::~LibreOfficeEngine()
 void LibreOfficeEngine::install()
 {
     installCrashGuard();
+    SetOfficeWaitProcessesEvents(true);
     gInstalledEngine = this;
     SetWordApplicationFactory([this] { return createApplication(); });
 }
@@ -109,8 +112,12 @@ void LibreOfficeEngine::shutdown() noexcept
         SetWordApplicationFactory({});
         gInstalledEngine = nullptr;
     }
-    // A copied table refers into the office; it cannot outlive it.
-    LibreOfficeTransfer::clear();
+    // Nothing runs in the windows any more while the office goes.
+    SetOfficeWaitProcessesEvents(false);
+    // Documents still loaded are closed while the office still answers. Instances made so far are
+    // done for; later ones share a backend of their own.
+    mBackend->close();
+    mBackend = std::make_shared<LibreOfficeBackend>([this] { return session(); });
     if (mSession) {
         mSession->shutdown();
         mSession.reset();
@@ -123,7 +130,9 @@ void LibreOfficeEngine::shutdown() noexcept
 
 std::unique_ptr<WordApplication> LibreOfficeEngine::createApplication()
 {
-    return std::make_unique<LibreOfficeApplication>(session());
+    // An instance stands for a running office: the office starts (or is found dead) here.
+    session();
+    return std::make_unique<LibreOfficeApplication>(mBackend);
 }
 
 qint64 LibreOfficeEngine::officeProcessId() const

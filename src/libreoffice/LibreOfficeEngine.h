@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 
+class LibreOfficeBackend;
 class LibreOfficeSession;
 class QLockFile;
 class QTemporaryDir;
@@ -61,6 +62,9 @@ public:
     /// Throws AutomationError with what failed.
     std::unique_ptr<WordApplication> createApplication();
 
+    /// The running office, started when it is not. Throws AutomationError. For the backend's own tools.
+    std::shared_ptr<LibreOfficeSession> runningSession() { return session(); }
+
     /// The office's launcher process id (also its process group); 0 while no office runs.
     qint64 officeProcessId() const;
     /// Every process of the running office, the launcher included; for diagnostics and tests.
@@ -79,6 +83,7 @@ private:
     QString chooseProfile();
 
     Settings mSettings;
+    std::shared_ptr<LibreOfficeBackend> mBackend;
     std::shared_ptr<LibreOfficeSession> mSession;
     std::unique_ptr<QLockFile> mProfileLock;
     std::unique_ptr<QTemporaryDir> mPrivateProfile;

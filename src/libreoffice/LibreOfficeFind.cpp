@@ -1,33 +1,14 @@
 #include "LibreOfficeFind.h"
 
-#include "LibreOfficeCall.h"
 #include "LibreOfficeDocument.h"
 #include "LibreOfficeReplacement.h"
-
-#include <com/sun/star/beans/XPropertySet.hpp>
-#include <com/sun/star/text/XTextRange.hpp>
-#include <com/sun/star/text/XTextViewCursor.hpp>
-#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
-#include <com/sun/star/util/XReplaceable.hpp>
-#include <com/sun/star/util/XSearchable.hpp>
-#include <com/sun/star/view/XSelectionSupplier.hpp>
-
-using namespace css;
+#include "OdfDocument.h"
 
 namespace {
 constexpr int wdReplaceNone = 0;
 constexpr int wdReplaceOne = 1;
+using Kind = LibreOfficeDocument::Selection::Kind;
 
-void setOptions(const uno::Reference<util::XSearchDescriptor> &search, bool matchCase, bool wholeWord, bool forward)
-{
-    const uno::Reference<beans::XPropertySet> descriptor(search, uno::UNO_QUERY_THROW);
-    descriptor->setPropertyValue("SearchCaseSensitive", uno::Any(matchCase));
-    descriptor->setPropertyValue("SearchWords", uno::Any(wholeWord));
-    descriptor->setPropertyValue("SearchBackwards", uno::Any(!forward));
-    descriptor->setPropertyValue("SearchRegularExpression", uno::Any(false));
-    descriptor->setPropertyValue("SearchSimilarity", uno::Any(false));
-    descriptor->setPropertyValue("SearchStyles", uno::Any(false));
-}
 } // namespace
 
 LibreOfficeFind::LibreOfficeFind(std::shared_ptr<LibreOfficeDocument> document)
@@ -112,40 +93,41 @@ bool LibreOfficeFind::Execute(int replace)
 
 bool LibreOfficeFind::replaceAll()
 {
-    mDocument->touch();
-    return officeCall(mDocument->session(), QStringLiteral("Replacing %1").arg(mText), [&] {
-        const uno::Reference<util::XReplaceable> replaceable(mDocument->model(), uno::UNO_QUERY_THROW);
-        const uno::Reference<util::XReplaceDescriptor> descriptor = replaceable->createReplaceDescriptor();
-        descriptor->setSearchString(toOUString(mText));
-        descriptor->setReplaceString(toOUString(mReplacement->text()));
-        const uno::Reference<util::XSearchDescriptor> search(descriptor.get());
-        setOptions(search, mMatchCase, mMatchWholeWord, mForward);
-        return replaceable->replaceAll(search) > 0;
-    });
+    const int replaced = mDocument->model().replaceAll(mText, mReplacement->text(), mMatchCase, mMatchWholeWord);
+    if (replaced > 0)
+        mDocument->changed();
+    return replaced > 0;
 }
 
 bool LibreOfficeFind::findNext(bool replaceFound)
 {
-    if (replaceFound)
-        mDocument->touch();
-    return officeCall(mDocument->session(), QStringLiteral("Searching for %1").arg(mText), [&] {
-        const uno::Reference<util::XSearchable> searchable(mDocument->model(), uno::UNO_QUERY_THROW);
-        const uno::Reference<util::XSearchDescriptor> descriptor = searchable->createSearchDescriptor();
-        descriptor->setSearchString(toOUString(mText));
-        setOptions(descriptor, mMatchCase, mMatchWholeWord, mForward);
-
-        const uno::Reference<text::XTextViewCursorSupplier> views(mDocument->controller(), uno::UNO_QUERY_THROW);
-        const uno::Reference<text::XTextRange> cursor(views->getViewCursor().get());
-        uno::Reference<text::XTextRange> found(
-            searchable->findNext(mForward ? cursor->getEnd() : cursor->getStart(), descriptor), uno::UNO_QUERY);
-        if (!found.is() && mWrap == wdFindContinue)
-            found.set(searchable->findFirst(descriptor), uno::UNO_QUERY);
-        if (!found.is())
-            return false;
-        if (replaceFound)
-            found->setString(toOUString(mReplacement->text()));
-        const uno::Reference<view::XSelectionSupplier> selection(mDocument->controller(), uno::UNO_QUERY_THROW);
-        selection->select(uno::Any(found));
-        return true;
-    });
+    OdfDocument &model = mDocument->model();
+    if (!mForward)
+        throw AutomationError(QStringLiteral("Searching: only a forward search is supported."));
+    LibreOfficeDocument::Selection &selection = mDocument->selection();
+    pugi::xml_node paragraph = selection.paragraph;
+    qsizetype offset = selection.offset + (selection.kind == Kind::Text ? selection.length : 0);
+    if (selection.kind == Kind::Table) {
+        paragraph = pugi::xml_node();
+        OdfText::forEachParagraph(selection.table, [&](const pugi::xml_node &p) {
+            if (!paragraph)
+                paragraph = p;
+        });
+        offset = 0;
+    }
+    if (!model.findNext(mText, mMatchCase, mMatchWholeWord, mWrap == wdFindContinue, paragraph, offset))
+        return false;
+    selection = {};
+    selection.kind = Kind::Text;
+    selection.paragraph = paragraph;
+    selection.offset = offset;
+    selection.length = mText.size();
+    if (replaceFound) {
+        qsizetype inserted = 0;
+        for (const pugi::xml_node &node : OdfText::replace(paragraph, offset, mText.size(), mReplacement->text()))
+            inserted += OdfText::length(node);
+        mDocument->changed();
+        selection.length = inserted;
+    }
+    return true;
 }

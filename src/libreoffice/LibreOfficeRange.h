@@ -12,8 +12,8 @@ class LibreOfficeRange final : public WordRange
 public:
     explicit LibreOfficeRange(std::shared_ptr<LibreOfficeDocument> document);
 
-    /// Exports the document to PDF in the office's private folder and puts the picture of its
-    /// text area (see LibreOfficePagePicture) on the program's clipboard.
+    /// Has the office lay the document out and export it to PDF, and puts that on the program's
+    /// clipboard as the picture of the main text (see PagePicture).
     void CopyAsPicture() override;
 
 private:

@@ -1,20 +1,14 @@
 #include "LibreOfficeRows.h"
 
-#include "LibreOfficeCall.h"
 #include "LibreOfficeDocument.h"
-
-#include <com/sun/star/beans/XPropertySet.hpp>
-#include <com/sun/star/text/HoriOrientation.hpp>
-
-using namespace css;
+#include "OdfDocument.h"
 
 namespace {
 constexpr int wdAlignRowLeft = 0;
 constexpr int wdAlignRowRight = 2;
 } // namespace
 
-LibreOfficeRows::LibreOfficeRows(std::shared_ptr<LibreOfficeDocument> document,
-                                 const uno::Reference<text::XTextTable> &table)
+LibreOfficeRows::LibreOfficeRows(std::shared_ptr<LibreOfficeDocument> document, const pugi::xml_node &table)
     : mDocument(std::move(document))
     , mTable(table)
 {}
@@ -22,24 +16,22 @@ LibreOfficeRows::LibreOfficeRows(std::shared_ptr<LibreOfficeDocument> document,
 void LibreOfficeRows::setAlignment(int alignment)
 {
     mDocument->ensureOpen();
-    sal_Int16 orientation = 0;
+    QString align;
     switch (alignment) {
     case wdAlignRowLeft:
-        orientation = text::HoriOrientation::LEFT;
+        align = QStringLiteral("left");
         break;
     case wdAlignRowCenter:
-        orientation = text::HoriOrientation::CENTER;
+        align = QStringLiteral("center");
         break;
     case wdAlignRowRight:
-        orientation = text::HoriOrientation::RIGHT;
+        align = QStringLiteral("right");
         break;
     default:
         throw AutomationError(QStringLiteral("Aligning the rows: value out of range (%1).").arg(alignment));
     }
-    officeCall(mDocument->session(), QStringLiteral("Aligning the rows"), [&] {
-        const uno::Reference<beans::XPropertySet> properties(mTable, uno::UNO_QUERY_THROW);
-        properties->setPropertyValue("HoriOrient", uno::Any(orientation));
-    });
+    mDocument->model().setTableAlignment(mTable, align);
+    mDocument->changed();
 }
 
 void LibreOfficeRows::setWrapAroundText(bool wrap)

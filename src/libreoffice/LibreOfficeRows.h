@@ -2,9 +2,8 @@
 
 #include "WordAutomation.h"
 
-#include <com/sun/star/text/XTextTable.hpp>
-
 #include <memory>
+#include <pugixml.hpp>
 
 class LibreOfficeDocument;
 
@@ -12,8 +11,7 @@ class LibreOfficeDocument;
 class LibreOfficeRows final : public WordRows
 {
 public:
-    LibreOfficeRows(std::shared_ptr<LibreOfficeDocument> document,
-                    const css::uno::Reference<css::text::XTextTable> &table);
+    LibreOfficeRows(std::shared_ptr<LibreOfficeDocument> document, const pugi::xml_node &table);
 
     /// Places the table between the margins: left, centred or right (wdAlignRow...).
     void setAlignment(int alignment) override;
@@ -22,5 +20,5 @@ public:
 
 private:
     std::shared_ptr<LibreOfficeDocument> mDocument;
-    css::uno::Reference<css::text::XTextTable> mTable;
+    pugi::xml_node mTable;
 };

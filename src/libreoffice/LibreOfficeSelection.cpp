@@ -1,51 +1,22 @@
 #include "LibreOfficeSelection.h"
 
-#include "LibreOfficeCall.h"
 #include "LibreOfficeDocument.h"
 #include "LibreOfficeFind.h"
-#include "LibreOfficeTable.h"
 #include "LibreOfficeTransfer.h"
-
-#include <com/sun/star/container/XEnumeration.hpp>
-#include <com/sun/star/container/XEnumerationAccess.hpp>
-#include <com/sun/star/container/XNameAccess.hpp>
-#include <com/sun/star/datatransfer/XTransferableSupplier.hpp>
-#include <com/sun/star/lang/XComponent.hpp>
-#include <com/sun/star/text/ControlCharacter.hpp>
-#include <com/sun/star/text/XParagraphCursor.hpp>
-#include <com/sun/star/text/XTextTablesSupplier.hpp>
-#include <com/sun/star/text/XTextViewCursor.hpp>
-#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
-
-#include <algorithm>
-
-using namespace css;
+#include "OdfDocument.h"
 
 namespace {
-uno::Reference<text::XTextViewCursor> viewCursor(const LibreOfficeDocument &document)
-{
-    const uno::Reference<text::XTextViewCursorSupplier> supplier(document.controller(), uno::UNO_QUERY_THROW);
-    return supplier->getViewCursor();
-}
+using Kind = LibreOfficeDocument::Selection::Kind;
 
-// The paragraph of the main text that holds \a cursor, when it is empty; otherwise nothing.
-uno::Reference<lang::XComponent> emptyParagraphAt(const LibreOfficeDocument &document,
-                                                  const uno::Reference<text::XTextViewCursor> &cursor)
+// The paragraph right after \a table, made when the table is the last thing of its text.
+pugi::xml_node paragraphAfter(OdfDocument &model, const pugi::xml_node &table)
 {
-    const uno::Reference<text::XText> body = document.model()->getText();
-    if (cursor->getText() != body || !cursor->isCollapsed())
-        return {};
-    const uno::Reference<text::XParagraphCursor> paragraph(
-        body->createTextCursorByRange(uno::Reference<text::XTextRange>(cursor.get())), uno::UNO_QUERY_THROW);
-    paragraph->gotoStartOfParagraph(false);
-    paragraph->gotoEndOfParagraph(true);
-    if (!paragraph->getString().isEmpty())
-        return {};
-    const uno::Reference<container::XEnumerationAccess> parts(paragraph, uno::UNO_QUERY_THROW);
-    const uno::Reference<container::XEnumeration> enumeration = parts->createEnumeration();
-    if (!enumeration->hasMoreElements())
-        return {};
-    return uno::Reference<lang::XComponent>(enumeration->nextElement(), uno::UNO_QUERY);
+    pugi::xml_node next = table.next_sibling();
+    while (next && next.type() != pugi::node_element)
+        next = next.next_sibling();
+    if (next && OdfText::isParagraph(next))
+        return next;
+    return model.insertParagraphAfter(table, table.previous_sibling("text:p"));
 }
 } // namespace
 
@@ -61,88 +32,85 @@ std::shared_ptr<WordFind> LibreOfficeSelection::Find()
 
 void LibreOfficeSelection::Copy()
 {
-    mDocument->ensureOpen();
-    LibreOfficeTransfer::TableText table;
-    const uno::Reference<datatransfer::XTransferable> copy =
-        officeCall(mDocument->session(), QStringLiteral("Copying the selection"), [&] {
-            const uno::Reference<datatransfer::XTransferableSupplier> supplier(mDocument->controller(),
-                                                                               uno::UNO_QUERY_THROW);
-            // A whole table's text goes with the copy: every pasted copy is then known without
-            // reading it back, which a long run would otherwise do once per receipt.
-            if (const uno::Reference<text::XTextTable> selected = mDocument->selectedTable(); selected.is())
-                table = readTableText(selected);
-            return supplier->getTransferable();
-        });
-    if (!copy.is())
-        throw AutomationError(QStringLiteral("Copying the selection: the word processor gave nothing to copy."));
-    LibreOfficeTransfer::put(copy, mDocument->sharedSession(), table);
+    OdfDocument &model = mDocument->model();
+    const LibreOfficeDocument::Selection &selection = mDocument->selection();
+    if (selection.kind == Kind::Point)
+        throw AutomationError(QStringLiteral("This command is not available because no text is selected."));
+    if (selection.kind != Kind::Table)
+        throw AutomationError(QStringLiteral("Copying the selection: only a whole table can be copied."));
+    LibreOfficeTransfer::put(model.copyTable(selection.table));
 }
 
 void LibreOfficeSelection::Paste()
 {
-    mDocument->ensureOpen();
-    const uno::Reference<datatransfer::XTransferable> copy = LibreOfficeTransfer::take(mDocument->session());
-    if (!copy.is())
+    OdfDocument &model = mDocument->model();
+    const std::shared_ptr<const OdfDocument::Fragment> fragment = LibreOfficeTransfer::take();
+    if (!fragment)
         throw AutomationError(
             QStringLiteral("Pasting: the clipboard holds nothing that the word processor can paste here."));
-    const LibreOfficeTransfer::TableText table = LibreOfficeTransfer::tableText(mDocument->session());
-    mDocument->touch();
-    mDocument->setSelectedTable({});
-    officeCall(mDocument->session(), QStringLiteral("Pasting"), [&] {
-        const uno::Reference<container::XNameAccess> tables =
-            uno::Reference<text::XTextTablesSupplier>(mDocument->model(), uno::UNO_QUERY_THROW)->getTextTables();
-        const uno::Sequence<OUString> before = tables->getElementNames();
-        const uno::Reference<text::XTextViewCursor> cursor = viewCursor(*mDocument);
-        // Pasted into an empty paragraph, a table takes that paragraph's place, the paragraph
-        // mark following it. Writer keeps the paragraph in front of the table and adds a new one
-        // after it, which would leave one empty paragraph too many between pasted tables.
-        const uno::Reference<lang::XComponent> emptyParagraph = emptyParagraphAt(*mDocument, cursor);
-        const uno::Reference<datatransfer::XTransferableSupplier> supplier(mDocument->controller(),
-                                                                           uno::UNO_QUERY_THROW);
-        supplier->insertTransferable(copy);
-        if (emptyParagraph.is()
-            && uno::Reference<text::XTextRange>(emptyParagraph, uno::UNO_QUERY_THROW)->getString().isEmpty())
-            emptyParagraph->dispose();
+    LibreOfficeDocument::Selection &selection = mDocument->selection();
 
-        // The pasted table reads as the copied one did: its fills need not read it first.
-        if (table.cellNames.isEmpty())
-            return;
-        const uno::Sequence<OUString> after = tables->getElementNames();
-        QStringList added;
-        for (const OUString &name : after) {
-            if (std::find(before.begin(), before.end(), name) == before.end())
-                added.append(toQString(name));
+    pugi::xml_node before;
+    switch (selection.kind) {
+    case Kind::Table: {
+        // Right after the selected table, with a paragraph between: two tables that touch would run
+        // into one in a Word file.
+        const pugi::xml_node between =
+            model.insertParagraphAfter(selection.table, selection.table.previous_sibling("text:p"));
+        before = model.insertParagraphAfter(between, between);
+        break;
+    }
+    case Kind::Text:
+        OdfText::replace(selection.paragraph, selection.offset, selection.length, QString(),
+                         nullptr); // the pasted table takes the found text's place
+        [[fallthrough]];
+    case Kind::Point: {
+        const pugi::xml_node paragraph = selection.paragraph;
+        const qsizetype length = OdfText::read(paragraph).size();
+        if (selection.offset <= 0 || length == 0) {
+            // Pasted into an empty paragraph (or at a paragraph's start), a table stands in front of it.
+            before = paragraph;
+        } else if (selection.offset >= length) {
+            before = model.insertParagraphAfter(paragraph, paragraph);
+        } else {
+            before = model.splitParagraph(paragraph, selection.offset);
         }
-        if (added.size() != 1)
-            return;
-        LibreOfficeDocument::TableFill &fill = mDocument->tableFill(added.constFirst());
-        fill = {};
-        fill.tracker.update(table.cellNames, table.cellTexts);
-        fill.revision = mDocument->revision();
-    });
+        break;
+    }
+    }
+    model.insertFragment(*fragment, before.parent(), before);
+    mDocument->changed();
+    selection = {};
+    selection.paragraph = before;
 }
 
 void LibreOfficeSelection::EndKey(int unit)
 {
-    mDocument->ensureOpen();
+    OdfDocument &model = mDocument->model();
     if (unit != wdStory)
         throw AutomationError(QStringLiteral("Moving to the end: unit %1 is not supported.").arg(unit));
-    mDocument->setSelectedTable({});
-    officeCall(mDocument->session(), QStringLiteral("Moving to the end of the document"), [&] {
-        // From inside a table, the cursor's own end is the cell's; the document's end is wanted.
-        viewCursor(*mDocument)->gotoRange(mDocument->model()->getText()->getEnd(), false);
-    });
+    const pugi::xml_node last = model.lastParagraph();
+    LibreOfficeDocument::Selection &selection = mDocument->selection();
+    selection = {};
+    selection.paragraph = last;
+    selection.offset = OdfText::read(last).size();
 }
 
 void LibreOfficeSelection::TypeParagraph()
 {
-    mDocument->ensureOpen();
-    mDocument->touch();
-    mDocument->setSelectedTable({});
-    officeCall(mDocument->session(), QStringLiteral("Typing a paragraph mark"), [&] {
-        const uno::Reference<text::XTextViewCursor> cursor = viewCursor(*mDocument);
-        cursor->collapseToEnd();
-        cursor->getText()->insertControlCharacter(uno::Reference<text::XTextRange>(cursor.get()),
-                                                  text::ControlCharacter::PARAGRAPH_BREAK, false);
-    });
+    OdfDocument &model = mDocument->model();
+    LibreOfficeDocument::Selection &selection = mDocument->selection();
+    if (selection.kind == Kind::Table) {
+        selection.paragraph = paragraphAfter(model, selection.table);
+        selection.offset = 0;
+    } else if (selection.kind == Kind::Text) {
+        selection.offset += selection.length;
+    }
+    const pugi::xml_node paragraph = selection.paragraph;
+    const qsizetype length = OdfText::read(paragraph).size();
+    const pugi::xml_node next = selection.offset >= length ? model.insertParagraphAfter(paragraph, paragraph)
+                                                           : model.splitParagraph(paragraph, selection.offset);
+    mDocument->changed();
+    selection = {};
+    selection.paragraph = next;
 }

@@ -6,16 +6,17 @@
 
 class LibreOfficeDocument;
 
-/// The selection of a document's window: the view cursor, or a selected table.
+/// The selection of a document's window: an insertion point, a selected table, or found text.
 class LibreOfficeSelection final : public WordSelection
 {
 public:
     explicit LibreOfficeSelection(std::shared_ptr<LibreOfficeDocument> document);
 
     std::shared_ptr<WordFind> Find() override;
-    /// Puts the office's own copy of the selection on the program's clipboard.
+    /// Puts a copy of the selected table on the program's clipboard.
     void Copy() override;
-    /// Inserts the program's clipboard (a copy made in this office) at the insertion point.
+    /// Inserts the program's clipboard (a copied table) at the insertion point: into an empty
+    /// paragraph it goes in front of it, the paragraph mark following the table.
     void Paste() override;
     void EndKey(int unit) override;
     void TypeParagraph() override;

@@ -33,6 +33,7 @@ namespace {
 constexpr unsigned long kConnectRetryMs = 25;
 constexpr auto kTerminateLimit = std::chrono::milliseconds(5000);
 constexpr auto kKillLimit = std::chrono::milliseconds(2000);
+constexpr auto kAliveLimit = std::chrono::milliseconds(3000);
 constexpr char kTokenVariable[] = "ParvolineSession";
 
 // The program's own UNO runtime, set up once and kept for the life of the process: the runtime's
@@ -214,23 +215,40 @@ bool LibreOfficeSession::checkAlive() noexcept
         mDead = true;
         return false;
     }
-    beginCall();
-    try {
-        // The cheapest round trip: it fails at once when the connection is gone.
-        mContext->getServiceManager();
-        endCall();
+    // A call under way is watched by its own wait.
+    if (isBusy())
         return true;
+    bool answered = false;
+    try {
+        // The cheapest round trip: it fails at once when the connection is gone, and an office that
+        // does not answer it within moments is hung.
+        runInOffice(*this, QStringLiteral("Checking the word processor"), kAliveLimit, Cancel::Ignored, [&] {
+            try {
+                mContext->getServiceManager();
+                answered = true;
+            } catch (...) {
+            }
+        });
     } catch (...) {
-        endCall();
+    }
+    if (!answered)
         mDead = true;
-        return false;
+    return answered;
+}
+
+void LibreOfficeSession::beginCall(std::chrono::milliseconds limit) noexcept
+{
+    if (mCallDepth++ == 0) {
+        mCurrentLimit.store(limit.count() > 0 ? limit.count() : mCallLimit.count());
+        mCallStarted.store(steadyMilliseconds());
     }
 }
 
-void LibreOfficeSession::beginCall() noexcept
+void LibreOfficeSession::abort() noexcept
 {
-    if (mCallDepth++ == 0)
-        mCallStarted.store(steadyMilliseconds());
+    const pid_t group = mGroup.load();
+    if (group > 0)
+        ::kill(-group, SIGKILL);
 }
 
 void LibreOfficeSession::endCall() noexcept
@@ -249,7 +267,7 @@ void LibreOfficeSession::startWatchdog()
         while (!mStopWatching) {
             mWatchWake.wait_for(lock, std::chrono::milliseconds(100));
             const qint64 started = mCallStarted.load();
-            if (started == 0 || mTimedOut.load() || steadyMilliseconds() - started < mCallLimit.count())
+            if (started == 0 || mTimedOut.load() || steadyMilliseconds() - started < mCurrentLimit.load())
                 continue;
             // The office is stuck in a call. Killing it makes the call fail at once; the program
             // reports that and the next instance starts a fresh office.

@@ -58,9 +58,14 @@ public:
     /// files. Never throws; safe to call more than once.
     void shutdown() noexcept;
 
-    /// Brackets a call into the office, for the call limit. Calls may nest.
-    void beginCall() noexcept;
+    /// Brackets a call into the office, for the call limit (0: the session's own). Calls may nest; the
+    /// outermost one's limit counts.
+    void beginCall(std::chrono::milliseconds limit = std::chrono::milliseconds(0)) noexcept;
     void endCall() noexcept;
+    /// True while a call is under way.
+    bool isBusy() const { return mCallStarted.load() != 0; }
+    /// Stops the office at once (its calls then fail); for a cancelled or overdue call. Never throws.
+    void abort() noexcept;
     /// The call limit, and whether the office was stopped because a call exceeded it.
     std::chrono::milliseconds callLimit() const { return mCallLimit; }
     bool timedOut() const { return mTimedOut; }
@@ -83,6 +88,7 @@ private:
     std::chrono::milliseconds mCallLimit{0};
     int mCallDepth = 0;
     std::atomic<qint64> mCallStarted{0};
+    std::atomic<qint64> mCurrentLimit{0};
     std::atomic<pid_t> mGroup{0};
     std::atomic<bool> mTimedOut{false};
     std::thread mWatchdog;

@@ -1,35 +1,30 @@
 #pragma once
 
-#include "LibreOfficeTransfer.h"
 #include "WordAutomation.h"
 
-#include <QString>
-
-#include <com/sun/star/text/XTextTable.hpp>
-
 #include <memory>
+#include <pugixml.hpp>
 
 class LibreOfficeDocument;
-
-/// The names and texts of every cell of \a table, as the literal fill reads them. Talks to the
-/// office; call inside officeCall.
-LibreOfficeTransfer::TableText readTableText(const css::uno::Reference<css::text::XTextTable> &table);
+class OdfDocument;
 
 /// A table of a document.
 class LibreOfficeTable final : public WordTable
 {
 public:
-    LibreOfficeTable(std::shared_ptr<LibreOfficeDocument> document,
-                     const css::uno::Reference<css::text::XTextTable> &table);
+    LibreOfficeTable(std::shared_ptr<LibreOfficeDocument> document, const pugi::xml_node &table);
 
-    /// Selects every cell, first to last: a copy of that selection holds the whole table.
+    /// Selects the whole table: a copy of that selection holds the whole table.
     void Select() override;
     std::shared_ptr<WordRows> Rows() override;
     void FillPlaceholder(const QString &placeholder, const QString &value) override;
 
+    /// The table in the document's content. Throws AutomationError when the document is closed or
+    /// its content was replaced.
+    pugi::xml_node node() const;
+
 private:
     std::shared_ptr<LibreOfficeDocument> mDocument;
-    css::uno::Reference<css::text::XTextTable> mTable;
-    /// The table's name in the document, asked once: every fill of the table needs it.
-    QString mName;
+    const OdfDocument *mModel;
+    pugi::xml_node mTable;
 };

@@ -3,23 +3,15 @@
 #include "WordAutomation.h"
 
 namespace {
+// The clipboard's content is type-erased; the deleter's type tells ours from anyone else's.
 struct Held
 {
-    css::uno::Reference<css::datatransfer::XTransferable> transferable;
-    std::weak_ptr<LibreOfficeSession> session;
-    LibreOfficeTransfer::TableText table;
+    std::shared_ptr<const OdfDocument::Fragment> fragment;
 };
 
-// The clipboard's content is type-erased; the deleter's type tells ours from anyone else's.
 struct HeldDeleter
 {
-    void operator()(Held *held) const noexcept
-    {
-        try {
-            delete held;
-        } catch (...) {
-        }
-    }
+    void operator()(Held *held) const noexcept { delete held; }
 };
 
 const Held *ours(const std::shared_ptr<void> &content)
@@ -30,30 +22,16 @@ const Held *ours(const std::shared_ptr<void> &content)
 }
 } // namespace
 
-void LibreOfficeTransfer::put(const css::uno::Reference<css::datatransfer::XTransferable> &transferable,
-                              const std::shared_ptr<LibreOfficeSession> &session, const TableText &table)
+void LibreOfficeTransfer::put(std::shared_ptr<const OdfDocument::Fragment> fragment)
 {
-    std::shared_ptr<Held> held(new Held{transferable, session, table}, HeldDeleter());
+    std::shared_ptr<Held> held(new Held{std::move(fragment)}, HeldDeleter());
     ProgramClipboard::current().setContent(std::static_pointer_cast<void>(held));
 }
 
-css::uno::Reference<css::datatransfer::XTransferable> LibreOfficeTransfer::take(const LibreOfficeSession &session)
+std::shared_ptr<const OdfDocument::Fragment> LibreOfficeTransfer::take()
 {
     const Held *held = ours(ProgramClipboard::current().content());
-    if (!held)
-        return {};
-    const std::shared_ptr<LibreOfficeSession> owner = held->session.lock();
-    if (owner.get() != &session)
-        return {};
-    return held->transferable;
-}
-
-LibreOfficeTransfer::TableText LibreOfficeTransfer::tableText(const LibreOfficeSession &session)
-{
-    const Held *held = ours(ProgramClipboard::current().content());
-    if (!held || held->session.lock().get() != &session)
-        return {};
-    return held->table;
+    return held ? held->fragment : nullptr;
 }
 
 void LibreOfficeTransfer::clear() noexcept

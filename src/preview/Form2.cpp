@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QIcon>
-#include <QImage>
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -216,12 +215,13 @@ void Form2::Form_Load()
         proc.step(110, [&] { mPointer.loadCustom(cursorFile); });
 }
 
-void Form2::setPagePicture(const QImage &picture)
+void Form2::setPagePicture(const PagePicture &picture)
 {
     mPicture1->setPicture(picture);
     std::optional<QSize> twips;
     if (!picture.isNull())
-        twips = QSize(picture.width() * Viewport::kTwipsPerPixel, picture.height() * Viewport::kTwipsPerPixel);
+        twips = QSize(picture.size().width() * Viewport::kTwipsPerPixel,
+                      picture.size().height() * Viewport::kTwipsPerPixel);
     mViewport.setPagePicture(twips);
 }
 

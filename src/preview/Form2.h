@@ -8,9 +8,9 @@
 #include <QString>
 #include <QWidget>
 
+class PagePicture;
 class PictureBox;
 class QGroupBox;
-class QImage;
 class QPushButton;
 class QScrollBar;
 class QWheelEvent;
@@ -31,7 +31,7 @@ public:
     ~Form2() override;
 
     /// The picture of the page; the page box fits itself to it (at 96 dpi a pixel is 15 twips).
-    void setPagePicture(const QImage &picture);
+    void setPagePicture(const PagePicture &picture);
     /// The full path of the generated document. Setting it marks a new hand-over, so the next
     /// activation sets the viewport up for the page put in before.
     void setWordFile(const QString &path);

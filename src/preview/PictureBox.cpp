@@ -3,7 +3,11 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRectF>
-#include <QtMath>
+
+namespace {
+// Larger contents are not made into one image: they are only ever drawn part by part.
+constexpr qint64 kMaximumContentPixels = 64LL * 1024 * 1024;
+} // namespace
 
 PictureBox::PictureBox(QWidget *parent)
     : QWidget(parent)
@@ -37,46 +41,42 @@ QWidget *PictureBox::innerArea()
 void PictureBox::setBackground(const QColor &colour)
 {
     mBackground = colour;
-    mContent = QImage();
+    mPaintings.clear();
     update();
 }
 
-void PictureBox::setPicture(const QImage &picture)
+void PictureBox::setPicture(const PagePicture &picture)
 {
     mPicture = picture;
-    mContent = QImage();
+    mPaintings.clear();
     update();
 }
 
 void PictureBox::clearPicture()
 {
-    mPicture = QImage();
-    mContent = QImage();
+    mPicture = PagePicture();
+    mPaintings.clear();
     update();
 }
 
-void PictureBox::paintPicture(const QImage &image, const QRectF &target, const QRectF &source)
+void PictureBox::paintPicture(const PagePicture &picture, const QRectF &target, const QRectF &source)
 {
-    fitContent();
-    if (mContent.isNull() || image.isNull())
+    if (picture.isNull() || target.isEmpty() || source.isEmpty())
         return;
-    // Scaling the part first averages the pixels a strong reduction drops, so small zooms stay legible.
-    const QSize size(qCeil(target.width()), qCeil(target.height()));
-    if (size.isEmpty())
-        return;
-    const QImage scaled =
-        image.copy(source.toAlignedRect()).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    QPainter painter(&mContent);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, scaled, QRectF(QPointF(0, 0), target.size()));
-    painter.end();
+    mPaintings.append({picture, target, source});
     update();
 }
 
 QImage PictureBox::content() const
 {
-    fitContent();
-    return mContent;
+    const QSize size = innerRect().size();
+    if (size.isEmpty() || qint64(size.width()) * size.height() > kMaximumContentPixels)
+        return {};
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    paintContent(painter, QPoint(0, 0), QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    return image;
 }
 
 QRect PictureBox::innerRect() const
@@ -84,42 +84,28 @@ QRect PictureBox::innerRect() const
     return mBordered ? rect().adjusted(1, 1, -1, -1) : rect();
 }
 
-void PictureBox::fitContent() const
+void PictureBox::paintContent(QPainter &painter, const QPoint &offset, const QRectF &exposed) const
 {
-    const QSize size = innerRect().size();
-    if (!mContent.isNull() && mContent.size() == size)
-        return;
-    if (size.isEmpty()) {
-        mContent = QImage();
-        return;
+    painter.fillRect(exposed.translated(offset), mBackground);
+    const QRectF visible = exposed.translated(offset);
+    if (!mPicture.isNull()) {
+        const QRectF whole(QPointF(0, 0), QSizeF(mPicture.size()));
+        mPicture.paint(painter, whole.translated(offset), whole, visible);
     }
-    QImage fitted(size, QImage::Format_RGB32);
-    fitted.fill(mBackground);
-    QPainter painter(&fitted);
-    // The picture is the ground of the box; without one, what was painted stays where it was.
-    if (!mPicture.isNull())
-        painter.drawImage(0, 0, mPicture);
-    else if (!mContent.isNull())
-        painter.drawImage(0, 0, mContent);
-    painter.end();
-    mContent = fitted;
+    for (const Painting &painting : mPaintings)
+        painting.picture.paint(painter, painting.target.translated(offset), painting.source, visible);
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.setClipRegion(event->region());
     const QRect inner = innerRect();
-    if (!mContent.isNull() || mPicture.isNull()) {
-        fitContent();
-        if (mContent.isNull())
-            painter.fillRect(inner, mBackground);
-        else
-            painter.drawImage(inner.topLeft(), mContent);
-    } else {
-        // Nothing painted over the picture yet: show it as it is, without a copy of a long page.
-        painter.fillRect(inner, mBackground);
-        painter.drawImage(inner.topLeft(), mPicture);
+    const QRect exposed = event->rect().intersected(inner);
+    if (!exposed.isEmpty()) {
+        painter.save();
+        painter.setClipRect(exposed);
+        paintContent(painter, inner.topLeft(), QRectF(exposed.translated(-inner.topLeft())));
+        painter.restore();
     }
     if (mBordered) {
         painter.setPen(palette().color(QPalette::Shadow));

@@ -1,14 +1,19 @@
 #pragma once
 
+#include "PagePicture.h"
+
 #include <QColor>
 #include <QImage>
+#include <QList>
+#include <QRectF>
 #include <QWidget>
-
-class QRectF;
 
 /// A picture box: shows a picture at its top left on a plain background, takes stretched paintings of
 /// other pictures, and keeps what it shows when it is covered and uncovered. It may have a one-pixel
 /// border; boxes placed inside it live in its inner area, which clips them.
+///
+/// What it shows is kept as the paintings themselves, not as pixels: only the part on the screen is
+/// ever drawn, at the screen's resolution, so a box as tall as a thousand pages costs next to nothing.
 class PictureBox final : public QWidget
 {
     Q_OBJECT
@@ -26,14 +31,15 @@ public:
     QColor background() const { return mBackground; }
 
     /// Shows \a picture at the top left, in place of everything shown before.
-    void setPicture(const QImage &picture);
-    QImage picture() const { return mPicture; }
+    void setPicture(const PagePicture &picture);
+    PagePicture picture() const { return mPicture; }
     /// Lets go of the picture and shows the plain background.
     void clearPicture();
-    /// Paints the \a source part of \a image stretched onto \a target (pixels of the inner area).
-    void paintPicture(const QImage &image, const QRectF &target, const QRectF &source);
+    /// Paints the \a source part of \a picture (its unscaled pixels) stretched onto \a target (pixels of
+    /// the inner area).
+    void paintPicture(const PagePicture &picture, const QRectF &target, const QRectF &source);
 
-    /// What the box shows inside its border.
+    /// What the box shows inside its border, as an image; null when that would be too large to hold.
     QImage content() const;
 
 protected:
@@ -41,12 +47,20 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QRect innerRect() const;
-    void fitContent() const;
+    struct Painting
+    {
+        PagePicture picture;
+        QRectF target;
+        QRectF source;
+    };
 
-    QImage mPicture;
-    // What the box shows, kept between repaints; grows and shrinks with the box.
-    mutable QImage mContent;
+    QRect innerRect() const;
+    /// Paints the box's content, as much of it as lies in \a exposed (inner-area pixels), at \a offset.
+    void paintContent(QPainter &painter, const QPoint &offset, const QRectF &exposed) const;
+
+    PagePicture mPicture;
+    // What was painted over the background since the picture was last set or cleared.
+    QList<Painting> mPaintings;
     QColor mBackground{Qt::white};
     bool mBordered = false;
     QWidget *mInner = nullptr;

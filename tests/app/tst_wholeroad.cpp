@@ -70,7 +70,7 @@ bool TestWholeRoad::hasInk(const QImage &page)
 QImage TestWholeRoad::heldPage(Form2 *preview)
 {
     auto *holder = preview->findChild<PictureBox *>(QStringLiteral("Zoom_Ori"));
-    return holder ? holder->picture() : QImage();
+    return holder ? holder->picture().toImage() : QImage();
 }
 
 void TestWholeRoad::click(QWidget *window, const char *button)

@@ -1,116 +1,177 @@
 #include "DocumentInspector.h"
 
-#include "LibreOfficeCall.h"
 #include "LibreOfficeDocument.h"
+#include "LibreOfficeEngine.h"
+#include "OdfDocument.h"
+#include "OfficeDocument.h"
 
-#include <QMap>
-
-#include <com/sun/star/beans/XPropertySet.hpp>
-#include <com/sun/star/container/XEnumeration.hpp>
-#include <com/sun/star/container/XEnumerationAccess.hpp>
-#include <com/sun/star/container/XIndexAccess.hpp>
-#include <com/sun/star/container/XNameAccess.hpp>
-#include <com/sun/star/frame/XStorable.hpp>
-#include <com/sun/star/lang/XServiceInfo.hpp>
-#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
-#include <com/sun/star/table/XTableRows.hpp>
-#include <com/sun/star/text/XTextTable.hpp>
-#include <com/sun/star/text/XTextTablesSupplier.hpp>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <stdexcept>
 
-using namespace css;
-
 namespace {
-const LibreOfficeDocument &backend(WordDocument &document)
+// The reader's own office: a profile of its own, a process of its own.
+struct Reader
 {
-    auto *ours = dynamic_cast<LibreOfficeDocument *>(&document);
-    if (!ours)
-        throw std::logic_error("not a LibreOffice document");
-    return *ours;
+    QTemporaryDir folder;
+    std::unique_ptr<LibreOfficeEngine> engine;
+};
+
+std::unique_ptr<Reader> &reader()
+{
+    static std::unique_ptr<Reader> instance;
+    return instance;
 }
 
-uno::Reference<text::XTextTable> tableOf(WordDocument &document, int n)
+QString columnName(int index)
 {
-    const uno::Reference<text::XTextTablesSupplier> supplier(backend(document).model(), uno::UNO_QUERY_THROW);
-    const uno::Reference<container::XIndexAccess> tables(supplier->getTextTables(), uno::UNO_QUERY_THROW);
-    return uno::Reference<text::XTextTable>(tables->getByIndex(n - 1), uno::UNO_QUERY_THROW);
+    return QString(QChar(u'A' + index));
 }
 
-uno::Any tableProperty(WordDocument &document, int n, const char *name)
+QString attribute(const pugi::xml_node &node, const char *name)
 {
-    const uno::Reference<beans::XPropertySet> properties(tableOf(document, n), uno::UNO_QUERY_THROW);
-    return properties->getPropertyValue(OUString::createFromAscii(name));
+    return QString::fromUtf8(node.attribute(name).value());
+}
+
+// A property of a style or of the styles it is based on.
+QString styleProperty(const OdfDocument &model, QString style, const char *family, const char *properties,
+                      const char *name)
+{
+    for (int depth = 0; depth < 16 && !style.isEmpty(); ++depth) {
+        const pugi::xml_node node = model.styleNamed(style, family);
+        if (!node)
+            break;
+        const pugi::xml_attribute value = node.child(properties).attribute(name);
+        if (value)
+            return QString::fromUtf8(value.value());
+        style = attribute(node, "style:parent-style-name");
+    }
+    return {};
+}
+
+QList<pugi::xml_node> rowsOf(const pugi::xml_node &table)
+{
+    QList<pugi::xml_node> rows;
+    for (pugi::xpath_node row : table.select_nodes(".//table:table-row"))
+        rows.append(row.node());
+    return rows;
+}
+
+QList<pugi::xml_node> cellsOf(const pugi::xml_node &row)
+{
+    QList<pugi::xml_node> cells;
+    for (pugi::xml_node cell = row.child("table:table-cell"); cell; cell = cell.next_sibling("table:table-cell"))
+        cells.append(cell);
+    return cells;
+}
+
+QString cellText(const pugi::xml_node &cell)
+{
+    QStringList paragraphs;
+    OdfText::forEachParagraph(cell, [&](const pugi::xml_node &p) { paragraphs.append(OdfText::read(p)); });
+    return paragraphs.join(QLatin1Char('\n'));
 }
 } // namespace
 
 DocumentInspector::DocumentInspector(WordDocument &document)
-    : mDocument(document)
-{}
+    : mDocument(&document)
+{
+    if (!dynamic_cast<LibreOfficeDocument *>(&document))
+        throw std::logic_error("not a LibreOffice document");
+}
+
+DocumentInspector::~DocumentInspector() = default;
+DocumentInspector::DocumentInspector(DocumentInspector &&) noexcept = default;
+
+DocumentInspector DocumentInspector::ofFile(const QString &path)
+{
+    std::unique_ptr<Reader> &office = reader();
+    if (!office) {
+        office = std::make_unique<Reader>();
+        LibreOfficeEngine::Settings settings;
+        settings.profileFolder = office->folder.filePath(QStringLiteral("profile"));
+        office->engine = std::make_unique<LibreOfficeEngine>(settings);
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + path.toStdString());
+    const QByteArray bytes = file.readAll();
+    office->engine->createApplication(); // starts the reader's office
+    const std::shared_ptr<OfficeDocument> loaded =
+        OfficeDocument::load(office->engine->runningSession(), bytes, {}, QStringLiteral("Reading back"));
+    DocumentInspector inspector;
+    inspector.mOwn =
+        OdfDocument::parse(loaded->store(QLatin1String(OfficeDocument::kFlatXml), QStringLiteral("Reading back")));
+    return inspector;
+}
+
+void DocumentInspector::shutdownReader()
+{
+    reader().reset();
+}
+
+OdfDocument &DocumentInspector::model() const
+{
+    if (mOwn)
+        return *mOwn;
+    return static_cast<LibreOfficeDocument *>(mDocument)->model();
+}
 
 QStringList DocumentInspector::outline() const
 {
-    QStringList items;
-    const uno::Reference<container::XEnumerationAccess> text(backend(mDocument).model()->getText(),
-                                                             uno::UNO_QUERY_THROW);
-    const uno::Reference<container::XEnumeration> parts = text->createEnumeration();
-    while (parts->hasMoreElements()) {
-        const uno::Reference<lang::XServiceInfo> part(parts->nextElement(), uno::UNO_QUERY_THROW);
-        if (part->supportsService("com.sun.star.text.TextTable"))
-            items.append(QStringLiteral("<table>"));
-        else
-            items.append(toQString(uno::Reference<text::XTextRange>(part, uno::UNO_QUERY_THROW)->getString()));
-    }
-    return items;
+    return model().outline();
+}
+
+int DocumentInspector::tableCount() const
+{
+    return model().tableCount();
 }
 
 QStringList DocumentInspector::cells(int n) const
 {
     QStringList result;
-    const uno::Reference<text::XTextTable> t = tableOf(mDocument, n);
-    const uno::Sequence<OUString> names = t->getCellNames();
-    for (const OUString &name : names) {
-        const uno::Reference<text::XText> cellText(t->getCellByName(name), uno::UNO_QUERY_THROW);
-        result.append(toQString(name) + QLatin1Char('=') + toQString(cellText->getString()));
+    const QList<pugi::xml_node> rows = rowsOf(model().table(n - 1));
+    for (int r = 0; r < rows.size(); ++r) {
+        const QList<pugi::xml_node> cells = cellsOf(rows.at(r));
+        for (int c = 0; c < cells.size(); ++c)
+            result.append(columnName(c) + QString::number(r + 1) + QLatin1Char('=') + cellText(cells.at(c)));
     }
     return result;
 }
 
 QString DocumentInspector::cell(int n, const QString &name) const
 {
-    const uno::Reference<text::XText> cellText(tableOf(mDocument, n)->getCellByName(toOUString(name)),
-                                               uno::UNO_QUERY_THROW);
-    return toQString(cellText->getString());
+    const int column = name.at(0).unicode() - u'A';
+    const int row = name.mid(1).toInt() - 1;
+    const QList<pugi::xml_node> rows = rowsOf(model().table(n - 1));
+    if (row < 0 || row >= rows.size())
+        return QStringLiteral("<no such cell>");
+    const QList<pugi::xml_node> cells = cellsOf(rows.at(row));
+    if (column < 0 || column >= cells.size())
+        return QStringLiteral("<no such cell>");
+    return cellText(cells.at(column));
 }
 
 QList<int> DocumentInspector::cellsPerRow(int n) const
 {
-    QMap<int, int> rows;
-    const uno::Sequence<OUString> names = tableOf(mDocument, n)->getCellNames();
-    for (const OUString &name : names) {
-        QString text = toQString(name);
-        while (!text.isEmpty() && text.at(0).isLetter())
-            text.remove(0, 1);
-        rows[text.toInt()] += 1;
-    }
-    return rows.values();
+    QList<int> counts;
+    for (const pugi::xml_node &row : rowsOf(model().table(n - 1)))
+        counts.append(int(cellsOf(row).size()));
+    return counts;
 }
 
-int DocumentInspector::horizontalOrientation(int n) const
+QString DocumentInspector::alignment(int n) const
 {
-    sal_Int16 value = -1;
-    tableProperty(mDocument, n, "HoriOrient") >>= value;
-    return value;
+    return model().tableAlignment(model().table(n - 1));
 }
 
 bool DocumentInspector::rowsMaySplit(int n) const
 {
-    const uno::Reference<container::XIndexAccess> rows(tableOf(mDocument, n)->getRows(), uno::UNO_QUERY_THROW);
-    for (sal_Int32 i = 0; i < rows->getCount(); ++i) {
-        const uno::Reference<beans::XPropertySet> row(rows->getByIndex(i), uno::UNO_QUERY_THROW);
-        bool allowed = true;
-        row->getPropertyValue("IsSplitAllowed") >>= allowed;
-        if (allowed)
+    for (const pugi::xml_node &row : rowsOf(model().table(n - 1))) {
+        if (styleProperty(model(), attribute(row, "table:style-name"), "table-row", "style:table-row-properties",
+                          "fo:keep-together")
+            != QLatin1String("always"))
             return true;
     }
     return false;
@@ -118,31 +179,40 @@ bool DocumentInspector::rowsMaySplit(int n) const
 
 bool DocumentInspector::keepsWithNext(int n, const QString &name) const
 {
-    const uno::Reference<text::XText> cellText(tableOf(mDocument, n)->getCellByName(toOUString(name)),
-                                               uno::UNO_QUERY_THROW);
-    const uno::Reference<beans::XPropertySet> paragraph(cellText->createTextCursor(), uno::UNO_QUERY_THROW);
-    bool keep = false;
-    paragraph->getPropertyValue("ParaKeepTogether") >>= keep;
-    return keep;
+    const int column = name.at(0).unicode() - u'A';
+    const int row = name.mid(1).toInt() - 1;
+    const pugi::xml_node cell = cellsOf(rowsOf(model().table(n - 1)).at(row)).at(column);
+    pugi::xml_node first;
+    OdfText::forEachParagraph(cell, [&](const pugi::xml_node &p) {
+        if (!first)
+            first = p;
+    });
+    return styleProperty(model(), attribute(first, "text:style-name"), "paragraph", "style:paragraph-properties",
+                         "fo:keep-with-next")
+           == QLatin1String("always");
 }
 
 int DocumentInspector::widthTwips(int n) const
 {
-    sal_Int32 width = 0;
-    tableProperty(mDocument, n, "Width") >>= width;
-    return static_cast<int>(width * 1440.0 / 2540.0 + 0.5);
+    const QString width = styleProperty(model(), attribute(model().table(n - 1), "table:style-name"), "table",
+                                        "style:table-properties", "style:width");
+    return int(OdfDocument::inches(width) * 1440.0 + 0.5);
 }
 
 bool DocumentInspector::hasParagraphStyle(const QString &name) const
 {
-    const uno::Reference<style::XStyleFamiliesSupplier> families(backend(mDocument).model(), uno::UNO_QUERY_THROW);
-    const uno::Reference<container::XNameAccess> styles(families->getStyleFamilies()->getByName("ParagraphStyles"),
-                                                        uno::UNO_QUERY_THROW);
-    return styles->hasByName(toOUString(name));
+    const QByteArray wanted = name.toUtf8();
+    for (pugi::xml_node style = model().root().child("office:styles").child("style:style"); style;
+         style = style.next_sibling("style:style")) {
+        if (std::strcmp(style.attribute("style:family").value(), "paragraph") == 0
+            && (wanted == style.attribute("style:name").value()
+                || wanted == style.attribute("style:display-name").value()))
+            return true;
+    }
+    return false;
 }
 
 bool DocumentInspector::hasLocation() const
 {
-    const uno::Reference<frame::XStorable> storable(backend(mDocument).model(), uno::UNO_QUERY_THROW);
-    return storable->hasLocation();
+    return mDocument && !static_cast<LibreOfficeDocument *>(mDocument)->location().isEmpty();
 }

@@ -138,7 +138,7 @@ QString tst_Form2::writeDocument(const QString &name)
 
 void tst_Form2::handOver(const QImage &page, const QString &document)
 {
-    mForm->setPagePicture(page);
+    mForm->setPagePicture(PagePicture::fromImage(page));
     mForm->setWordFile(document);
     mForm->show();
     mMain->hide();

@@ -1,5 +1,6 @@
 #include "Form2.h"
 #include "Main.h"
+#include "PagePicture.h"
 #include "ScriptedDialogs.h"
 
 #include <QFile>
@@ -30,7 +31,7 @@ void tst_Form2Closing::closingDeletesDocumentAndEndsProgram()
     Form2 form(&mainWindow);
     QImage page(600, 330, QImage::Format_RGB32);
     page.fill(Qt::white);
-    form.setPagePicture(page);
+    form.setPagePicture(PagePicture::fromImage(page));
     form.setWordFile(document);
     form.show();
     QVERIFY(mainWindow.isHidden());

@@ -58,7 +58,7 @@ void tst_PictureBox::showsPictureAtTopLeft()
     PictureBox box;
     box.setBordered(bordered);
     box.resize(40, 30);
-    box.setPicture(twoColours(20, 10));
+    box.setPicture(PagePicture::fromImage(twoColours(20, 10)));
 
     const QImage content = box.content();
     QCOMPARE(content.size(), bordered ? QSize(38, 28) : QSize(40, 30));
@@ -78,7 +78,7 @@ void tst_PictureBox::stretchedPaintingIsKept()
 {
     PictureBox box;
     box.resize(80, 20);
-    box.paintPicture(twoColours(10, 10), QRectF(0, 0, 80, 20), QRectF(0, 0, 10, 10));
+    box.paintPicture(PagePicture::fromImage(twoColours(10, 10)), QRectF(0, 0, 80, 20), QRectF(0, 0, 10, 10));
 
     QCOMPARE(at(box.content(), 10, 10), kRed);
     QCOMPARE(at(box.content(), 70, 10), kBlue);
@@ -95,7 +95,7 @@ void tst_PictureBox::growingKeepsPaintingShrinkingCrops()
 {
     PictureBox box;
     box.resize(20, 20);
-    box.paintPicture(twoColours(10, 10), QRectF(0, 0, 20, 20), QRectF(0, 0, 10, 10));
+    box.paintPicture(PagePicture::fromImage(twoColours(10, 10)), QRectF(0, 0, 20, 20), QRectF(0, 0, 10, 10));
     box.resize(40, 40);
     QCOMPARE(at(box.content(), 15, 15), kBlue);
     QCOMPARE(at(box.content(), 30, 30), kWhite);
@@ -109,7 +109,7 @@ void tst_PictureBox::clearingShowsBackground()
     PictureBox box;
     box.resize(20, 20);
     box.setBackground(Qt::green);
-    box.setPicture(twoColours(20, 20));
+    box.setPicture(PagePicture::fromImage(twoColours(20, 20)));
     box.clearPicture();
     QVERIFY(box.picture().isNull());
     QCOMPARE(at(box.content(), 5, 5), QColor(Qt::green).rgb() & 0xFFFFFF);

@@ -306,7 +306,7 @@ public:
     void CopyAsPicture() override
     {
         mSession->word->enter(QStringLiteral("CopyAsPicture"));
-        ProgramClipboard::current().setPicture(ScriptedWord::pictureOf(*mModel));
+        ProgramClipboard::current().setPicture(PagePicture::fromImage(ScriptedWord::pictureOf(*mModel)));
     }
 
 private:

@@ -1,0 +1,81 @@
+#include "LibreOfficeBackend.h"
+
+#include "OdfDocument.h"
+#include "OfficeDocument.h"
+#include "WordAutomation.h"
+
+#include <QCryptographicHash>
+
+namespace {
+// Templates read in one run: the program has one, tests a few.
+constexpr qsizetype kTemplatesKept = 4;
+} // namespace
+
+LibreOfficeBackend::LibreOfficeBackend(SessionSource source)
+    : mSource(std::move(source))
+{}
+
+std::shared_ptr<LibreOfficeSession> LibreOfficeBackend::session()
+{
+    if (!mSource)
+        throw AutomationError(QStringLiteral("The word processor is no longer available."));
+    return mSource();
+}
+
+std::shared_ptr<const OdfDocument> LibreOfficeBackend::templateModel(const QByteArray &digest) const
+{
+    for (const auto &[key, model] : mTemplates) {
+        if (key == digest)
+            return model;
+    }
+    return nullptr;
+}
+
+void LibreOfficeBackend::keepTemplateModel(const QByteArray &digest, std::shared_ptr<const OdfDocument> model)
+{
+    mTemplates.prepend({digest, std::move(model)});
+    while (mTemplates.size() > kTemplatesKept)
+        mTemplates.removeLast();
+}
+
+void LibreOfficeBackend::rememberSaved(const QString &path, const QByteArray &digest,
+                                       std::shared_ptr<OfficeDocument> loaded)
+{
+    mSavedPath = path;
+    mSavedDigest = digest;
+    mSaved = std::move(loaded);
+}
+
+std::shared_ptr<OfficeDocument> LibreOfficeBackend::savedDocument(const QString &path, const QByteArray &digest) const
+{
+    if (!mSaved || path != mSavedPath || digest != mSavedDigest || !mSaved->isAlive())
+        return nullptr;
+    return mSaved;
+}
+
+void LibreOfficeBackend::forgetSaved()
+{
+    mSaved.reset();
+    mSavedPath.clear();
+    mSavedDigest.clear();
+}
+
+void LibreOfficeBackend::clear() noexcept
+{
+    try {
+        forgetSaved();
+        mTemplates.clear();
+    } catch (...) {
+    }
+}
+
+QByteArray LibreOfficeBackend::digest(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+void LibreOfficeBackend::close() noexcept
+{
+    clear();
+    mSource = nullptr;
+}

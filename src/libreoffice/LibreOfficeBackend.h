@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <utility>
+
+class LibreOfficeSession;
+class OdfDocument;
+class OfficeDocument;
+
+/// What the backend's objects share for as long as the program runs: the way to the warm office, the
+/// documents read from templates (a template is read by the office once, then copied in the program),
+/// and the document saved last, still loaded in the office, so that its picture costs no second load.
+class LibreOfficeBackend final
+{
+public:
+    using SessionSource = std::function<std::shared_ptr<LibreOfficeSession>()>;
+
+    explicit LibreOfficeBackend(SessionSource source);
+
+    /// The office, running and answering; started when it is not. Throws AutomationError.
+    std::shared_ptr<LibreOfficeSession> session();
+
+    /// The document read from a template file with \a digest; null when none was read yet.
+    std::shared_ptr<const OdfDocument> templateModel(const QByteArray &digest) const;
+    void keepTemplateModel(const QByteArray &digest, std::shared_ptr<const OdfDocument> model);
+
+    /// Remembers that the file at \a path, with content \a digest, is what \a loaded wrote.
+    void rememberSaved(const QString &path, const QByteArray &digest, std::shared_ptr<OfficeDocument> loaded);
+    /// The loaded document that wrote the file at \a path, when the file still holds exactly what it
+    /// wrote (\a digest) and the office still runs; null otherwise.
+    std::shared_ptr<OfficeDocument> savedDocument(const QString &path, const QByteArray &digest) const;
+    /// Lets go of the saved document, which closes it in the office when nobody else holds it.
+    void forgetSaved();
+
+    /// Lets go of everything held in the office. Never throws.
+    void clear() noexcept;
+    /// Lets go of everything and of the office itself: from now on session() fails. Never throws.
+    void close() noexcept;
+
+    /// The digest that identifies file contents here.
+    static QByteArray digest(const QByteArray &bytes);
+
+private:
+    SessionSource mSource;
+    QList<std::pair<QByteArray, std::shared_ptr<const OdfDocument>>> mTemplates;
+    QString mSavedPath;
+    QByteArray mSavedDigest;
+    std::shared_ptr<OfficeDocument> mSaved;
+};

@@ -1,0 +1,562 @@
+#include "OdfDocument.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+// The namespaces whose usual prefixes the model relies on.
+constexpr std::pair<const char *, const char *> kNamespaces[] = {
+    {"xmlns:office", "urn:oasis:names:tc:opendocument:xmlns:office:1.0"},
+    {"xmlns:text", "urn:oasis:names:tc:opendocument:xmlns:text:1.0"},
+    {"xmlns:table", "urn:oasis:names:tc:opendocument:xmlns:table:1.0"},
+    {"xmlns:style", "urn:oasis:names:tc:opendocument:xmlns:style:1.0"},
+    {"xmlns:fo", "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"},
+};
+
+bool named(const pugi::xml_node &node, const char *name)
+{
+    return node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0;
+}
+
+QString attribute(const pugi::xml_node &node, const char *name)
+{
+    return QString::fromUtf8(node.attribute(name).value());
+}
+
+void setAttribute(pugi::xml_node node, const char *name, const QString &value)
+{
+    pugi::xml_attribute a = node.attribute(name);
+    if (!a)
+        a = node.append_attribute(name);
+    a.set_value(value.toUtf8().constData());
+}
+
+pugi::xml_node childNamed(pugi::xml_node node, const char *name, bool create)
+{
+    pugi::xml_node child = node.child(name);
+    if (!child && create)
+        child = node.append_child(name);
+    return child;
+}
+
+bool isWordCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+
+// Where \a find stands in \a text from \a from on, as a whole word when asked; -1 when nowhere.
+qsizetype search(const QString &text, const QString &find, qsizetype from, Qt::CaseSensitivity cs, bool wholeWord)
+{
+    for (qsizetype at = text.indexOf(find, from, cs); at >= 0; at = text.indexOf(find, at + 1, cs)) {
+        if (!wholeWord)
+            return at;
+        const qsizetype end = at + find.size();
+        if ((at == 0 || !isWordCharacter(text.at(at - 1))) && (end >= text.size() || !isWordCharacter(text.at(end))))
+            return at;
+    }
+    return -1;
+}
+
+// Copies the filled marks of \a from's subtree onto the same nodes of \a to, an exact copy of it.
+void copyMarks(const pugi::xml_node &from, const pugi::xml_node &to, const OdfFilledNodes &source,
+               OdfFilledNodes &target)
+{
+    if (source.empty())
+        return;
+    if (source.count(from.internal_object()))
+        target.insert(to.internal_object());
+    pugi::xml_node a = from.first_child();
+    pugi::xml_node b = to.first_child();
+    for (; a && b; a = a.next_sibling(), b = b.next_sibling())
+        copyMarks(a, b, source, target);
+}
+
+struct StringWriter : pugi::xml_writer
+{
+    QByteArray bytes;
+    void write(const void *data, size_t size) override
+    {
+        bytes.append(static_cast<const char *>(data), static_cast<qsizetype>(size));
+    }
+};
+} // namespace
+
+std::unique_ptr<OdfDocument> OdfDocument::parse(QByteArrayView flatXml)
+{
+    std::unique_ptr<OdfDocument> document(new OdfDocument());
+    // Whitespace-only text is kept: between two spans it is a blank of the text.
+    const pugi::xml_parse_result result =
+        document->mXml.load_buffer(flatXml.data(), static_cast<size_t>(flatXml.size()),
+                                   pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_utf8);
+    if (!result)
+        throw Error(std::string("The document cannot be read: ") + result.description() + " at byte "
+                    + std::to_string(result.offset));
+    const pugi::xml_node root = document->mXml.document_element();
+    if (!named(root, "office:document"))
+        throw Error("The document is not a flat OpenDocument file");
+    for (const auto &[name, uri] : kNamespaces) {
+        if (std::strcmp(root.attribute(name).value(), uri) != 0)
+            throw Error(std::string("The document does not declare ") + name + " as OpenDocument does");
+    }
+    document->mText = root.child("office:body").child("office:text");
+    if (!document->mText)
+        throw Error("The document is not a text document");
+    document->index();
+    for (const pugi::xml_node &table : document->mTables)
+        document->mTableNames.insert(document->tableName(table));
+    return document;
+}
+
+std::unique_ptr<OdfDocument> OdfDocument::clone() const
+{
+    std::unique_ptr<OdfDocument> copy(new OdfDocument());
+    copy->mXml.reset(mXml);
+    copy->mText = copy->mXml.document_element().child("office:body").child("office:text");
+    copyMarks(mXml, copy->mXml, mFilled, copy->mFilled);
+    copy->mTableNames = mTableNames;
+    copy->mNextTableNumber = mNextTableNumber;
+    copy->mAlignedStyles = mAlignedStyles;
+    copy->mReleasedStyles = mReleasedStyles;
+    return copy;
+}
+
+QByteArray OdfDocument::serialize() const
+{
+    StringWriter writer;
+    writer.bytes.reserve(1 << 16);
+    // Raw: indentation would add blanks to the text.
+    mXml.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    return writer.bytes;
+}
+
+void OdfDocument::index()
+{
+    if (mIndexed)
+        return;
+    mTables.clear();
+    collectTables(mText);
+    mIndexed = true;
+}
+
+void OdfDocument::collectTables(const pugi::xml_node &node)
+{
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element || OdfText::isOpaque(child) || OdfText::isParagraph(child))
+            continue;
+        if (named(child, "table:table"))
+            mTables.push_back(child);
+        else
+            collectTables(child);
+    }
+}
+
+int OdfDocument::tableCount()
+{
+    index();
+    return static_cast<int>(mTables.size());
+}
+
+pugi::xml_node OdfDocument::table(int index)
+{
+    this->index();
+    if (index < 0 || index >= static_cast<int>(mTables.size()))
+        return {};
+    return mTables[static_cast<std::size_t>(index)];
+}
+
+QString OdfDocument::tableName(const pugi::xml_node &table) const
+{
+    return attribute(table, "table:name");
+}
+
+pugi::xml_node OdfDocument::firstParagraph()
+{
+    pugi::xml_node first;
+    OdfText::forEachParagraph(mText, [&](const pugi::xml_node &paragraph) {
+        if (!first)
+            first = paragraph;
+    });
+    if (!first)
+        first = mText.append_child("text:p");
+    return first;
+}
+
+pugi::xml_node OdfDocument::lastParagraph()
+{
+    pugi::xml_node last = mText.last_child();
+    while (last && last.type() != pugi::node_element)
+        last = last.previous_sibling();
+    if (last && OdfText::isParagraph(last))
+        return last;
+    pugi::xml_node paragraph = mText.append_child("text:p");
+    // A document's last paragraph looks like the paragraphs around its tables.
+    pugi::xml_node like = last ? last.previous_sibling("text:p") : pugi::xml_node();
+    if (like && like.attribute("text:style-name"))
+        paragraph.append_attribute("text:style-name").set_value(like.attribute("text:style-name").value());
+    return paragraph;
+}
+
+pugi::xml_node OdfDocument::splitParagraph(const pugi::xml_node &paragraph, qsizetype position)
+{
+    return OdfText::split(paragraph, position, &mFilled);
+}
+
+pugi::xml_node OdfDocument::insertParagraphAfter(const pugi::xml_node &node, const pugi::xml_node &like)
+{
+    pugi::xml_node paragraph = pugi::xml_node(node).parent().insert_child_after("text:p", node);
+    if (like && like.attribute("text:style-name"))
+        paragraph.append_attribute("text:style-name").set_value(like.attribute("text:style-name").value());
+    return paragraph;
+}
+
+std::shared_ptr<const OdfDocument::Fragment> OdfDocument::copyTable(const pugi::xml_node &table) const
+{
+    auto fragment = std::make_shared<Fragment>();
+    const pugi::xml_node copy = fragment->xml.append_copy(table);
+    copyMarks(table, copy, mFilled, fragment->filled);
+    return fragment;
+}
+
+QString OdfDocument::uniqueTableName()
+{
+    QString name;
+    do {
+        name = QStringLiteral("Table%1").arg(mNextTableNumber++);
+    } while (mTableNames.contains(name));
+    mTableNames.insert(name);
+    return name;
+}
+
+pugi::xml_node OdfDocument::insertFragment(const Fragment &fragment, pugi::xml_node parent,
+                                           const pugi::xml_node &before)
+{
+    pugi::xml_node first;
+    for (pugi::xml_node part = fragment.xml.first_child(); part; part = part.next_sibling()) {
+        pugi::xml_node copy = before ? parent.insert_copy_before(part, before) : parent.append_copy(part);
+        copyMarks(part, copy, fragment.filled, mFilled);
+        if (!first)
+            first = copy;
+        // Every table of a document has a name of its own, the nested ones too.
+        const auto rename = [&](pugi::xml_node table) {
+            setAttribute(table, "table:name", uniqueTableName());
+        };
+        if (named(copy, "table:table"))
+            rename(copy);
+        for (pugi::xpath_node nested : copy.select_nodes(".//table:table"))
+            rename(nested.node());
+    }
+    if (!first)
+        throw Error("There is nothing to paste");
+
+    // A table that lands after the last one known is simply the next; anything else is found anew.
+    if (mIndexed && named(first, "table:table") && first.parent() == mText) {
+        pugi::xml_node lastTop = mTables.empty() ? pugi::xml_node() : mTables.back();
+        while (lastTop && lastTop.parent() != mText)
+            lastTop = lastTop.parent();
+        bool after = !lastTop;
+        for (pugi::xml_node node = lastTop ? lastTop.next_sibling() : pugi::xml_node(); node && !after;
+             node = node.next_sibling())
+            after = node == first;
+        if (after && (!lastTop || lastTop != first))
+            mTables.push_back(first);
+        else
+            mIndexed = false;
+    } else {
+        mIndexed = false;
+    }
+    return first;
+}
+
+int OdfDocument::fill(const pugi::xml_node &scope, const QString &placeholder, const QString &value)
+{
+    if (placeholder.isEmpty())
+        throw Error("The placeholder is empty");
+    int count = 0;
+    OdfText::forEachParagraph(scope, [&](const pugi::xml_node &paragraph) {
+        const QString text = OdfText::read(paragraph, &mFilled);
+        // From the end, so that each fill leaves the positions of the ones before it valid.
+        qsizetype from = text.size();
+        while (from >= placeholder.size()) {
+            const qsizetype at = text.lastIndexOf(placeholder, from - placeholder.size(), Qt::CaseInsensitive);
+            if (at < 0)
+                break;
+            for (const pugi::xml_node &node : OdfText::replace(paragraph, at, placeholder.size(), value, &mFilled))
+                mFilled.insert(node.internal_object());
+            ++count;
+            from = at;
+        }
+    });
+    return count;
+}
+
+int OdfDocument::replaceAll(const QString &find, const QString &replacement, bool matchCase, bool wholeWord)
+{
+    if (find.isEmpty())
+        throw Error("There is no text to search for");
+    const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    int count = 0;
+    OdfText::forEachParagraph(mText, [&](const pugi::xml_node &paragraph) {
+        qsizetype from = 0;
+        for (;;) {
+            const QString text = OdfText::read(paragraph);
+            const qsizetype at = search(text, find, from, cs, wholeWord);
+            if (at < 0)
+                break;
+            qsizetype inserted = 0;
+            for (const pugi::xml_node &node : OdfText::replace(paragraph, at, find.size(), replacement, &mFilled))
+                inserted += OdfText::length(node);
+            ++count;
+            // The search goes on after the replacement, never into it.
+            from = at + inserted;
+        }
+    });
+    return count;
+}
+
+bool OdfDocument::findNext(const QString &find, bool matchCase, bool wholeWord, bool wrap, pugi::xml_node &paragraph,
+                           qsizetype &offset)
+{
+    if (find.isEmpty())
+        throw Error("There is no text to search for");
+    const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    std::vector<pugi::xml_node> paragraphs;
+    OdfText::forEachParagraph(mText, [&](const pugi::xml_node &p) { paragraphs.push_back(p); });
+    std::size_t start = 0;
+    while (start < paragraphs.size() && paragraphs[start] != paragraph)
+        ++start;
+    if (start == paragraphs.size()) {
+        start = 0;
+        offset = 0;
+    }
+    const std::size_t count = paragraphs.size();
+    for (std::size_t step = 0; step <= count; ++step) {
+        const std::size_t i = (start + step) % count;
+        if (step > 0 && i == 0 && !wrap)
+            return false;
+        const qsizetype from = step == 0 ? offset : 0;
+        const qsizetype at = search(OdfText::read(paragraphs[i]), find, from, cs, wholeWord);
+        if (at >= 0) {
+            paragraph = paragraphs[i];
+            offset = at;
+            return true;
+        }
+    }
+    return false;
+}
+
+pugi::xml_node OdfDocument::automaticStyles()
+{
+    pugi::xml_node root = mXml.document_element();
+    pugi::xml_node styles = root.child("office:automatic-styles");
+    if (!styles) {
+        // Before the body, where readers expect it.
+        styles = root.insert_child_before("office:automatic-styles", root.child("office:body"));
+    }
+    return styles;
+}
+
+pugi::xml_node OdfDocument::styleNamed(const QString &name, const char *family) const
+{
+    const QByteArray wanted = name.toUtf8();
+    const pugi::xml_node root = mXml.document_element();
+    for (const char *container : {"office:automatic-styles", "office:styles"}) {
+        for (pugi::xml_node style = root.child(container).child("style:style"); style;
+             style = style.next_sibling("style:style")) {
+            if (wanted == style.attribute("style:name").value()
+                && std::strcmp(style.attribute("style:family").value(), family) == 0)
+                return style;
+        }
+    }
+    return {};
+}
+
+QString OdfDocument::uniqueStyleName(const QString &base) const
+{
+    const QByteArray prefix = base.toUtf8();
+    QSet<QString> taken;
+    const pugi::xml_node root = mXml.document_element();
+    for (const char *container : {"office:automatic-styles", "office:styles"}) {
+        for (pugi::xml_node style = root.child(container).child("style:style"); style;
+             style = style.next_sibling("style:style"))
+            taken.insert(attribute(style, "style:name"));
+    }
+    for (int n = 1;; ++n) {
+        const QString name = QStringLiteral("%1_%2").arg(base).arg(n);
+        if (!taken.contains(name))
+            return name;
+    }
+}
+
+QString OdfDocument::tableAlignment(const pugi::xml_node &table) const
+{
+    const pugi::xml_node style = styleNamed(attribute(table, "table:style-name"), "table");
+    const QString align = attribute(style.child("style:table-properties"), "table:align");
+    return align.isEmpty() ? QStringLiteral("left") : align;
+}
+
+void OdfDocument::setTableAlignment(const pugi::xml_node &table, const QString &alignment)
+{
+    if (tableAlignment(table) == alignment)
+        return;
+    const QString base = attribute(table, "table:style-name");
+    const QString key = base + QLatin1Char('|') + alignment;
+    QString name = mAlignedStyles.value(key);
+    if (name.isEmpty()) {
+        pugi::xml_node styles = automaticStyles();
+        const pugi::xml_node original = styleNamed(base, "table");
+        pugi::xml_node style = original ? styles.append_copy(original) : styles.append_child("style:style");
+        name = uniqueStyleName(base.isEmpty() ? QStringLiteral("Table") : base);
+        setAttribute(style, "style:name", name);
+        setAttribute(style, "style:family", QStringLiteral("table"));
+        pugi::xml_node properties = childNamed(style, "style:table-properties", true);
+        setAttribute(properties, "table:align", alignment);
+        // Without a width of its own a table spans the margins, and alignment means nothing.
+        if (!properties.attribute("style:width") && !properties.attribute("style:rel-width"))
+            setAttribute(properties, "style:rel-width", QStringLiteral("100%"));
+        mAlignedStyles.insert(key, name);
+    }
+    setAttribute(table, "table:style-name", name);
+}
+
+void OdfDocument::releaseKeeps(const pugi::xml_node &table)
+{
+    // Each style in the table that keeps things together gets a released twin, made once.
+    const auto released = [&](const QString &base, const char *family, const char *propertiesName, const char *keep,
+                              const char *value) {
+        const QString key = QString::fromLatin1(family) + QLatin1Char('|') + base;
+        QString name = mReleasedStyles.value(key);
+        if (!name.isEmpty())
+            return name;
+        pugi::xml_node styles = automaticStyles();
+        const pugi::xml_node original = styleNamed(base, family);
+        pugi::xml_node style;
+        name = uniqueStyleName(base.isEmpty() ? QStringLiteral("Released") : base);
+        if (original && original.parent() == styles) {
+            style = styles.append_copy(original);
+        } else {
+            // A common style stays as it is; an automatic one based on it overrides the keep.
+            style = styles.append_child("style:style");
+            setAttribute(style, "style:family", QString::fromLatin1(family));
+            if (!base.isEmpty())
+                setAttribute(style, "style:parent-style-name", base);
+        }
+        setAttribute(style, "style:name", name);
+        setAttribute(childNamed(style, propertiesName, true), keep, QString::fromLatin1(value));
+        mReleasedStyles.insert(key, name);
+        return name;
+    };
+
+    pugi::xml_node tableNode = table;
+    setAttribute(tableNode, "table:style-name",
+                 released(attribute(table, "table:style-name"), "table", "style:table-properties",
+                          "style:may-break-between-rows", "true"));
+    for (pugi::xpath_node row : tableNode.select_nodes(".//table:table-row")) {
+        pugi::xml_node node = row.node();
+        setAttribute(node, "table:style-name",
+                     released(attribute(node, "table:style-name"), "table-row", "style:table-row-properties",
+                              "fo:keep-together", "auto"));
+    }
+    OdfText::forEachParagraph(table, [&](const pugi::xml_node &paragraph) {
+        setAttribute(paragraph, "text:style-name",
+                     released(attribute(paragraph, "text:style-name"), "paragraph", "style:paragraph-properties",
+                              "fo:keep-with-next", "auto"));
+    });
+}
+
+QStringList OdfDocument::outline() const
+{
+    QStringList lines;
+    for (pugi::xml_node child = mText.first_child(); child; child = child.next_sibling()) {
+        if (OdfText::isParagraph(child))
+            lines.append(OdfText::read(child));
+        else if (named(child, "table:table"))
+            lines.append(QStringLiteral("<table>"));
+    }
+    return lines;
+}
+
+QList<QStringList> OdfDocument::cellTexts(const pugi::xml_node &table) const
+{
+    QList<QStringList> rows;
+    for (pugi::xpath_node row : table.select_nodes("./table:table-row | ./table:table-header-rows/table:table-row "
+                                                   "| ./table:table-rows/table:table-row")) {
+        QStringList cells;
+        for (pugi::xml_node cell = row.node().first_child(); cell; cell = cell.next_sibling()) {
+            if (!named(cell, "table:table-cell"))
+                continue;
+            QStringList paragraphs;
+            OdfText::forEachParagraph(cell, [&](const pugi::xml_node &p) { paragraphs.append(OdfText::read(p)); });
+            cells.append(paragraphs.join(QLatin1Char('\n')));
+        }
+        rows.append(cells);
+    }
+    return rows;
+}
+
+qsizetype OdfDocument::textLength(const pugi::xml_node &table) const
+{
+    qsizetype length = 0;
+    OdfText::forEachParagraph(table, [&](const pugi::xml_node &p) { length += OdfText::read(p).size(); });
+    return length;
+}
+
+double OdfDocument::inches(const QString &length)
+{
+    static const std::pair<const char *, double> units[] = {
+        {"in", 1.0}, {"cm", 1.0 / 2.54}, {"mm", 1.0 / 25.4}, {"pt", 1.0 / 72.0}, {"pc", 1.0 / 6.0}, {"px", 1.0 / 96.0},
+    };
+    const QString text = length.trimmed();
+    for (const auto &[unit, factor] : units) {
+        if (text.endsWith(QLatin1String(unit))) {
+            bool ok = false;
+            const double value = text.chopped(2).toDouble(&ok);
+            return ok ? value * factor : 0.0;
+        }
+    }
+    return 0.0;
+}
+
+double OdfDocument::textAreaHeight() const
+{
+    constexpr double kDefault = 9.0;
+    const pugi::xml_node root = mXml.document_element();
+    const pugi::xml_node master = root.child("office:master-styles").child("style:master-page");
+    const QByteArray layoutName = master.attribute("style:page-layout-name").value();
+    for (pugi::xml_node layout = root.child("office:automatic-styles").child("style:page-layout"); layout;
+         layout = layout.next_sibling("style:page-layout")) {
+        if (layoutName != layout.attribute("style:name").value())
+            continue;
+        const pugi::xml_node properties = layout.child("style:page-layout-properties");
+        const double height = inches(attribute(properties, "fo:page-height"));
+        const double top = inches(attribute(properties, "fo:margin-top"));
+        const double bottom = inches(attribute(properties, "fo:margin-bottom"));
+        return height - top - bottom > 0 ? height - top - bottom : kDefault;
+    }
+    return kDefault;
+}
+
+double OdfDocument::estimatedHeight(const pugi::xml_node &table) const
+{
+    // Narrow cells of small type: about 30 characters a line, five lines an inch, and some room for
+    // each row's padding. Overestimating only lets a very long receipt break where it could have fitted.
+    constexpr double kCharactersPerLine = 30.0;
+    constexpr double kLinesPerInch = 5.0;
+    constexpr double kRowPadding = 0.15;
+    double height = 0;
+    for (pugi::xpath_node row : table.select_nodes(".//table:table-row")) {
+        double tallest = 0;
+        for (pugi::xml_node cell = row.node().child("table:table-cell"); cell;
+             cell = cell.next_sibling("table:table-cell")) {
+            double lines = 0;
+            OdfText::forEachParagraph(cell, [&](const pugi::xml_node &paragraph) {
+                const QString text = OdfText::read(paragraph);
+                for (const QString &line : text.split(QLatin1Char('\n')))
+                    lines += std::max(1.0, std::ceil(double(line.size()) / kCharactersPerLine));
+            });
+            tallest = std::max(tallest, lines / kLinesPerInch);
+        }
+        height += tallest + kRowPadding;
+    }
+    return height;
+}

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "OdfText.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <pugixml.hpp>
+#include <stdexcept>
+#include <vector>
+
+/// A text document held in the program as OpenDocument (its flat XML form): what the automation
+/// interface's objects edit. The office only reads documents into it and writes them out of it, so
+/// editing costs the same for the thousandth receipt as for the first.
+///
+/// Element and attribute names are matched by the prefixes that OpenDocument writers use (office:,
+/// text:, table:, style:, fo:); parse() refuses a document that binds them to anything else.
+class OdfDocument final
+{
+public:
+    /// A document that cannot be read, or an edit that the document does not allow.
+    class Error : public std::runtime_error
+    {
+    public:
+        using std::runtime_error::runtime_error;
+    };
+
+    /// Copied content, as the clipboard holds it: whole tables, with their filled marks.
+    struct Fragment
+    {
+        pugi::xml_document xml;
+        OdfFilledNodes filled;
+    };
+
+    /// Reads a flat OpenDocument text. Throws Error.
+    static std::unique_ptr<OdfDocument> parse(QByteArrayView flatXml);
+    std::unique_ptr<OdfDocument> clone() const;
+    /// The document as flat XML, UTF-8.
+    QByteArray serialize() const;
+
+    /// The main text (office:text).
+    pugi::xml_node text() const { return mText; }
+    /// The whole document (office:document), for reading.
+    pugi::xml_node root() const { return mXml.document_element(); }
+    /// The style \a name of \a family ("paragraph", "table", "table-row" ...), automatic or common.
+    pugi::xml_node styleNamed(const QString &name, const char *family) const;
+
+    /// The tables of the main text in document order, tables inside tables left out.
+    int tableCount();
+    /// Table \a index (from 0).
+    pugi::xml_node table(int index);
+    QString tableName(const pugi::xml_node &table) const;
+
+    /// The first paragraph of the main text (one is made when there is none).
+    pugi::xml_node firstParagraph();
+    /// The last paragraph of the main text; when the text ends in a table, an empty one is made after it.
+    pugi::xml_node lastParagraph();
+
+    /// Splits \a paragraph at \a position (see OdfText::split).
+    pugi::xml_node splitParagraph(const pugi::xml_node &paragraph, qsizetype position);
+    /// A new empty paragraph right after \a node (a paragraph or a table), styled like \a like.
+    pugi::xml_node insertParagraphAfter(const pugi::xml_node &node, const pugi::xml_node &like);
+
+    /// A copy of \a table for the clipboard.
+    std::shared_ptr<const Fragment> copyTable(const pugi::xml_node &table) const;
+    /// Inserts the tables of \a fragment into \a parent before \a before (at the end when null), each
+    /// under a name that no other table of the document has. Returns the first inserted node.
+    pugi::xml_node insertFragment(const Fragment &fragment, pugi::xml_node parent, const pugi::xml_node &before);
+
+    /// Puts \a value, literally, wherever \a placeholder stands in \a scope (case ignored), but never
+    /// inside what earlier fills put there. Returns how often it was found.
+    int fill(const pugi::xml_node &scope, const QString &placeholder, const QString &value);
+    /// Replaces every occurrence of \a find in the main text, filled values included. Returns the count.
+    int replaceAll(const QString &find, const QString &replacement, bool matchCase, bool wholeWord);
+    /// The first occurrence of \a find at or after \a offset of \a paragraph (then in later paragraphs,
+    /// then from the start when \a wrap); sets \a paragraph and \a offset to it. False when none.
+    bool findNext(const QString &find, bool matchCase, bool wholeWord, bool wrap, pugi::xml_node &paragraph,
+                  qsizetype &offset);
+
+    /// Aligns \a table: "left", "center" or "right". Tables that share its style keep theirs.
+    void setTableAlignment(const pugi::xml_node &table, const QString &alignment);
+    /// How \a table is aligned ("left" when its style says nothing).
+    QString tableAlignment(const pugi::xml_node &table) const;
+    /// Lets the rows and paragraphs of \a table break across pages: for a receipt taller than a page,
+    /// which could otherwise never be laid out.
+    void releaseKeeps(const pugi::xml_node &table);
+
+    /// The main text, for reading: a paragraph as its text, a table as "<table>".
+    QStringList outline() const;
+    /// The texts of the cells of \a table, row by row; a cell's paragraphs joined by "\n".
+    QList<QStringList> cellTexts(const pugi::xml_node &table) const;
+
+    /// How many characters the cells of \a table hold in all.
+    qsizetype textLength(const pugi::xml_node &table) const;
+
+    /// The height of the text area of the document's first page style, in inches (9 when the document
+    /// does not say).
+    double textAreaHeight() const;
+    /// A generous estimate of \a table's height in inches, from the length of its text: more than a
+    /// page means its rows cannot all be kept together.
+    double estimatedHeight(const pugi::xml_node &table) const;
+
+    /// A length such as "1.25in", "2.5cm", "30mm" or "72pt" in inches; 0 when it is none of these.
+    static double inches(const QString &length);
+
+private:
+    OdfDocument() = default;
+    void index();
+    void collectTables(const pugi::xml_node &node);
+    pugi::xml_node automaticStyles();
+    QString uniqueStyleName(const QString &base) const;
+    QString uniqueTableName();
+
+    pugi::xml_document mXml;
+    pugi::xml_node mText;
+    std::vector<pugi::xml_node> mTables;
+    bool mIndexed = false;
+    QSet<QString> mTableNames;
+    int mNextTableNumber = 1;
+    OdfFilledNodes mFilled;
+    // A style with its alignment changed, for every table that shared it: base|alignment -> name.
+    QMap<QString, QString> mAlignedStyles;
+    QMap<QString, QString> mReleasedStyles;
+};

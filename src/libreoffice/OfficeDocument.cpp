@@ -1,0 +1,196 @@
+#include "OfficeDocument.h"
+
+#include "LibreOfficeCall.h"
+#include "LibreOfficeSession.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/document/XDocumentProperties.hpp>
+#include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/io/SequenceInputStream.hpp>
+#include <com/sun/star/io/TempFile.hpp>
+#include <com/sun/star/io/XInputStream.hpp>
+#include <com/sun/star/io/XSeekable.hpp>
+#include <com/sun/star/io/XTempFile.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/util/CloseVetoException.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+
+using namespace css;
+
+namespace {
+// One read from the office's stream brings this much at most.
+constexpr sal_Int32 kReadChunk = 8 * 1024 * 1024;
+
+double pointsFrom100thMm(sal_Int32 value)
+{
+    return value * 72.0 / 2540.0;
+}
+
+sal_Int32 intProperty(const uno::Reference<beans::XPropertySet> &properties, const char *name)
+{
+    sal_Int32 value = 0;
+    properties->getPropertyValue(OUString::createFromAscii(name)) >>= value;
+    return value;
+}
+
+bool boolProperty(const uno::Reference<beans::XPropertySet> &properties, const char *name)
+{
+    bool value = false;
+    properties->getPropertyValue(OUString::createFromAscii(name)) >>= value;
+    return value;
+}
+
+QByteArray readAll(const uno::Reference<io::XInputStream> &input)
+{
+    QByteArray bytes;
+    uno::Sequence<sal_Int8> chunk;
+    for (;;) {
+        const sal_Int32 read = input->readBytes(chunk, kReadChunk);
+        if (read <= 0)
+            break;
+        bytes.append(reinterpret_cast<const char *>(chunk.getConstArray()), read);
+    }
+    return bytes;
+}
+} // namespace
+
+OfficeDocument::OfficeDocument(std::shared_ptr<LibreOfficeSession> session,
+                               const uno::Reference<lang::XComponent> &component, qsizetype size)
+    : mSession(std::move(session))
+    , mComponent(component)
+    , mSize(size)
+{}
+
+OfficeDocument::~OfficeDocument()
+{
+    if (!mComponent.is() || !isAlive())
+        return;
+    try {
+        officeCall(*mSession, QStringLiteral("Closing a document"), [&] {
+            const uno::Reference<util::XCloseable> closeable(mComponent, uno::UNO_QUERY);
+            try {
+                if (closeable.is())
+                    closeable->close(true);
+            } catch (const util::CloseVetoException &) {
+                mComponent->dispose();
+            }
+        });
+    } catch (...) {
+        // A document that cannot be closed goes with its office.
+    }
+}
+
+std::chrono::milliseconds OfficeDocument::limitFor(qsizetype bytes, std::chrono::milliseconds base)
+{
+    // About ten seconds a megabyte on a slow machine, on top of what any call may take.
+    return base + std::chrono::milliseconds(bytes / 100);
+}
+
+bool OfficeDocument::isAlive() const
+{
+    return mSession && mSession->checkAlive();
+}
+
+std::shared_ptr<OfficeDocument> OfficeDocument::load(std::shared_ptr<LibreOfficeSession> session,
+                                                     const QByteArray &bytes, const QString &filter,
+                                                     const QString &what)
+{
+    const uno::Reference<lang::XComponent> component = officeCall(
+        *session, what,
+        [&] {
+            const uno::Reference<uno::XComponentContext> context = session->context();
+            const uno::Sequence<sal_Int8> data(reinterpret_cast<const sal_Int8 *>(bytes.constData()),
+                                               static_cast<sal_Int32>(bytes.size()));
+            const uno::Reference<io::XInputStream> input(
+                io::SequenceInputStream::createStreamFromSequence(context, data), uno::UNO_QUERY_THROW);
+            uno::Sequence<beans::PropertyValue> arguments = propertyList({
+                {"InputStream", uno::Any(input)},
+                {"Hidden", uno::Any(true)},
+                {"MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)},
+                {"UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)},
+            });
+            if (!filter.isEmpty()) {
+                arguments.realloc(arguments.getLength() + 1);
+                arguments.getArray()[arguments.getLength() - 1].Name = "FilterName";
+                arguments.getArray()[arguments.getLength() - 1].Value <<= toOUString(filter);
+            }
+            const uno::Reference<frame::XComponentLoader> loader(session->desktop(), uno::UNO_QUERY_THROW);
+            return loader->loadComponentFromURL("private:stream", "_blank", 0, arguments);
+        },
+        limitFor(bytes.size(), session->callLimit()));
+    if (!component.is())
+        throw AutomationError(QStringLiteral("%1: the word processor cannot read this document.").arg(what));
+    auto document = std::shared_ptr<OfficeDocument>(new OfficeDocument(std::move(session), component, bytes.size()));
+    if (!uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY).is())
+        throw AutomationError(QStringLiteral("%1: the file is not a text document.").arg(what));
+    return document;
+}
+
+QByteArray OfficeDocument::store(const QString &filter, const QString &what)
+{
+    return officeCall(
+        *mSession, what,
+        [&] {
+            // A stream the office can seek in, as the Word format needs; it lives in the office's
+            // own temporary folder, and its bytes come back in a few large reads.
+            const uno::Reference<io::XTempFile> buffer = io::TempFile::create(mSession->context());
+            const uno::Reference<io::XOutputStream> output(buffer, uno::UNO_QUERY_THROW);
+            const uno::Reference<frame::XStorable> storable(mComponent, uno::UNO_QUERY_THROW);
+            storable->storeToURL("private:stream", propertyList({{"FilterName", uno::Any(toOUString(filter))},
+                                                                 {"OutputStream", uno::Any(output)}}));
+            uno::Reference<io::XSeekable>(buffer, uno::UNO_QUERY_THROW)->seek(0);
+            return readAll(uno::Reference<io::XInputStream>(buffer, uno::UNO_QUERY_THROW));
+        },
+        limitFor(mSize, mSession->callLimit()));
+}
+
+QByteArray OfficeDocument::storePdf(const QString &keywords, const QString &what)
+{
+    const uno::Reference<document::XDocumentPropertiesSupplier> supplier(mComponent, uno::UNO_QUERY);
+    uno::Sequence<OUString> before;
+    if (supplier.is()) {
+        officeCall(*mSession, what, [&] {
+            const uno::Reference<document::XDocumentProperties> properties = supplier->getDocumentProperties();
+            before = properties->getKeywords();
+            uno::Sequence<OUString> noted(1);
+            noted.getArray()[0] = toOUString(keywords);
+            properties->setKeywords(noted);
+        });
+    }
+    const QByteArray pdf = store(QLatin1String(kPdf), what);
+    if (supplier.is()) {
+        // The keywords were for the picture only.
+        officeCall(*mSession, what, [&] { supplier->getDocumentProperties()->setKeywords(before); });
+    }
+    return pdf;
+}
+
+QMarginsF OfficeDocument::textAreaMargins(const QString &what)
+{
+    return officeCall(*mSession, what, [&] {
+        const uno::Reference<text::XTextDocument> model(mComponent, uno::UNO_QUERY_THROW);
+        const uno::Reference<beans::XPropertySet> start(model->getText()->createTextCursor(), uno::UNO_QUERY_THROW);
+        OUString styleName;
+        start->getPropertyValue("PageStyleName") >>= styleName;
+        const uno::Reference<style::XStyleFamiliesSupplier> families(model, uno::UNO_QUERY_THROW);
+        const uno::Reference<container::XNameAccess> pageStyles(families->getStyleFamilies()->getByName("PageStyles"),
+                                                                uno::UNO_QUERY_THROW);
+        const uno::Reference<beans::XPropertySet> page(pageStyles->getByName(styleName), uno::UNO_QUERY_THROW);
+        sal_Int32 top = intProperty(page, "TopMargin");
+        sal_Int32 bottom = intProperty(page, "BottomMargin");
+        if (boolProperty(page, "HeaderIsOn"))
+            top += intProperty(page, "HeaderHeight");
+        if (boolProperty(page, "FooterIsOn"))
+            bottom += intProperty(page, "FooterHeight");
+        return QMarginsF(pointsFrom100thMm(intProperty(page, "LeftMargin")), pointsFrom100thMm(top),
+                         pointsFrom100thMm(intProperty(page, "RightMargin")), pointsFrom100thMm(bottom));
+    });
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMarginsF>
+#include <QString>
+
+#include <com/sun/star/lang/XComponent.hpp>
+
+#include <chrono>
+#include <memory>
+
+class LibreOfficeSession;
+
+/// A document loaded into the office, hidden, with its layout: what the office needs to write a
+/// document out (a Word file, a PDF) or to read one in. The bytes go to and from the office in memory,
+/// never through a file of the user's. Closed in the office when the last holder lets go.
+class OfficeDocument final
+{
+public:
+    /// Filters, by the office's names.
+    static constexpr char kFlatXml[] = "OpenDocument Text Flat XML";
+    static constexpr char kWord97[] = "MS Word 97";
+    static constexpr char kPdf[] = "writer_pdf_Export";
+
+    /// Loads \a bytes in \a filter's format (empty: the office finds out). Throws AutomationError
+    /// (WordProcessorLost when the office went away, AutomationCancelled when cancelled).
+    static std::shared_ptr<OfficeDocument> load(std::shared_ptr<LibreOfficeSession> session, const QByteArray &bytes,
+                                                const QString &filter, const QString &what);
+    ~OfficeDocument();
+    OfficeDocument(const OfficeDocument &) = delete;
+    OfficeDocument &operator=(const OfficeDocument &) = delete;
+
+    /// The document in \a filter's format. Throws AutomationError.
+    QByteArray store(const QString &filter, const QString &what);
+    /// A PDF of the document whose keywords carry \a keywords (the document's own are left as they were).
+    QByteArray storePdf(const QString &keywords, const QString &what);
+    /// The margins around the text area of the document's first page style, in points; a header or
+    /// footer counts as margin. Throws AutomationError.
+    QMarginsF textAreaMargins(const QString &what);
+
+    /// True while the office that holds the document runs.
+    bool isAlive() const;
+    LibreOfficeSession &session() const { return *mSession; }
+
+    /// How long the office may take over a document of \a bytes: large documents take seconds.
+    static std::chrono::milliseconds limitFor(qsizetype bytes, std::chrono::milliseconds base);
+
+private:
+    OfficeDocument(std::shared_ptr<LibreOfficeSession> session,
+                   const css::uno::Reference<css::lang::XComponent> &component, qsizetype size);
+
+    std::shared_ptr<LibreOfficeSession> mSession;
+    css::uno::Reference<css::lang::XComponent> mComponent;
+    qsizetype mSize = 0;
+};

@@ -1,0 +1,358 @@
+#include "PagePicture.h"
+
+#include "Failure.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QHash>
+#include <QImageReader>
+#include <QList>
+#include <QPainter>
+#include <QPdfDocument>
+#include <QPdfDocumentRenderOptions>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+#include <list>
+
+namespace {
+constexpr double kDotsPerInch = 96.0;
+constexpr double kPointsPerInch = 72.0;
+// Pages are rendered in tiles of this many device pixels a side, kept while they may be seen again.
+constexpr int kTile = 512;
+constexpr qint64 kTileCacheBytes = 96LL * 1024 * 1024;
+const char kMarginsKey[] = "text-area-margins:";
+
+int toPixels(double points)
+{
+    return static_cast<int>(std::lround(points * kDotsPerInch / kPointsPerInch));
+}
+
+QString describe(QPdfDocument::Error error)
+{
+    switch (error) {
+    case QPdfDocument::Error::None:
+        return QStringLiteral("no error");
+    case QPdfDocument::Error::FileNotFound:
+        return QStringLiteral("the file was not found");
+    case QPdfDocument::Error::InvalidFileFormat:
+        return QStringLiteral("the file is not a valid PDF");
+    case QPdfDocument::Error::IncorrectPassword:
+    case QPdfDocument::Error::UnsupportedSecurityScheme:
+        return QStringLiteral("the file is protected");
+    case QPdfDocument::Error::DataNotYetAvailable:
+    case QPdfDocument::Error::Unknown:
+        break;
+    }
+    return QStringLiteral("the file cannot be read");
+}
+
+// The rows of \a image above its last row that is not all white; at least one row.
+int rowsWithInk(const QImage &image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = rgb.height() - 1; y >= 0; --y) {
+        const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        if (std::any_of(line, line + rgb.width(), [](QRgb pixel) { return (pixel | 0xff000000u) != 0xffffffffu; }))
+            return y + 1;
+    }
+    return 1;
+}
+} // namespace
+
+struct PagePicture::Data
+{
+    struct Area
+    {
+        int page = 0;
+        QSize pagePixels; // the whole page at 96 dpi
+        QRect textArea;   // in page pixels
+        int top = 0;      // where it starts in the picture
+        int height = 0;   // how much of it the picture shows
+    };
+    struct TileKey
+    {
+        int page;
+        qint64 scale; // device pixels per unscaled pixel, in millionths
+        int column;
+        int row;
+        bool operator==(const TileKey &other) const
+        {
+            return page == other.page && scale == other.scale && column == other.column && row == other.row;
+        }
+    };
+    struct TileKeyHash
+    {
+        size_t operator()(const TileKey &key) const { return qHashMulti(0, key.page, key.scale, key.column, key.row); }
+    };
+
+    QImage image;
+    QByteArray pdfBytes;
+    QMarginsF margins;
+    QBuffer buffer;
+    QPdfDocument pdf;
+    QList<Area> areas;
+    QSize size;
+
+    // Most recently used first.
+    std::list<std::pair<TileKey, QImage>> tiles;
+    qint64 tileBytes = 0;
+
+    QImage tile(const Area &area, double scale, int column, int row);
+};
+
+QImage PagePicture::Data::tile(const Area &area, double scale, int column, int row)
+{
+    const TileKey key{area.page, std::llround(scale * 1e6), column, row};
+    for (auto it = tiles.begin(); it != tiles.end(); ++it) {
+        if (it->first == key) {
+            tiles.splice(tiles.begin(), tiles, it);
+            return it->second;
+        }
+    }
+    const QSize scaledPage(qMax(1, int(std::lround(area.pagePixels.width() * scale))),
+                           qMax(1, int(std::lround(area.pagePixels.height() * scale))));
+    const QRect clip = QRect(column * kTile, row * kTile, kTile, kTile).intersected(QRect(QPoint(), scaledPage));
+    QImage rendered;
+    if (!clip.isEmpty()) {
+        QPdfDocumentRenderOptions options;
+        options.setScaledSize(scaledPage);
+        options.setScaledClipRect(clip);
+        rendered = pdf.render(area.page, clip.size(), options);
+    }
+    if (rendered.isNull())
+        return rendered;
+    tiles.emplace_front(key, rendered);
+    tileBytes += rendered.sizeInBytes();
+    while (tileBytes > kTileCacheBytes && tiles.size() > 1) {
+        tileBytes -= tiles.back().second.sizeInBytes();
+        tiles.pop_back();
+    }
+    return rendered;
+}
+
+PagePicture::PagePicture() = default;
+PagePicture::~PagePicture() = default;
+PagePicture::PagePicture(const PagePicture &) = default;
+PagePicture &PagePicture::operator=(const PagePicture &) = default;
+
+QString PagePicture::marginsNote(const QMarginsF &margins)
+{
+    return QStringLiteral("%1%2,%3,%4,%5")
+        .arg(QLatin1String(kMarginsKey))
+        .arg(margins.left())
+        .arg(margins.top())
+        .arg(margins.right())
+        .arg(margins.bottom());
+}
+
+PagePicture PagePicture::fromPdf(const QByteArray &pdf, const QMarginsF &textMargins)
+{
+    PagePicture picture;
+    picture.d = std::make_shared<Data>();
+    Data &d = *picture.d;
+    d.pdfBytes = pdf;
+    d.margins = textMargins;
+    d.buffer.setData(d.pdfBytes);
+    d.buffer.open(QIODevice::ReadOnly);
+    d.pdf.load(&d.buffer);
+    if (d.pdf.status() != QPdfDocument::Status::Ready)
+        throw Failure(QStringLiteral("The picture of the document could not be read: %1").arg(describe(d.pdf.error())));
+
+    // Where each page's text area goes, from the page sizes alone: nothing is rendered until it is seen.
+    int width = 0;
+    int height = 0;
+    for (int page = 0; page < d.pdf.pageCount(); ++page) {
+        const QSizeF points = d.pdf.pagePointSize(page);
+        const QSize pixels(toPixels(points.width()), toPixels(points.height()));
+        const QRect textArea = QRect(QPoint(0, 0), pixels)
+                                   .adjusted(toPixels(textMargins.left()), toPixels(textMargins.top()),
+                                             -toPixels(textMargins.right()), -toPixels(textMargins.bottom()));
+        if (textArea.isEmpty())
+            continue;
+        width = qMax(width, textArea.width());
+        d.areas.append({page, pixels, textArea, height, textArea.height()});
+        height += textArea.height();
+    }
+    if (d.areas.isEmpty())
+        throw Failure(QStringLiteral("The picture of the document could not be made: it has no text area"));
+
+    d.size = QSize(width, height);
+    // Below the last mark of the last page there is only paper. Found on the picture as it is painted,
+    // so the last row shown is the last one with ink.
+    Data::Area &last = d.areas.last();
+    QImage lastArea(last.textArea.width(), last.height, QImage::Format_RGB32);
+    lastArea.fill(Qt::white);
+    QPainter painter(&lastArea);
+    const QRectF inPicture(0, last.top, last.textArea.width(), last.height);
+    picture.paint(painter, QRectF(QPointF(0, 0), inPicture.size()), inPicture, QRectF(lastArea.rect()));
+    painter.end();
+    last.height = rowsWithInk(lastArea);
+    d.size.setHeight(last.top + last.height);
+    return picture;
+}
+
+PagePicture PagePicture::fromImage(const QImage &image)
+{
+    PagePicture picture;
+    if (image.isNull())
+        return picture;
+    picture.d = std::make_shared<Data>();
+    picture.d->image = image;
+    picture.d->size = image.size();
+    return picture;
+}
+
+PagePicture PagePicture::fromBytes(const QByteArray &bytes)
+{
+    if (bytes.startsWith("%PDF")) {
+        // The margins travel in the PDF's keywords; without them the whole pages are the picture.
+        QMarginsF margins;
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QPdfDocument pdf;
+        pdf.load(&buffer);
+        const QString keywords = pdf.metaData(QPdfDocument::MetaDataField::Keywords).toString();
+        static const QRegularExpression note(QStringLiteral("%1([-0-9.e]+),([-0-9.e]+),([-0-9.e]+),([-0-9.e]+)")
+                                                 .arg(QRegularExpression::escape(QLatin1String(kMarginsKey))));
+        const QRegularExpressionMatch match = note.match(keywords);
+        if (match.hasMatch())
+            margins = QMarginsF(match.captured(1).toDouble(), match.captured(2).toDouble(),
+                                match.captured(3).toDouble(), match.captured(4).toDouble());
+        return fromPdf(bytes, margins);
+    }
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QImage image = reader.read();
+    if (image.isNull())
+        throw Failure(QStringLiteral("Invalid picture: ") + reader.errorString());
+    return fromImage(image);
+}
+
+PagePicture PagePicture::fromFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(QStringLiteral("File not found: ") + path);
+    return fromBytes(file.readAll());
+}
+
+bool PagePicture::isNull() const
+{
+    return !d;
+}
+
+bool PagePicture::isVector() const
+{
+    return d && d->image.isNull();
+}
+
+QSize PagePicture::size() const
+{
+    return d ? d->size : QSize();
+}
+
+int PagePicture::pageCount() const
+{
+    if (!d)
+        return 0;
+    return isVector() ? d->pdf.pageCount() : 1;
+}
+
+QByteArray PagePicture::bytes() const
+{
+    if (!d)
+        return {};
+    if (isVector())
+        return d->pdfBytes;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    d->image.save(&buffer, "PNG");
+    return png;
+}
+
+void PagePicture::paint(QPainter &painter, const QRectF &target, const QRectF &source, const QRectF &exposed) const
+{
+    if (!d || source.isEmpty() || target.isEmpty())
+        return;
+    const QRectF visible = target.intersected(exposed);
+    if (visible.isEmpty())
+        return;
+    const double scaleX = target.width() / source.width();
+    const double scaleY = target.height() / source.height();
+    // The part of the picture that shows, in unscaled pixels.
+    const QRectF shown(source.x() + (visible.x() - target.x()) / scaleX,
+                       source.y() + (visible.y() - target.y()) / scaleY, visible.width() / scaleX,
+                       visible.height() / scaleY);
+    const auto toTarget = [&](const QRectF &picture) {
+        return QRectF(target.x() + (picture.x() - source.x()) * scaleX,
+                      target.y() + (picture.y() - source.y()) * scaleY, picture.width() * scaleX,
+                      picture.height() * scaleY);
+    };
+
+    painter.save();
+    if (!isVector()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setClipRect(visible, Qt::IntersectClip);
+        painter.drawImage(target, d->image, source);
+        painter.restore();
+        return;
+    }
+
+    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    // Tiles are rendered at one scale for both directions; a page stretched unevenly is drawn stretched.
+    const double scale = qMax(scaleX, scaleY) * ratio;
+    for (const Data::Area &area : std::as_const(d->areas)) {
+        const QRectF inPicture(0, area.top, area.textArea.width(), area.height);
+        const QRectF part = inPicture.intersected(shown);
+        if (part.isEmpty())
+            continue;
+        // The part in the page's own pixels, then in the rendered page's.
+        const QRectF onPage = part.translated(area.textArea.x(), area.textArea.y() - area.top);
+        const QRectF scaled(onPage.x() * scale, onPage.y() * scale, onPage.width() * scale, onPage.height() * scale);
+        painter.save();
+        painter.setClipRect(toTarget(part), Qt::IntersectClip);
+        const int firstColumn = int(std::floor(scaled.left() / kTile));
+        const int lastColumn = int(std::floor((scaled.right() - 1e-6) / kTile));
+        const int firstRow = int(std::floor(scaled.top() / kTile));
+        const int lastRow = int(std::floor((scaled.bottom() - 1e-6) / kTile));
+        for (int row = firstRow; row <= lastRow; ++row) {
+            for (int column = firstColumn; column <= lastColumn; ++column) {
+                const QImage tile = d->tile(area, scale, column, row);
+                if (tile.isNull())
+                    continue;
+                // The tile's place on the page, back in unscaled pixels of the picture.
+                const QRectF tileOnPage(column * kTile / scale, row * kTile / scale, tile.width() / scale,
+                                        tile.height() / scale);
+                const QRectF tileInPicture = tileOnPage.translated(-area.textArea.x(), area.top - area.textArea.y());
+                const QRectF destination = toTarget(tileInPicture);
+                painter.fillRect(destination, Qt::white);
+                painter.drawImage(destination, tile);
+            }
+        }
+        painter.restore();
+    }
+    painter.restore();
+}
+
+QImage PagePicture::toImage(qint64 maximumPixels) const
+{
+    if (!d)
+        return {};
+    if (!isVector())
+        return d->image;
+    if (qint64(d->size.width()) * d->size.height() > maximumPixels)
+        return {};
+    QImage image(d->size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const QRectF all(QPointF(0, 0), QSizeF(d->size));
+    paint(painter, all, all, all);
+    painter.end();
+    return image;
+}
