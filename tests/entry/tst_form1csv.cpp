@@ -37,8 +37,6 @@ private slots:
     void unusableFileChangesNothing_data();
     void unusableFileChangesNothing();
     void unknownColumnsAreReportedOnce();
-    void fileWithoutReceipts();
-    void cancelledDialogsChangeNothing();
 
     void exportThenImportGivesTheSameList();
     void exportAsksBeforeReplacing_data();
@@ -296,29 +294,6 @@ void TestForm1Csv::unknownColumnsAreReportedOnce()
         mFixture->dialogs.texts(),
         QStringList{QStringLiteral("These columns are not part of a receipt and were not imported: Notes, Category.")});
     QCOMPARE(mFixture->dialogs.messages.first().icon, UserDialogs::Icon::None);
-}
-
-void TestForm1Csv::fileWithoutReceipts()
-{
-    const QString path = putFile(QStringLiteral("empty.csv"), "Receipt,No,Amount\r\n\r\n");
-    mFixture->dialogs.queueOpenPath(path);
-    action("ImportReceipts")->trigger();
-    QCOMPARE(mForm->receipts()->count(), 0);
-    QCOMPARE(mFixture->dialogs.texts(),
-             QStringList{
-                 QStringLiteral("%1 holds no receipts; the list is unchanged.").arg(QDir::toNativeSeparators(path))});
-}
-
-void TestForm1Csv::cancelledDialogsChangeNothing()
-{
-    addReceipt(QStringLiteral("Typed"));
-    action("ImportReceipts")->trigger();
-    action("ExportReceipts")->trigger();
-    QCOMPARE(mFixture->dialogs.openRequests.size(), 1);
-    QCOMPARE(mFixture->dialogs.saveRequests.size(), 1);
-    QCOMPARE(mFixture->dialogs.messages.size(), 0);
-    QCOMPARE(names(), QStringList{QStringLiteral("Typed")});
-    QCOMPARE(filesInFolder(), QStringList());
 }
 
 void TestForm1Csv::exportThenImportGivesTheSameList()
