@@ -86,6 +86,7 @@ Form1::Form1(QWidget *parent)
 
     createControls();
     connectHandlers();
+    setUpReceiptCsv();
     DateTimePicker1->setDate(Clock::today());
     Form_Load();
 }

@@ -8,6 +8,7 @@
 
 class Form2;
 class GuardedProcedure;
+class QAction;
 class QElapsedTimer;
 class QProgressDialog;
 class QDateEdit;
@@ -50,6 +51,26 @@ public slots:
     void PushButton4_Click();
     /// "Start Creating Template"
     void PushButton6_Click();
+
+    // Receipts to and from CSV files (Form1Csv.cpp).
+public slots:
+    /// "Import Receipts..." in the list's context menu, Ctrl+I: appends the good rows of a CSV file.
+    void importReceipts();
+    /// "Export Receipts..." in the list's context menu, Ctrl+E: writes the list as a CSV file.
+    void exportReceipts();
+
+public:
+    /// Appends the good rows of the CSV file at \a path and tells the user about the rest; does nothing
+    /// while a run is busy.
+    void importReceiptsFrom(const QString &path);
+
+private:
+    /// The list's context menu, the shortcuts, and CSV files dropped on the window.
+    void setUpReceiptCsv();
+    void showListMenu(const QPoint &at);
+
+    QAction *mImportAction = nullptr;
+    QAction *mExportAction = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -55,6 +55,16 @@ int ReceiptList::append(const ReceiptRecord &record)
     return row;
 }
 
+void ReceiptList::appendRecords(const QList<ReceiptRecord> &records)
+{
+    if (records.isEmpty())
+        return;
+    const int at = count();
+    beginInsertRows({}, at, at + int(records.size()) - 1);
+    mRows.append(records);
+    endInsertRows();
+}
+
 void ReceiptList::removeRow(int row)
 {
     checkRow(row);

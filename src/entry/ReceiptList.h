@@ -22,6 +22,8 @@ public:
     QString text(int row, int column) const;
     /// The whole record of row \a row (1 to count).
     ReceiptRecord record(int row) const;
+    /// Every receipt, in list order.
+    const QList<ReceiptRecord> &records() const { return mRows; }
 
     /// Appends a row whose text is \a text and whose sub-items are empty; returns its number.
     int appendRow(const QString &text);
@@ -29,6 +31,8 @@ public:
     void setSubItem(int row, int column, const QString &value);
     /// Appends a whole record: its text, then sub-items 1 to 11 in ascending order.
     int append(const ReceiptRecord &record);
+    /// Appends \a records at the end in one go, so a view lays itself out once rather than per row.
+    void appendRecords(const QList<ReceiptRecord> &records);
     /// Removes row \a row (1 to count). Throws Failure when there is no such row.
     void removeRow(int row);
     void clear();

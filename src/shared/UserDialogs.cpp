@@ -44,6 +44,11 @@ QString QtUserDialogs::saveFileName(QWidget *parent, const QString &title, const
     return QFileDialog::getSaveFileName(parent, title, fileName, filter, nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
+QString QtUserDialogs::openFileName(QWidget *parent, const QString &title, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+}
+
 UserDialogs::Answer MsgBox(const QString &text, UserDialogs::Buttons buttons, UserDialogs::Icon icon)
 {
     return UserDialogs::current().message(ApplicationTitle(), text, icon, buttons);

@@ -21,6 +21,9 @@ public:
     virtual QString saveFileName(QWidget *parent, const QString &title, const QString &fileName,
                                  const QString &filter) = 0;
 
+    /// Asks for an existing file to open; returns its path, or an empty text when the user cancelled.
+    virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
+
     /// The dialogs in use: the real ones unless a test installed its own.
     static UserDialogs &current();
     /// Installs \a dialogs (not owned); nullptr restores the real ones.
@@ -34,6 +37,7 @@ public:
     Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &fileName,
                          const QString &filter) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
 };
 
 /// A message box under the application title: the common case of the program's messages.

@@ -28,6 +28,7 @@ private slots:
     void outOfRangeThrowsAndChangesNothing();
     void headers();
     void viewSeesTheRows();
+    void manyRowsArriveInOneGo();
 };
 
 void TestReceiptList::rowsAreNumberedFromOne()
@@ -169,6 +170,30 @@ void TestReceiptList::viewSeesTheRows()
     QCOMPARE(changed.size(), 11);
     QCOMPARE(list.rowCount(), 1);
     QCOMPARE(list.data(list.index(0, ReceiptRecord::Amount)).toString(), QStringLiteral("a.10"));
+}
+
+void TestReceiptList::manyRowsArriveInOneGo()
+{
+    ReceiptList list;
+    for (int i = 0; i < ReceiptRecord::kFieldCount; ++i)
+        list.addColumnHeader(ReceiptRecord::header(i));
+    list.append(record(QStringLiteral("typed")));
+    QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
+    QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
+
+    const QList<ReceiptRecord> imported{record(QStringLiteral("a")), record(QStringLiteral("b")),
+                                        record(QStringLiteral("c"))};
+    list.appendRecords(imported);
+    list.appendRecords({});
+
+    // One insertion of rows 2 to 4 (1 to 3 from zero), so a view lays itself out once.
+    QCOMPARE(inserted.size(), 1);
+    QCOMPARE(inserted.first().at(1).toInt(), 1);
+    QCOMPARE(inserted.first().at(2).toInt(), 3);
+    QCOMPARE(changed.size(), 0);
+    QCOMPARE(list.count(), 4);
+    QCOMPARE(list.records().mid(1), imported);
+    QCOMPARE(list.text(4, ReceiptRecord::Tax), QStringLiteral("c.11"));
 }
 
 QTEST_GUILESS_MAIN(TestReceiptList)

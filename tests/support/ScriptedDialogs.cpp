@@ -31,6 +31,13 @@ QString ScriptedDialogs::saveFileName(QWidget *parent, const QString &title, con
     return mSavePaths.isEmpty() ? QString() : mSavePaths.dequeue();
 }
 
+QString ScriptedDialogs::openFileName(QWidget *parent, const QString &title, const QString &filter)
+{
+    Q_UNUSED(parent);
+    openRequests.append({title, filter});
+    return mOpenPaths.isEmpty() ? QString() : mOpenPaths.dequeue();
+}
+
 QStringList ScriptedDialogs::texts() const
 {
     QStringList result;
@@ -53,6 +60,8 @@ void ScriptedDialogs::clear()
 {
     messages.clear();
     saveRequests.clear();
+    openRequests.clear();
     mAnswers.clear();
     mSavePaths.clear();
+    mOpenPaths.clear();
 }

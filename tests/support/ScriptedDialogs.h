@@ -27,6 +27,11 @@ public:
         QString fileName;
         QString filter;
     };
+    struct OpenRequest
+    {
+        QString title;
+        QString filter;
+    };
 
     ScriptedDialogs();
     ~ScriptedDialogs() override;
@@ -36,16 +41,20 @@ public:
     Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &fileName,
                          const QString &filter) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
 
     /// The answer to the next Yes/No question (No when nothing is queued).
     void queueAnswer(Answer answer) { mAnswers.enqueue(answer); }
     /// The path the next save dialog returns (empty: cancelled, also when nothing is queued).
     void queueSavePath(const QString &path) { mSavePaths.enqueue(path); }
+    /// The path the next open dialog returns (empty: cancelled, also when nothing is queued).
+    void queueOpenPath(const QString &path) { mOpenPaths.enqueue(path); }
     /// Runs \a action while the next message box is "open", e.g. to click during a modal report.
     void onNextMessage(std::function<void()> action) { mOnMessage = std::move(action); }
 
     QList<Message> messages;
     QList<SaveRequest> saveRequests;
+    QList<OpenRequest> openRequests;
 
     /// The texts of all messages so far, in order.
     QStringList texts() const;
@@ -56,5 +65,6 @@ public:
 private:
     QQueue<Answer> mAnswers;
     QQueue<QString> mSavePaths;
+    QQueue<QString> mOpenPaths;
     std::function<void()> mOnMessage;
 };

@@ -1,0 +1,291 @@
+#include "Failure.h"
+#include "Form1.h"
+#include "GuardedProcedure.h"
+#include "Main.h"
+#include "ReceiptCsv.h"
+#include "ReceiptList.h"
+#include "UserDialogs.h"
+
+#include <QAction>
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+#include <QTreeView>
+#include <QUrl>
+
+#include <functional>
+
+namespace {
+// A message lists this many refused rows and counts the rest.
+constexpr int kListedRows = 20;
+
+const QString kCsvFilter = QStringLiteral("CSV Files (*.csv)");
+
+QString counted(qsizetype count, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
+// The local CSV files a drag carries, when it carries nothing else.
+QStringList csvFilesOf(const QDropEvent *drag)
+{
+    const QMimeData *data = drag->mimeData();
+    // A copy, never a move: the file stays where it is.
+    if (!data || !data->hasUrls() || !(drag->possibleActions() & Qt::CopyAction))
+        return {};
+    QStringList paths;
+    for (const QUrl &url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        const QString path = url.toLocalFile();
+        if (QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) != 0)
+            return {};
+        paths.append(path);
+    }
+    return paths;
+}
+
+void tellFailure(const QString &what, std::exception_ptr error)
+{
+    const QString description = DescribeException(error);
+    qWarning("%s failed: %s", qUtf8Printable(what), qUtf8Printable(description));
+    try {
+        MsgBox(QStringLiteral("%1 failed.\n\n%2").arg(what, description), UserDialogs::Buttons::Ok,
+               UserDialogs::Icon::Exclamation);
+    } catch (...) {
+        qWarning("The message could not be shown either");
+    }
+}
+
+// Makes the window's CSV actions work wherever in the window the user is. Dragged CSV files are for the
+// window, wherever they are dropped: a text box would otherwise take a file's name as dragged text. And
+// the window's shortcuts win over a text box's own use of the same keys (on Linux desktops Ctrl+E moves
+// to the end of the line).
+class CsvHook final : public QObject
+{
+public:
+    struct Window
+    {
+        std::function<bool()> accepts;                        ///< whether the window takes files now
+        std::function<void(const QStringList &)> drop;        ///< imports the dropped files
+        std::function<bool(const QKeySequence &)> isShortcut; ///< a shortcut of the window's actions
+    };
+
+    CsvHook(QWidget *widget, Window window)
+        : QObject(widget)
+        , mWindow(std::move(window))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != parent())
+            return false;
+        try {
+            switch (event->type()) {
+            case QEvent::ShortcutOverride:
+                return isWindowShortcut(static_cast<QKeyEvent *>(event));
+            case QEvent::DragEnter:
+            case QEvent::DragMove:
+            case QEvent::Drop:
+                return dragged(static_cast<QDropEvent *>(event));
+            default:
+                return false;
+            }
+        } catch (...) {
+            qWarning("A CSV event failed: %s", qUtf8Printable(DescribeException(std::current_exception())));
+            return false;
+        }
+    }
+
+private:
+    bool isWindowShortcut(QKeyEvent *key)
+    {
+        if (!mWindow.isShortcut(QKeySequence(key->keyCombination())))
+            return false;
+        // Left unaccepted, the override lets the shortcut through instead of the box's key handling.
+        key->ignore();
+        return true;
+    }
+
+    bool dragged(QDropEvent *drag)
+    {
+        const QStringList files = csvFilesOf(drag);
+        if (files.isEmpty())
+            return false;
+        if (!mWindow.accepts()) {
+            // Refused, so the pointer says no; the text box below gets no say either.
+            drag->ignore();
+            return true;
+        }
+        drag->setDropAction(Qt::CopyAction);
+        drag->accept();
+        if (drag->type() == QEvent::Drop)
+            mWindow.drop(files);
+        return true;
+    }
+
+    Window mWindow;
+};
+} // namespace
+
+void Form1::setUpReceiptCsv()
+{
+    mImportAction = new QAction(QStringLiteral("Import Receipts..."), this);
+    mImportAction->setObjectName(QStringLiteral("ImportReceipts"));
+    mImportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    mExportAction = new QAction(QStringLiteral("Export Receipts..."), this);
+    mExportAction->setObjectName(QStringLiteral("ExportReceipts"));
+    mExportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    for (QAction *action : {mImportAction, mExportAction}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+    connect(mImportAction, &QAction::triggered, this, &Form1::importReceipts);
+    connect(mExportAction, &QAction::triggered, this, &Form1::exportReceipts);
+
+    ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView2, &QWidget::customContextMenuRequested, this, &Form1::showListMenu);
+
+    // A file dropped anywhere on the window is imported, except while a run works.
+    setAcceptDrops(true);
+    CsvHook::Window window;
+    window.accepts = [this] {
+        return !mBusy;
+    };
+    window.drop = [this](const QStringList &paths) {
+        // Import once the drop is over, so the program the file came from is not kept waiting while a
+        // message is open.
+        QTimer::singleShot(0, this, [this, paths] {
+            for (const QString &path : paths)
+                importReceiptsFrom(path);
+        });
+    };
+    window.isShortcut = [this](const QKeySequence &keys) {
+        return keys == mImportAction->shortcut() || keys == mExportAction->shortcut();
+    };
+    new CsvHook(this, window);
+    for (QLineEdit *box : findChildren<QLineEdit *>())
+        new CsvHook(box, window);
+}
+
+void Form1::showListMenu(const QPoint &at)
+{
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("ListView2Menu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(mImportAction);
+    menu->addAction(mExportAction);
+    // While a run works the list must hold still, and it has no time for a dialog.
+    const bool idle = !mBusy;
+    mImportAction->setEnabled(idle);
+    mExportAction->setEnabled(idle);
+    connect(menu, &QMenu::aboutToHide, this, [this] {
+        mImportAction->setEnabled(true);
+        mExportAction->setEnabled(true);
+    });
+    menu->popup(ListView2->viewport()->mapToGlobal(at));
+}
+
+void Form1::importReceipts()
+{
+    if (mBusy)
+        return;
+    QString path;
+    try {
+        path = UserDialogs::current().openFileName(this, QStringLiteral("Import Receipts"),
+                                                   kCsvFilter + QStringLiteral(";;All Files (*)"));
+    } catch (...) {
+        tellFailure(QStringLiteral("Choosing a file"), std::current_exception());
+        return;
+    }
+    if (!path.isEmpty())
+        importReceiptsFrom(path);
+}
+
+void Form1::importReceiptsFrom(const QString &path)
+{
+    if (mBusy)
+        return;
+    try {
+        const QString shownPath = QDir::toNativeSeparators(path);
+        const ReceiptCsv::Import result = ReceiptCsv::readFile(path);
+        if (!result.error.isEmpty()) {
+            MsgBox(QStringLiteral("No receipts were imported from %1.\n\n%2\n\nThe list is unchanged.")
+                       .arg(shownPath, result.error),
+                   UserDialogs::Buttons::Ok, UserDialogs::Icon::Exclamation);
+            return;
+        }
+
+        mReceipts->appendRecords(result.records);
+
+        QStringList lines;
+        if (!result.rejected.isEmpty()) {
+            lines.append(QStringLiteral("%1 imported from %2. %3 not imported:")
+                             .arg(counted(result.records.size(), "receipt", "receipts"), shownPath,
+                                  counted(result.rejected.size(), "row was", "rows were")));
+            const qsizetype listed = std::min<qsizetype>(result.rejected.size(), kListedRows);
+            for (qsizetype i = 0; i < listed; ++i) {
+                const ReceiptCsv::RejectedRow &rejected = result.rejected.at(i);
+                lines.append(QStringLiteral("Row %1: %2").arg(rejected.row).arg(rejected.reason));
+            }
+            const qsizetype rest = result.rejected.size() - listed;
+            if (rest > 0) {
+                const QLatin1String rows(rest == 1 ? "row" : "rows");
+                lines.append(QStringLiteral("... and %1 more %2.").arg(rest).arg(rows));
+            }
+        } else if (result.records.isEmpty()) {
+            lines.append(QStringLiteral("%1 holds no receipts; the list is unchanged.").arg(shownPath));
+        }
+        if (!result.ignoredColumns.isEmpty()) {
+            if (!lines.isEmpty())
+                lines.append(QString());
+            lines.append(QStringLiteral("These columns are not part of a receipt and were not imported: %1.")
+                             .arg(result.ignoredColumns.join(QStringLiteral(", "))));
+        }
+        if (!lines.isEmpty()) {
+            const bool warn = !result.rejected.isEmpty() || result.records.isEmpty();
+            MsgBox(lines.join(QLatin1Char('\n')), UserDialogs::Buttons::Ok,
+                   warn ? UserDialogs::Icon::Exclamation : UserDialogs::Icon::None);
+        }
+    } catch (...) {
+        tellFailure(QStringLiteral("Importing receipts"), std::current_exception());
+    }
+}
+
+void Form1::exportReceipts()
+{
+    if (mBusy)
+        return;
+    try {
+        const QString chosen = UserDialogs::current().saveFileName(this, QStringLiteral("Export Receipts"),
+                                                                   QStringLiteral("Receipts.csv"), kCsvFilter);
+        const QString path = ReceiptCsv::withCsvExtension(chosen);
+        if (path.isEmpty())
+            return;
+        // The dialog leaves the overwrite question to the program, as the preview's save does.
+        if (FileExists(path)
+            && MsgBox(QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"),
+                      UserDialogs::Buttons::YesNo)
+                   != UserDialogs::Answer::Yes) {
+            return;
+        }
+        try {
+            ReceiptCsv::writeFile(mReceipts->records(), path);
+        } catch (const Failure &failure) {
+            MsgBox(QStringLiteral("The receipts could not be exported to %1.\n\n%2\n\nA file that was there before "
+                                  "is as it was.")
+                       .arg(QDir::toNativeSeparators(path), failure.description()),
+                   UserDialogs::Buttons::Ok, UserDialogs::Icon::Exclamation);
+        }
+    } catch (...) {
+        tellFailure(QStringLiteral("Exporting receipts"), std::current_exception());
+    }
+}
