@@ -5,7 +5,7 @@
 #include "Main.h"
 #include "WordAutomation.h"
 
-#include <QSaveFile>
+#include <QBuffer>
 
 namespace {
 constexpr int kMaxClipboardReads = 1000;
@@ -14,11 +14,11 @@ void writeBitmap(const QImage &picture, const QString &path)
 {
     if (picture.isNull())
         throw Failure(QStringLiteral("Invalid picture: the clipboard holds no picture of the page"));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Failure(QStringLiteral("Path/File access error: ") + file.errorString());
-    if (!picture.save(&file, "BMP") || !file.commit())
-        throw Failure(QStringLiteral("Disk full or write error: ") + file.errorString());
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "BMP"))
+        throw Failure(QStringLiteral("Invalid picture: the page could not be made into a bitmap"));
+    WriteFileAfresh(bytes, path);
 }
 } // namespace
 
