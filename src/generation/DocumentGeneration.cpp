@@ -3,6 +3,7 @@
 #include "DocumentName.h"
 #include "GuardedProcedure.h"
 #include "Main.h"
+#include "ProgramEnd.h"
 #include "ReceiptList.h"
 #include "ReceiptTotal.h"
 #include "WordAutomation.h"
@@ -39,6 +40,9 @@ DocumentGeneration::DocumentGeneration(const ReceiptList &receipts, GuardedProce
 template<typename Action>
 void DocumentGeneration::step(int line, Action &&action, bool fatal)
 {
+    // The program is being ended: nothing of the run is wanted any more.
+    if (ProgramEndRequested())
+        throw Abandoned{};
     if (!mProcedure.step(line, std::forward<Action>(action)) && (fatal || IsWordProcessorLost(mProcedure.lastError())))
         throw Abandoned{};
 }
