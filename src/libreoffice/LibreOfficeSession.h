@@ -61,7 +61,8 @@ public:
     /// Brackets a call into the office, for the call limit. Calls may nest.
     void beginCall() noexcept;
     void endCall() noexcept;
-    /// The call limit, and whether the office was stopped because a call exceeded it.
+    /// The call limit, and whether the office was stopped because a call exceeded it. (Once the
+    /// program is asked to end, or the session shuts down, a call gets far less time.)
     std::chrono::milliseconds callLimit() const { return mCallLimit; }
     bool timedOut() const { return mTimedOut; }
 
@@ -85,6 +86,8 @@ private:
     std::atomic<qint64> mCallStarted{0};
     std::atomic<pid_t> mGroup{0};
     std::atomic<bool> mTimedOut{false};
+    std::atomic<bool> mStopped{false};
+    std::atomic<bool> mShuttingDown{false};
     std::thread mWatchdog;
     std::mutex mWatchMutex;
     std::condition_variable mWatchWake;
