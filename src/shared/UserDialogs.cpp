@@ -35,7 +35,9 @@ bool ending()
 UserDialogs::Answer QtUserDialogs::message(const QString &title, const QString &text, Icon icon, Buttons buttons)
 {
     if (ending()) {
-        std::fprintf(stderr, "parvoline: %s: %s\n", qUtf8Printable(title), qUtf8Printable(text));
+        QString logged = text;
+        logged.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        std::fprintf(stderr, "parvoline: %s: %s\n", qUtf8Printable(title), qUtf8Printable(logged));
         std::fflush(stderr);
         // The answer that changes nothing.
         return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
