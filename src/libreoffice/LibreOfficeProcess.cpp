@@ -318,6 +318,14 @@ void LibreOfficeProcess::recordSockets()
     }
 }
 
+void LibreOfficeProcess::expectSocket(const QString &path)
+{
+    if (mSockets.contains(path) || path.contains(QLatin1Char('\n')))
+        return;
+    mSockets.append(path);
+    tellKeeper("socket " + QFile::encodeName(path));
+}
+
 void LibreOfficeProcess::stop(std::chrono::milliseconds limit) noexcept
 {
     stopKeeper();

@@ -46,6 +46,8 @@ public:
     /// folder (the office's pipes), so that stop() (or the keeper) can remove those an office
     /// killed left behind.
     void recordSockets();
+    /// Remembers \a path, a socket the office is about to make, before it is there.
+    void expectSocket(const QString &path);
     QStringList sockets() const { return mSockets; }
 
     /// Kills every process of the group that still runs, waits up to \a limit for them to end,

@@ -140,6 +140,8 @@ void LibreOfficeSession::launch(const QString &program, const QString &profileFo
     };
     mProcess.start(program, arguments, environment.toStringList(), mFolder->filePath(QStringLiteral("office.log")),
                    mFolder->path());
+    // Known before the office makes it, so that a program killed during the start leaves it behind neither.
+    mProcess.expectSocket(QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::geteuid()).arg(mPipeName));
 }
 
 void LibreOfficeSession::connect(const QString &program, const QString &profileFolder,

@@ -278,7 +278,7 @@ void TestLibreOfficeEngine::shutdownLeavesNothingBehind()
 void TestLibreOfficeEngine::frozenOfficeIsEndedPromptly_data()
 {
     QTest::addColumn<bool>("documentOpen");
-    QTest::newRow("frozen with a document open") << true;
+    QTest::newRow("frozen with a document open and a table copied") << true;
     QTest::newRow("frozen idle") << false;
 }
 
@@ -290,8 +290,12 @@ void TestLibreOfficeEngine::frozenOfficeIsEndedPromptly()
     settings.profileFolder = mOffice.filePath(QStringLiteral("frozen-profile"));
     LibreOfficeEngine engine(settings);
     std::unique_ptr<WordApplication> word = engine.createApplication();
-    if (documentOpen)
-        openTemplate(*word);
+    if (documentOpen) {
+        // A document and a copied table: both refer into the office, and are let go at the end.
+        const std::shared_ptr<WordDocument> document = word->Documents()->Open(mOffice.templatePath(), true);
+        document->Tables()->Item(1)->Select();
+        document->ActiveWindow()->Selection()->Copy();
+    }
     const qint64 office = engine.officeProcessId();
     const QList<qint64> processes = engine.officeProcessIds();
     const QString temporary = engine.officeTemporaryFolder();
