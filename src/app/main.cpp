@@ -2,6 +2,7 @@
 
 #include "Form1.h"
 #include "LibreOfficeEngine.h"
+#include "ProgramEnd.h"
 
 #include <QApplication>
 
@@ -13,11 +14,14 @@ int main(int argc, char *argv[])
     // One warm office for the whole run; it goes when main() returns, however the program ends.
     LibreOfficeEngine engine;
     engine.install();
+    // After the engine's guard: a request to end from outside ends the program as closing it does.
+    InstallEndSignalHandlers();
 
     Form1 form;
-    // The start-up found no word processor, told the user and ended the program.
-    if (ProgramEnding())
-        return 0;
+    // The start-up found no word processor, told the user and ended the program; or the program was
+    // asked to end meanwhile.
+    if (ProgramEnding() || ProgramEndRequested())
+        return ProgramExitCode(0);
     form.show();
-    return app.exec();
+    return ProgramExitCode(app.exec());
 }

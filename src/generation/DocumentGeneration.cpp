@@ -3,6 +3,7 @@
 #include "DocumentName.h"
 #include "GuardedProcedure.h"
 #include "Main.h"
+#include "ProgramEnd.h"
 #include "ReceiptList.h"
 #include "ReceiptTotal.h"
 #include "WordAutomation.h"
@@ -39,6 +40,9 @@ DocumentGeneration::DocumentGeneration(const ReceiptList &receipts, GuardedProce
 template<typename Action>
 void DocumentGeneration::step(int line, Action &&action, bool fatal)
 {
+    // The program is being ended: nothing of the run is wanted any more.
+    if (ProgramEndRequested())
+        throw Abandoned{};
     if (!mProcedure.step(line, std::forward<Action>(action)) && (fatal || IsWordProcessorLost(mProcedure.lastError())))
         throw Abandoned{};
 }
@@ -58,16 +62,23 @@ QString DocumentGeneration::run()
     try {
         QByteArray templateBytes;
         step(108, [&] { templateBytes = mTemplateSource ? mTemplateSource() : QByteArray(); });
+        // Only a template written or checked in this run is ever opened.
+        bool templateReady = false;
         step(110, [&] {
-            const QString path = TempFile(QLatin1String(kTemplateFileName));
-            if (!FileExists(path))
-                WriteFileIfMissing(templateBytes, path);
+            EnsureOwnFile(templateBytes, TempFile(QLatin1String(kTemplateFileName)));
+            templateReady = true;
         });
         step(
             112, [&] { mWord = CreateWordApplication(); }, true);
         step(114, [&] { mTemplatePath = TempFile(QLatin1String(kTemplateFileName)); });
         step(
-            116, [&] { mDocument = use(use(mWord).Documents()).Open(mTemplatePath, true); }, true);
+            116,
+            [&] {
+                if (!templateReady)
+                    throw Failure(QStringLiteral("File not found: ") + mTemplatePath);
+                mDocument = use(use(mWord).Documents()).Open(mTemplatePath, true);
+            },
+            true);
         step(118, [&] { use(use(use(mDocument).Tables()).Item(kTemplateTable)).Select(); });
         step(120, [&] { use(use(use(mDocument).ActiveWindow()).Selection()).Copy(); });
 
@@ -145,6 +156,8 @@ void DocumentGeneration::fillReceipt(int receipt)
             mFindText = text;
         });
         step(line + 8, [&] {
+            // A value that cannot be had leaves its placeholder empty, never with the one before.
+            mReplacementText.clear();
             // The value is read now: the list may have changed while earlier steps let events run.
             const QString value = placeholder.column >= 0
                                       ? mReceipts.text(receipt, placeholder.column)

@@ -1,6 +1,5 @@
 #include "PageSnapshot.h"
 
-#include "CheckedFile.h"
 #include "GuardedProcedure.h"
 #include "Locations.h"
 #include "Main.h"
@@ -13,7 +12,7 @@ void writePicture(const PagePicture &picture, const QString &path)
 {
     if (picture.isNull())
         throw Failure(QStringLiteral("Invalid picture: the clipboard holds no picture of the page"));
-    WriteFileChecked(picture.bytes(), path);
+    WriteFileAfresh(picture.bytes(), path);
 }
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "ReceiptTotal.h"
 
+#include "Failure.h"
 #include "ReceiptRules.h"
 
 #include <cmath>
@@ -39,8 +40,8 @@ double LeadingNumber(const QString &text)
         while (!number.isEmpty() && !std::isdigit(static_cast<unsigned char>(number.back())) && number.back() != '.')
             number.chop(1);
     }
-    const double value = std::strtod(number.constData(), nullptr);
-    return std::isfinite(value) ? value : 0;
+    // A number too large for a double reads as infinite, so that the total can say so.
+    return std::strtod(number.constData(), nullptr);
 }
 
 double ReceiptValue(const QString &text, const QLocale &locale)
@@ -52,7 +53,9 @@ double ReceiptValue(const QString &text, const QLocale &locale)
 
 QString GeneralNumber(double value, const QLocale &locale)
 {
-    if (value == 0 || !std::isfinite(value))
+    if (!std::isfinite(value))
+        throw Failure(QStringLiteral("Overflow: the number is too large to be written"));
+    if (value == 0)
         return QStringLiteral("0");
     QString text = QString::number(value, 'g', 15);
     const qsizetype e = text.indexOf(QLatin1Char('e'));

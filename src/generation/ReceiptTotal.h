@@ -5,7 +5,7 @@
 
 /// The leading number of a text, read the old way: blanks skipped, "." as the decimal point
 /// whatever the settings, reading stops at the first character that cannot continue the number;
-/// 0 when there is none.
+/// 0 when there is none, infinite when it is too large for a double.
 double LeadingNumber(const QString &text);
 
 /// The value of an amount or tax: as "Add" accepted it (the user's number settings), or, for a
@@ -13,8 +13,9 @@ double LeadingNumber(const QString &text);
 double ReceiptValue(const QString &text, const QLocale &locale = QLocale());
 
 /// A number in the general form: at most 15 significant digits, no trailing zeros, no grouping,
-/// the locale's decimal separator.
+/// the locale's decimal separator. Throws Failure ("Overflow") for a value that is not finite.
 QString GeneralNumber(double value, const QLocale &locale = QLocale());
 
-/// The text of "[Total]": amount plus tax.
+/// The text of "[Total]": amount plus tax. Throws Failure ("Overflow") when the sum is too large to be
+/// a number.
 QString ReceiptTotal(const QString &amount, const QString &tax, const QLocale &locale = QLocale());

@@ -9,11 +9,13 @@
 
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/Exception.hpp>
+#include <com/sun/star/uno/RuntimeException.hpp>
 #include <cppu/unotype.hxx>
 #include <cppuhelper/exc_hlp.hxx>
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -133,24 +135,38 @@ void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::
                                     .arg(limit.count() / 1000.0));
 }
 
+namespace {
+// The user learns that the office went away in plain words; what exactly happened is for whoever
+// reads the program's error output.
+[[noreturn]] void throwLost(const QString &sentence, const QString &technical)
+{
+    std::fprintf(stderr, "parvoline: %s\n", qUtf8Printable(technical));
+    std::fflush(stderr);
+    throw WordProcessorLost(sentence);
+}
+} // namespace
+
 void rethrowAsAutomationError(LibreOfficeSession &session, const QString &what)
 {
     try {
         throw;
     } catch (const AutomationError &) {
         throw;
-    } catch (const css::lang::DisposedException &error) {
-        // A closed document says "disposed" too; only a dead office is reported as one.
+    } catch (const css::uno::RuntimeException &error) {
+        // A dead office shows as a disposed bridge, or as any other failure of the connection.
+        const QString type = toQString(cppu::getCaughtException().getValueTypeName());
+        const QString technical = QStringLiteral("%1: %2: %3").arg(what, type, toQString(error.Message).trimmed());
         if (session.timedOut())
-            throw WordProcessorLost(QStringLiteral("%1: the word processor did not answer within %2 seconds and was "
-                                                   "stopped")
-                                        .arg(what)
-                                        .arg(session.callLimit().count() / 1000.0));
+            throwLost(QStringLiteral("The word processor did not answer within %1 seconds and was stopped.")
+                          .arg(session.callLimit().count() / 1000.0),
+                      technical);
         if (!session.checkAlive())
-            throw WordProcessorLost(
-                QStringLiteral("%1: the word processor has stopped running (%2)").arg(what, toQString(error.Message)));
-        throw AutomationError(
-            QStringLiteral("%1: the object is no longer available (%2)").arg(what, toQString(error.Message)));
+            throwLost(QStringLiteral("The word processor stopped unexpectedly."), technical);
+        // A closed document says "disposed" too, while the office lives on.
+        if (type == QLatin1String("com.sun.star.lang.DisposedException"))
+            throw AutomationError(
+                QStringLiteral("%1: the object is no longer available (%2)").arg(what, toQString(error.Message)));
+        throw AutomationError(technical);
     } catch (const css::uno::Exception &error) {
         const css::uno::Any caught = cppu::getCaughtException();
         const QString type = toQString(caught.getValueTypeName());

@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +23,56 @@
 
 namespace {
 constexpr unsigned long kPollIntervalMs = 5;
+
+// The keeper: reads what to clean up ("group <id>", "socket <path>") until the program's end of the
+// connection closes, which happens when the program ends in any way, then kills the office's group
+// and removes its pipes and private folder. The shell needs no program of ours to be installed.
+constexpr char kKeeperScript[] = R"(trap '' INT HUP QUIT
+folder=$1
+group=
+set --
+while IFS= read -r line; do
+    case $line in
+    "group "*)
+        id=${line#group }
+        case $id in
+        '' | *[!0-9]*) ;;
+        *) [ "$id" -gt 1 ] && group=$id ;;
+        esac
+        ;;
+    "socket /"*) set -- "$@" "${line#socket }" ;;
+    esac
+done
+if [ -n "$group" ]; then
+    kill -9 "-$group" 2>/dev/null
+    n=0
+    while [ $n -lt 20 ] && kill -0 "-$group" 2>/dev/null; do
+        sleep 0.05
+        n=$((n + 1))
+    done
+fi
+for socket in "$@"; do
+    [ -S "$socket" ] && rm -f -- "$socket"
+done
+[ -n "$folder" ] && rm -rf -- "$folder"
+exit 0
+)";
+
+// Signals whose handling a started process should get back at its defaults.
+const int kDefaultSignals[] = {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGCHLD, SIGUSR1, SIGUSR2, SIGXFSZ};
+
+void setSpawnSignals(posix_spawnattr_t *attributes)
+{
+    short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    posix_spawnattr_setflags(attributes, flags);
+    posix_spawnattr_setpgroup(attributes, 0);
+    sigset_t chosen;
+    sigemptyset(&chosen);
+    posix_spawnattr_setsigmask(attributes, &chosen);
+    for (int signal : kDefaultSignals)
+        sigaddset(&chosen, signal);
+    posix_spawnattr_setsigdefault(attributes, &chosen);
+}
 
 QString errnoText(int error)
 {
@@ -54,11 +105,86 @@ LibreOfficeProcess::~LibreOfficeProcess()
     stop(std::chrono::milliseconds(2000));
 }
 
+void LibreOfficeProcess::startKeeper(const QString &privateFolder)
+{
+    int link[2] = {-1, -1};
+    // Close-on-exec on both ends: no other child of the program may hold the program's end, or the
+    // keeper would never see it close.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, link) != 0)
+        throw AutomationError(QStringLiteral("Could not start the word processor's keeper: %1").arg(errnoText(errno)));
+
+    QByteArray script(kKeeperScript);
+    QByteArray folder = QFile::encodeName(privateFolder);
+    char shell[] = "/bin/sh";
+    char option[] = "-c";
+    char name[] = "parvoline-keeper";
+    char path[] = "PATH=/usr/bin:/bin";
+    char *argv[] = {shell, option, script.data(), name, folder.data(), nullptr};
+    char *envp[] = {path, nullptr};
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    posix_spawn_file_actions_adddup2(&actions, link[1], STDIN_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    // A group of its own, so that a Ctrl+C or a hang-up meant for the program leaves it be.
+    setSpawnSignals(&attributes);
+    pid_t pid = 0;
+    const int result = posix_spawn(&pid, shell, &actions, &attributes, argv, envp);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    ::close(link[1]);
+    if (result != 0) {
+        ::close(link[0]);
+        throw AutomationError(QStringLiteral("Could not start the word processor's keeper: %1").arg(errnoText(result)));
+    }
+    mKeeper = pid;
+    mKeeperLink = link[0];
+}
+
+void LibreOfficeProcess::tellKeeper(const QByteArray &line) noexcept
+{
+    if (mKeeperLink < 0)
+        return;
+    const QByteArray message = line + '\n';
+    const char *data = message.constData();
+    qsizetype left = message.size();
+    while (left > 0) {
+        // No SIGPIPE should the keeper be gone.
+        const ssize_t sent = ::send(mKeeperLink, data, static_cast<size_t>(left), MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent <= 0)
+            return;
+        data += sent;
+        left -= sent;
+    }
+}
+
+void LibreOfficeProcess::stopKeeper() noexcept
+{
+    if (mKeeper != 0) {
+        // The program cleans up itself; a keeper left running would act on ids that are no longer ours.
+        ::kill(mKeeper, SIGKILL);
+        while (::waitpid(mKeeper, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        mKeeper = 0;
+    }
+    if (mKeeperLink >= 0) {
+        ::close(mKeeperLink);
+        mKeeperLink = -1;
+    }
+}
+
 void LibreOfficeProcess::start(const QString &program, const QStringList &arguments, const QStringList &environment,
-                               const QString &logFile)
+                               const QString &logFile, const QString &privateFolder)
 {
     if (mPid != 0)
         throw AutomationError(QStringLiteral("The word processor is already running"));
+    // The keeper first: from the moment the office exists, the program's death takes it along.
+    startKeeper(privateFolder);
 
     QByteArrayList argStore;
     argStore.append(QFile::encodeName(program));
@@ -87,24 +213,19 @@ void LibreOfficeProcess::start(const QString &program, const QStringList &argume
 
     // A group of its own: the office is stopped as a whole, and a Ctrl+C meant for the program
     // does not reach it behind the program's back.
-    short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-    posix_spawnattr_setflags(&attributes, flags);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    posix_spawnattr_setsigmask(&attributes, &defaults);
-    for (int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGCHLD, SIGUSR1, SIGUSR2})
-        sigaddset(&defaults, signal);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    setSpawnSignals(&attributes);
 
     pid_t pid = 0;
     const int result = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    if (result != 0)
+    if (result != 0) {
+        stopKeeper();
         throw AutomationError(QStringLiteral("Could not start %1: %2").arg(program, errnoText(result)));
+    }
     mPid = pid;
     mSockets.clear();
+    tellKeeper("group " + QByteArray::number(pid));
 }
 
 bool LibreOfficeProcess::running() const
@@ -189,13 +310,25 @@ void LibreOfficeProcess::recordSockets()
         if (fields.size() < 8 || !inodes.contains(fields[6]))
             continue;
         const QString path = QFile::decodeName(fields[7]);
-        if (QFileInfo(path).fileName().startsWith(QLatin1String("OSL_PIPE_")) && !mSockets.contains(path))
+        if (QFileInfo(path).fileName().startsWith(QLatin1String("OSL_PIPE_")) && !mSockets.contains(path)
+            && !path.contains(QLatin1Char('\n'))) {
             mSockets.append(path);
+            tellKeeper("socket " + fields[7]);
+        }
     }
+}
+
+void LibreOfficeProcess::expectSocket(const QString &path)
+{
+    if (mSockets.contains(path) || path.contains(QLatin1Char('\n')))
+        return;
+    mSockets.append(path);
+    tellKeeper("socket " + QFile::encodeName(path));
 }
 
 void LibreOfficeProcess::stop(std::chrono::milliseconds limit) noexcept
 {
+    stopKeeper();
     if (mPid == 0)
         return;
     // The launcher is not reaped yet, so the group id cannot belong to anyone else.

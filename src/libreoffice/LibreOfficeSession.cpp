@@ -1,6 +1,7 @@
 #include "LibreOfficeSession.h"
 
 #include "LibreOfficeCall.h"
+#include "ProgramEnd.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,8 +32,14 @@ using namespace css;
 
 namespace {
 constexpr unsigned long kConnectRetryMs = 25;
-constexpr auto kTerminateLimit = std::chrono::milliseconds(5000);
-constexpr auto kKillLimit = std::chrono::milliseconds(2000);
+// Ending must never hang on the office, and all of it fits in less than five seconds: closing the
+// documents and asking the office to end, the office ending, and the kill when it does not.
+constexpr auto kShutdownCallLimit = std::chrono::milliseconds(1500);
+constexpr auto kTerminateLimit = std::chrono::milliseconds(2000);
+constexpr auto kKillLimit = std::chrono::milliseconds(1000);
+// Once the program is asked to end, a call still running after this long is not waited for.
+constexpr auto kEndingCallLimit = std::chrono::milliseconds(1000);
+constexpr auto kWatchInterval = std::chrono::milliseconds(100);
 constexpr auto kAliveLimit = std::chrono::milliseconds(3000);
 constexpr char kTokenVariable[] = "ParvolineSession";
 
@@ -132,7 +139,10 @@ void LibreOfficeSession::launch(const QString &program, const QString &profileFo
         QStringLiteral("-env:%1=%2").arg(QLatin1String(kTokenVariable), mToken),
         QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(mPipeName),
     };
-    mProcess.start(program, arguments, environment.toStringList(), mFolder->filePath(QStringLiteral("office.log")));
+    mProcess.start(program, arguments, environment.toStringList(), mFolder->filePath(QStringLiteral("office.log")),
+                   mFolder->path());
+    // Known before the office makes it, so that a program killed during the start leaves it behind neither.
+    mProcess.expectSocket(QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::geteuid()).arg(mPipeName));
 }
 
 void LibreOfficeSession::connect(const QString &program, const QString &profileFolder,
@@ -152,6 +162,8 @@ void LibreOfficeSession::connect(const QString &program, const QString &profileF
             } catch (const connection::NoConnectException &) {
                 // Not accepting yet.
             }
+            if (ProgramEndRequested())
+                throw AutomationError(QStringLiteral("The word processor was not started: the program is ending"));
             if (!mProcess.running()) {
                 const QString ended = mProcess.exitDescription();
                 // A launcher that hands its work to an office already running on the profile
@@ -260,18 +272,28 @@ void LibreOfficeSession::endCall() noexcept
 void LibreOfficeSession::startWatchdog()
 {
     mGroup.store(mProcess.processId());
-    if (mCallLimit.count() <= 0)
-        return;
+    // Always watching: besides the call limit, a program that is ending and a shutdown must never
+    // wait long on the office.
     mWatchdog = std::thread([this] {
         std::unique_lock<std::mutex> lock(mWatchMutex);
         while (!mStopWatching) {
-            mWatchWake.wait_for(lock, std::chrono::milliseconds(100));
+            mWatchWake.wait_for(lock, kWatchInterval);
             const qint64 started = mCallStarted.load();
-            if (started == 0 || mTimedOut.load() || steadyMilliseconds() - started < mCurrentLimit.load())
+            if (started == 0 || mStopped.load())
                 continue;
-            // The office is stuck in a call. Killing it makes the call fail at once; the program
-            // reports that and the next instance starts a fresh office.
-            mTimedOut.store(true);
+            const qint64 running = steadyMilliseconds() - started;
+            const qint64 limit = mCurrentLimit.load();
+            const bool overLimit = limit > 0 && running >= limit;
+            const bool ending = (mShuttingDown.load() && running >= kShutdownCallLimit.count())
+                                || (ProgramEndRequested() && running >= kEndingCallLimit.count());
+            if (!overLimit && !ending)
+                continue;
+            // The office is stuck in a call, or the program cannot wait for it. Killing it makes the
+            // call fail at once; the program reports a stuck call, and the next instance starts a
+            // fresh office.
+            mStopped.store(true);
+            if (overLimit && !ending)
+                mTimedOut.store(true);
             const pid_t group = mGroup.load();
             if (group > 0)
                 ::kill(-group, SIGKILL);
@@ -293,8 +315,10 @@ void LibreOfficeSession::stopWatchdog() noexcept
 
 void LibreOfficeSession::shutdown() noexcept
 {
-    stopWatchdog();
+    // The watchdog stays until the last call: an office that does not answer is killed, not waited for.
+    mShuttingDown.store(true);
     if (mProcess.processId() != 0) {
+        beginCall();
         if (mDesktop.is() && checkAlive()) {
             try {
                 const uno::Reference<container::XEnumeration> components =
@@ -315,10 +339,14 @@ void LibreOfficeSession::shutdown() noexcept
             } catch (...) {
                 // The office usually goes away in the middle of this call.
             }
+            endCall();
             mProcess.waitForExit(kTerminateLimit);
+        } else {
+            endCall();
         }
         mProcess.stop(kKillLimit);
     }
+    stopWatchdog();
     mDead = true;
     try {
         mDesktop.clear();

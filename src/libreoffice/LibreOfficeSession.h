@@ -66,7 +66,8 @@ public:
     bool isBusy() const { return mCallStarted.load() != 0; }
     /// Stops the office at once (its calls then fail); for a cancelled or overdue call. Never throws.
     void abort() noexcept;
-    /// The call limit, and whether the office was stopped because a call exceeded it.
+    /// The call limit, and whether the office was stopped because a call exceeded it. (Once the
+    /// program is asked to end, or the session shuts down, a call gets far less time.)
     std::chrono::milliseconds callLimit() const { return mCallLimit; }
     bool timedOut() const { return mTimedOut; }
 
@@ -91,6 +92,8 @@ private:
     std::atomic<qint64> mCurrentLimit{0};
     std::atomic<pid_t> mGroup{0};
     std::atomic<bool> mTimedOut{false};
+    std::atomic<bool> mStopped{false};
+    std::atomic<bool> mShuttingDown{false};
     std::thread mWatchdog;
     std::mutex mWatchMutex;
     std::condition_variable mWatchWake;

@@ -1,10 +1,10 @@
 #include "SaveCopy.h"
 
+#include "CheckedFile.h"
 #include "Failure.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QString>
 
 QString WithWordExtension(const QString &path)
@@ -24,29 +24,19 @@ void CopyFileReplacing(const QString &source, const QString &target)
     if (!input.open(QIODevice::ReadOnly))
         throw Failure(QStringLiteral("Permission denied: ") + input.errorString());
 
-    QSaveFile output(target);
-    // Never fall back to writing into the target itself: that is what could lose the user's file.
-    output.setDirectWriteFallback(false);
-    if (!output.open(QIODevice::WriteOnly))
-        throw Failure(QStringLiteral("Path/File access error: ") + output.errorString());
-
+    // Written beside the target and put in its place only once every byte is on the disk: a copy
+    // that fails halfway leaves the user's old file as it was and no fragment of the new one.
+    CheckedFile output(target, CheckedFile::Mode::Replace);
+    output.open();
     constexpr qint64 kChunk = 64 * 1024;
     for (;;) {
         const QByteArray chunk = input.read(kChunk);
         if (chunk.isEmpty()) {
             if (input.error() == QFileDevice::NoError && input.atEnd())
                 break;
-            const QString reason = input.errorString();
-            output.cancelWriting();
-            throw Failure(QStringLiteral("Device I/O error: ") + reason);
+            throw Failure(QStringLiteral("Device I/O error: ") + input.errorString());
         }
-        if (output.write(chunk) != chunk.size()) {
-            const QString reason = output.errorString();
-            output.cancelWriting();
-            throw Failure(QStringLiteral("Disk full or write error: ") + reason);
-        }
+        output.write(chunk);
     }
-    // Only a complete copy replaces the target; on failure the temporary file is removed.
-    if (!output.commit())
-        throw Failure(QStringLiteral("Path/File access error: ") + output.errorString());
+    output.commit();
 }

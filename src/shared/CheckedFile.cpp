@@ -10,12 +10,17 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+// Room for the random part within the file system's limit on one name.
+constexpr qsizetype kMaxNameInPartial = 100;
+constexpr unsigned kPrivatePermissions = 0600;
+
 QString describeError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -25,7 +30,7 @@ QString partialNameFor(const QString &target)
 {
     const QFileInfo info(target);
     return info.absoluteDir().filePath(QStringLiteral(".%1.%2.part")
-                                           .arg(info.fileName())
+                                           .arg(info.fileName().left(kMaxNameInPartial))
                                            .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0')));
 }
 
@@ -43,13 +48,39 @@ void ignoreFileSizeSignal()
     }();
     Q_UNUSED(ignored);
 }
+
+// Puts \a partial at \a target unless something is there already, a planted link included.
+int placeWithoutReplacing(const QByteArray &partial, const QByteArray &target)
+{
+    if (::renameat2(AT_FDCWD, partial.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without the exclusive rename: a hard link is just as exclusive.
+    if (::link(partial.constData(), target.constData()) != 0)
+        return errno;
+    ::unlink(partial.constData());
+    return 0;
+}
 } // namespace
 
 unsigned NewFilePermissions()
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666u & ~static_cast<unsigned>(mask);
+    // Read, not set and restored: umask() is for the whole process, and another thread creating a
+    // file in between would get no mask at all.
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> lines = status.readAll().split('\n');
+        for (const QByteArray &line : lines) {
+            if (!line.startsWith("Umask:"))
+                continue;
+            bool ok = false;
+            const unsigned mask = line.mid(6).trimmed().toUInt(&ok, 8);
+            if (ok)
+                return 0666u & ~mask;
+        }
+    }
+    return kPrivatePermissions;
 }
 
 CheckedFile::CheckedFile(const QString &target, Mode mode)
@@ -77,27 +108,27 @@ void CheckedFile::open()
     if (mTarget.isEmpty() || QFileInfo(mTarget).fileName().isEmpty())
         throw Failure(QStringLiteral("Bad file name or number: ") + QDir::toNativeSeparators(mTarget));
 
-    mode_t mode = NewFilePermissions();
     struct stat existing
     {
     };
     const QByteArray target = QFile::encodeName(mTarget);
-    if (mMode == Mode::Replace && ::lstat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode))
-        mode = existing.st_mode & 07777; // a replaced file keeps its permissions
-    else if (mMode == Mode::CreateNew && ::lstat(target.constData(), &existing) == 0)
+    const bool found = ::lstat(target.constData(), &existing) == 0;
+    if (mMode == Mode::CreateNew && found)
         throw Failure(QStringLiteral("File already exists: ") + QDir::toNativeSeparators(mTarget));
+    mFinalPermissions = NewFilePermissions();
+    if (mPermissions)
+        mFinalPermissions = *mPermissions;
+    else if (found && S_ISREG(existing.st_mode))
+        mFinalPermissions = existing.st_mode & 0777u; // a replaced file keeps its permissions, never set-id bits
 
     mPartial = partialNameFor(mTarget);
     const QByteArray partial = QFile::encodeName(mPartial);
-    mFd = ::open(partial.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    mFd = ::open(partial.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kPrivatePermissions);
     if (mFd < 0) {
         const int error = errno;
         mPartial.clear();
         fail(QStringLiteral("Path/File access error: "), error);
     }
-    // Created private, so nobody reads it half-written; the final permissions come before it counts.
-    if (::fchmod(mFd, mode) != 0)
-        fail(QStringLiteral("Path/File access error: "), errno);
 }
 
 void CheckedFile::write(QByteArrayView bytes)
@@ -124,24 +155,23 @@ void CheckedFile::commit()
 {
     if (mFd < 0)
         throw Failure(QStringLiteral("Bad file mode: ") + QDir::toNativeSeparators(mTarget));
+    // Private while written, so nobody reads it half-done; the final permissions come before it counts.
+    if (::fchmod(mFd, mFinalPermissions) != 0)
+        fail(QStringLiteral("Path/File access error: "), errno);
     // Some file systems report a full disk only when the data is synced or the file closed.
     if (::fsync(mFd) != 0)
         fail(QStringLiteral("Disk full or write error: "), errno);
     const int fd = mFd;
     mFd = -1;
-    if (::close(fd) != 0) {
-        const int error = errno;
-        mFd = -1;
-        fail(QStringLiteral("Disk full or write error: "), error);
-    }
+    // After EINTR the descriptor is gone all the same, and the data was synced above.
+    if (::close(fd) != 0 && errno != EINTR)
+        fail(QStringLiteral("Disk full or write error: "), errno);
 
     const QByteArray partial = QFile::encodeName(mPartial);
     const QByteArray target = QFile::encodeName(mTarget);
     if (mMode == Mode::CreateNew) {
-        // A hard link fails when anything, a planted link included, is at the target already.
-        if (::link(partial.constData(), target.constData()) != 0)
-            fail(QStringLiteral("Path/File access error: "), errno);
-        ::unlink(partial.constData());
+        if (const int error = placeWithoutReplacing(partial, target))
+            fail(QStringLiteral("Path/File access error: "), error);
     } else if (::rename(partial.constData(), target.constData()) != 0) {
         fail(QStringLiteral("Path/File access error: "), errno);
     }
@@ -168,9 +198,12 @@ void CheckedFile::cancel() noexcept
     }
 }
 
-void WriteFileChecked(QByteArrayView content, const QString &path, CheckedFile::Mode mode)
+void WriteFileChecked(QByteArrayView content, const QString &path, CheckedFile::Mode mode,
+                      std::optional<unsigned> permissions)
 {
     CheckedFile file(path, mode);
+    if (permissions)
+        file.setPermissions(*permissions);
     file.open();
     file.write(content);
     file.commit();

@@ -3,6 +3,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <optional>
+
 /// A file written so that it only counts when every byte reached the disk. The bytes go into a new
 /// file beside the target (created exclusively, never through a link); each write is checked, and
 /// commit() syncs the file, puts it in place in one rename and syncs the folder. Until then the
@@ -24,6 +26,10 @@ public:
     CheckedFile(const CheckedFile &) = delete;
     CheckedFile &operator=(const CheckedFile &) = delete;
 
+    /// The permission bits the file gets, e.g. 0600 for a file only the user may read. Without it a
+    /// replaced regular file keeps its own and a new file gets the user's default. Set before open().
+    void setPermissions(unsigned permissions) { mPermissions = permissions & 0777u; }
+
     /// Creates the partial file. Throws Failure.
     void open();
     /// Appends \a bytes. Throws Failure (disk full, file too large, I/O error).
@@ -40,12 +46,16 @@ private:
 
     QString mTarget;
     Mode mMode;
+    std::optional<unsigned> mPermissions;
+    unsigned mFinalPermissions = 0600;
     QString mPartial;
     int mFd = -1;
 };
 
-/// Writes \a content as the whole file at \a path through a CheckedFile. Throws Failure.
-void WriteFileChecked(QByteArrayView content, const QString &path, CheckedFile::Mode mode = CheckedFile::Mode::Replace);
+/// Writes \a content as the whole file at \a path through a CheckedFile, with \a permissions when
+/// given (see CheckedFile::setPermissions). Throws Failure.
+void WriteFileChecked(QByteArrayView content, const QString &path, CheckedFile::Mode mode = CheckedFile::Mode::Replace,
+                      std::optional<unsigned> permissions = std::nullopt);
 
 /// The permissions a new file of the user gets (0666 less the umask).
 unsigned NewFilePermissions();

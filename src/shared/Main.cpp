@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "CheckedFile.h"
 #include "Failure.h"
 #include "UrlOpener.h"
 
@@ -20,6 +21,8 @@
 #include <QWidget>
 
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -107,17 +110,58 @@ void WriteFileIfMissing(const QByteArray &content, const QString &path)
     QCoreApplication::processEvents();
     if (FileExists(path))
         return;
-    QFile file(path);
-    // NewOnly: a file that appeared meanwhile is never overwritten.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw Failure(QStringLiteral("Path/File access error: ") + file.errorString());
-    if (file.write(content) != content.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.close();
-        file.remove();
-        throw Failure(QStringLiteral("Disk full or write error: ") + reason);
+    // CreateNew: a file that appeared meanwhile is never overwritten.
+    WriteFileChecked(content, path, CheckedFile::Mode::CreateNew);
+}
+
+bool HoldsOwnFile(const QByteArray &content, const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    // Never through a link, and never waiting on a pipe someone put there.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st
+    {
+    };
+    bool trusted = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 0022) == 0
+                   && st.st_size == content.size();
+    qsizetype offset = 0;
+    char buffer[16384];
+    while (trusted) {
+        const ssize_t got = ::read(fd, buffer, sizeof(buffer));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            trusted = got == 0 && offset == content.size();
+            break;
+        }
+        trusted = offset + got <= content.size() && std::memcmp(content.constData() + offset, buffer, size_t(got)) == 0;
+        offset += got;
     }
-    file.close();
+    ::close(fd);
+    return trusted;
+}
+
+void EnsureOwnFile(const QByteArray &content, const QString &path)
+{
+    QCoreApplication::processEvents();
+    if (HoldsOwnFile(content, path))
+        return;
+    // Whatever else is there (other bytes, someone else's file, a link) is replaced, never followed.
+    WriteFileChecked(content, path, CheckedFile::Mode::Replace, kPrivateFilePermissions);
+}
+
+void WriteFileAfresh(const QByteArray &content, const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    // The entry goes, never what a link there points to.
+    if (::unlink(native.constData()) != 0 && errno != ENOENT) {
+        const int error = errno;
+        throw Failure(QStringLiteral("Path/File access error: ") + QString::fromLocal8Bit(std::strerror(error))
+                      + QStringLiteral(" (") + QDir::toNativeSeparators(path) + QLatin1Char(')'));
+    }
+    WriteFileChecked(content, path, CheckedFile::Mode::CreateNew, kPrivateFilePermissions);
 }
 
 void DeleteFileQuietly(const QString &path)
@@ -134,12 +178,19 @@ void DeleteFileQuietly(const QString &path)
 
 void ForceDeleteFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.exists())
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st
+    {
+    };
+    if (::lstat(native.constData(), &st) != 0)
         throw Failure(QStringLiteral("File not found"));
-    file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
-    if (!file.remove())
-        throw Failure(QStringLiteral("Permission denied: ") + file.errorString());
+    // Only a file of its own gets write permission: through a link it would change someone else's.
+    if (S_ISREG(st.st_mode))
+        ::chmod(native.constData(), (st.st_mode & 07777) | S_IWUSR);
+    if (::unlink(native.constData()) != 0) {
+        const int error = errno;
+        throw Failure(QStringLiteral("Permission denied: ") + QString::fromLocal8Bit(std::strerror(error)));
+    }
 }
 
 void SetBackground(QWidget *widget, const QColor &colour)

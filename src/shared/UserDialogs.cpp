@@ -1,10 +1,13 @@
 #include "UserDialogs.h"
 
 #include "Main.h"
+#include "ProgramEnd.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+
+#include <cstdio>
 
 namespace {
 UserDialogs *gInstalled = nullptr;
@@ -21,8 +24,24 @@ void UserDialogs::install(UserDialogs *dialogs)
     gInstalled = dialogs;
 }
 
+namespace {
+// Once the program is ending nobody is there to answer: a box would only flash up and vanish.
+bool ending()
+{
+    return ProgramEnding() || ProgramEndRequested();
+}
+} // namespace
+
 UserDialogs::Answer QtUserDialogs::message(const QString &title, const QString &text, Icon icon, Buttons buttons)
 {
+    if (ending()) {
+        QString logged = text;
+        logged.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        std::fprintf(stderr, "parvoline: %s: %s\n", qUtf8Printable(title), qUtf8Printable(logged));
+        std::fflush(stderr);
+        // The answer that changes nothing.
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+    }
     QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
                     buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     QApplication::activeWindow());
@@ -40,6 +59,8 @@ UserDialogs::Answer QtUserDialogs::message(const QString &title, const QString &
 QString QtUserDialogs::saveFileName(QWidget *parent, const QString &title, const QString &fileName,
                                     const QString &filter)
 {
+    if (ending())
+        return QString();
     // The program asks its own overwrite question after the dialog.
     return QFileDialog::getSaveFileName(parent, title, fileName, filter, nullptr, QFileDialog::DontConfirmOverwrite);
 }

@@ -53,7 +53,10 @@ private slots:
     void failingStepIsReportedAndTheRunGoesOn();
     void unusableWordProcessorIsReportedOnce_data();
     void unusableWordProcessorIsReportedOnce();
-    void existingTemplateFileIsUsedUnchanged();
+    void templateLeftBehindIsUsedOnlyWhenItIsTheProgramsOwn_data();
+    void templateLeftBehindIsUsedOnlyWhenItIsTheProgramsOwn();
+    void templateThatCannotBeWrittenIsNeverOpened();
+    void totalTooLargeIsReportedNotPrinted();
     void valuesAreReadWhenTheirStepRuns();
     void documentNameHasItsForm();
 
@@ -295,25 +298,97 @@ void TestDocumentGeneration::unusableWordProcessorIsReportedOnce()
     QCOMPARE(mWord->openDocuments, 0);
 }
 
-void TestDocumentGeneration::existingTemplateFileIsUsedUnchanged()
+void TestDocumentGeneration::templateLeftBehindIsUsedOnlyWhenItIsTheProgramsOwn_data()
 {
-    QFile stale(QDir(mTemp->path()).filePath(QLatin1String(kTemplateFileName)));
-    QVERIFY(stale.open(QIODevice::WriteOnly));
-    stale.write("left by an earlier run");
-    stale.close();
+    QTest::addColumn<QString>("left");
+    QTest::newRow("left by an earlier run, the program's own") << QStringLiteral("own");
+    QTest::newRow("other bytes") << QStringLiteral("other");
+    QTest::newRow("a link to a private file") << QStringLiteral("link");
+    QTest::newRow("a dangling link") << QStringLiteral("dangling");
+}
+
+void TestDocumentGeneration::templateLeftBehindIsUsedOnlyWhenItIsTheProgramsOwn()
+{
+    QFETCH(QString, left);
+    const QByteArray ownBytes = QByteArrayLiteral("the program's template");
+    const QString templatePath = QDir(mTemp->path()).filePath(QLatin1String(kTemplateFileName));
+    const QString privatePath = QDir(mTemp->path()).filePath(QStringLiteral("private.txt"));
+    if (left == QLatin1String("own") || left == QLatin1String("other")) {
+        QFile stale(templatePath);
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(left == QLatin1String("own") ? ownBytes : QByteArrayLiteral("planted text"));
+        stale.close();
+        QVERIFY(stale.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    } else {
+        if (left == QLatin1String("link")) {
+            QFile secret(privatePath);
+            QVERIFY(secret.open(QIODevice::WriteOnly));
+            secret.write("private");
+        }
+        QVERIFY(QFile::link(privatePath, templatePath));
+    }
     mList.append(receipt(QStringLiteral("One")));
 
+    // What the word processor finds when it opens the template.
+    QByteArray opened;
+    bool openedALink = false;
+    mWord->onCall = [&](const QString &operation) {
+        if (operation != QLatin1String("Open") || !opened.isNull())
+            return;
+        openedALink = QFileInfo(templatePath).isSymLink();
+        QFile file(templatePath);
+        opened = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("");
+    };
     GuardedProcedure proc(Location::Form1_PushButton6_Click);
     DocumentGeneration generation(mList, proc);
-    bool templateRead = false;
-    generation.setTemplateSource([&] {
-        templateRead = true;
-        return QByteArrayLiteral("fresh");
-    });
+    generation.setTemplateSource([&] { return ownBytes; });
     QVERIFY(!generation.run().isEmpty());
-    QVERIFY(templateRead);
-    QVERIFY(mWord->calls.contains(QStringLiteral("Open(") + stale.fileName() + QStringLiteral(", readOnly)")));
-    QVERIFY(!stale.exists());
+
+    QVERIFY(mDialogs->messages.isEmpty());
+    QVERIFY(mWord->calls.contains(QStringLiteral("Open(") + templatePath + QStringLiteral(", readOnly)")));
+    QVERIFY(!openedALink);
+    QCOMPARE(opened, ownBytes);
+    QVERIFY(!QFileInfo::exists(templatePath) && !QFileInfo(templatePath).isSymLink());
+    if (left == QLatin1String("link")) {
+        QFile secret(privatePath);
+        QVERIFY(secret.open(QIODevice::ReadOnly));
+        QCOMPARE(secret.readAll(), QByteArray("private"));
+    } else if (left == QLatin1String("dangling")) {
+        QVERIFY(!QFileInfo::exists(privatePath));
+    }
+}
+
+void TestDocumentGeneration::templateThatCannotBeWrittenIsNeverOpened()
+{
+    // Something the program cannot replace holds the template's name.
+    QVERIFY(QDir(mTemp->path()).mkpath(QLatin1String(kTemplateFileName) + QStringLiteral("/inside")));
+    mList.append(receipt(QStringLiteral("One")));
+
+    QVERIFY(run().isEmpty());
+
+    const auto reports = mDialogs->errorReports();
+    QCOMPARE(reports.size(), 2);
+    QVERIFY2(reports[0].text.contains(QStringLiteral("at line 110\r\r")), qPrintable(reports[0].text));
+    QVERIFY2(reports[1].text.contains(QStringLiteral("at line 116\r\r")), qPrintable(reports[1].text));
+    QCOMPARE(mWord->callCount(QStringLiteral("Open")), 0);
+    QCOMPARE(filesInTemp(), QStringList());
+}
+
+void TestDocumentGeneration::totalTooLargeIsReportedNotPrinted()
+{
+    mList.append(receipt(QStringLiteral("Huge"), QStringLiteral("1e308"), QStringLiteral("1e308")));
+    const QString path = run();
+
+    const auto reports = mDialogs->errorReports();
+    QCOMPARE(reports.size(), 1);
+    // The total's value is read at line L + 8 of the fourteenth placeholder.
+    QVERIFY2(reports[0].text.startsWith(QStringLiteral("Overflow")), qPrintable(reports[0].text));
+    QVERIFY2(reports[0].text.contains(QStringLiteral("at line %1\r\r").arg(124 + 28 * 13 + 8)),
+             qPrintable(reports[0].text));
+    const auto tables = mWord->saved.value(path).tables();
+    QCOMPARE(tables.size(), 1);
+    QCOMPARE(tables[0]->rows[4][2], QStringLiteral("1e308"));
+    QCOMPARE(tables[0]->rows[6][2], QString());
 }
 
 void TestDocumentGeneration::valuesAreReadWhenTheirStepRuns()

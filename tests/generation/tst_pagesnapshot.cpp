@@ -43,6 +43,8 @@ private slots:
     void clipboardReads();
     void writesThePagePicture();
     void noPictureIsReportedAndWordStillQuits();
+    void plantedLinkIsNeverWrittenThrough_data();
+    void plantedLinkIsNeverWrittenThrough();
     void unusableWordProcessorIsReportedOnce_data();
     void unusableWordProcessorIsReportedOnce();
 
@@ -143,6 +145,42 @@ void TestPageSnapshot::noPictureIsReportedAndWordStillQuits()
     QVERIFY(!QFileInfo::exists(QDir(mTemp->path()).filePath(QLatin1String(kPagePictureFileName))));
     QCOMPARE(mWord->quit, 1);
     QCOMPARE(mWord->openDocuments, 0);
+}
+
+void TestPageSnapshot::plantedLinkIsNeverWrittenThrough_data()
+{
+    QTest::addColumn<bool>("dangling");
+    QTest::newRow("a link to the user's file") << false;
+    QTest::newRow("a dangling link") << true;
+}
+
+void TestPageSnapshot::plantedLinkIsNeverWrittenThrough()
+{
+    QFETCH(bool, dangling);
+    const QString picturePath = QDir(mTemp->path()).filePath(QLatin1String(kPagePictureFileName));
+    const QString victim = QDir(mTemp->path()).filePath(QStringLiteral("thesis.odt"));
+    if (!dangling) {
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("months of work");
+    }
+    QVERIFY(QFile::link(victim, picturePath));
+
+    QCOMPARE(SaveDocAsJPG(makeDocument()), SnapshotResult::Written);
+
+    QVERIFY(mDialogs->messages.isEmpty());
+    const QFileInfo written(picturePath);
+    QVERIFY(!written.isSymLink());
+    QVERIFY(written.isFile());
+    QCOMPARE(written.permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup), QFileDevice::Permissions());
+    QVERIFY(!PagePicture::fromFile(picturePath).isNull());
+    if (dangling) {
+        QVERIFY(!QFileInfo::exists(victim));
+    } else {
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("months of work"));
+    }
 }
 
 void TestPageSnapshot::unusableWordProcessorIsReportedOnce_data()

@@ -1,7 +1,10 @@
+#include "Failure.h"
 #include "ReceiptTotal.h"
 
 #include <QLocale>
 #include <QTest>
+
+#include <limits>
 
 class TestReceiptTotal : public QObject
 {
@@ -14,6 +17,8 @@ private slots:
     void leadingNumber();
     void generalNumber_data();
     void generalNumber();
+    void totalThatIsNoNumberIsAFailure_data();
+    void totalThatIsNoNumberIsAFailure();
 };
 
 void TestReceiptTotal::total_data()
@@ -69,7 +74,8 @@ void TestReceiptTotal::leadingNumber_data()
     QTest::newRow("exponent") << QStringLiteral("1.5e3") << 1500.0;
     QTest::newRow("exponent without digits") << QStringLiteral("2e") << 2.0;
     QTest::newRow("second point stops") << QStringLiteral("1.2.3") << 1.2;
-    QTest::newRow("overflow counts as none") << QStringLiteral("1e999") << 0.0;
+    QTest::newRow("too large is infinite") << QStringLiteral("1e999") << std::numeric_limits<double>::infinity();
+    QTest::newRow("too large, negative") << QStringLiteral("-1e999") << -std::numeric_limits<double>::infinity();
 }
 
 void TestReceiptTotal::leadingNumber()
@@ -101,6 +107,31 @@ void TestReceiptTotal::generalNumber()
     QFETCH(double, value);
     QFETCH(QString, text);
     QCOMPARE(GeneralNumber(value, QLocale(QLocale::English, QLocale::UnitedStates)), text);
+}
+
+void TestReceiptTotal::totalThatIsNoNumberIsAFailure_data()
+{
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("tax");
+    QTest::newRow("the sum overflows") << QStringLiteral("1e308") << QStringLiteral("1e308");
+    QTest::newRow("the sum overflows below zero") << QStringLiteral("-1e308") << QStringLiteral("-1e308");
+    QTest::newRow("a tax too large to read") << QStringLiteral("100") << QStringLiteral("1e999 USD");
+    QTest::newRow("infinities that cancel") << QStringLiteral("1e999 USD") << QStringLiteral("-1e999 USD");
+}
+
+void TestReceiptTotal::totalThatIsNoNumberIsAFailure()
+{
+    QFETCH(QString, amount);
+    QFETCH(QString, tax);
+    const QLocale us(QLocale::English, QLocale::UnitedStates);
+    try {
+        const QString total = ReceiptTotal(amount, tax, us);
+        QFAIL(qPrintable(QStringLiteral("printed as ") + total));
+    } catch (const Failure &failure) {
+        QVERIFY2(failure.description().startsWith(QStringLiteral("Overflow")), qPrintable(failure.description()));
+    }
+    QVERIFY_THROWS_EXCEPTION(Failure, GeneralNumber(std::numeric_limits<double>::infinity(), us));
+    QVERIFY_THROWS_EXCEPTION(Failure, GeneralNumber(std::numeric_limits<double>::quiet_NaN(), us));
 }
 
 QTEST_APPLESS_MAIN(TestReceiptTotal)

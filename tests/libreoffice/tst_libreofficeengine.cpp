@@ -59,6 +59,22 @@ QStringList leftoverSockets()
     return QDir(QStringLiteral("/tmp")).entryList({mine + QLatin1Char('*')}, QDir::System | QDir::AllEntries);
 }
 
+// The keepers this program started that still run.
+QList<qint64> keepersOfThisProgram()
+{
+    QList<qint64> keepers;
+    for (qint64 pid : processesMentioning(QStringLiteral("parvoline-keeper"))) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toLongLong() == ::getpid())
+            keepers.append(pid);
+    }
+    return keepers;
+}
+
 QString writeScript(const QString &path, const QByteArray &body)
 {
     QFile script(path);
@@ -84,6 +100,9 @@ private slots:
     void officeKilledDuringWorkFailsThatWorkAndRestarts();
     void callThatNeverReturnsIsStoppedAtTheLimit();
     void shutdownLeavesNothingBehind();
+    void frozenOfficeIsEndedPromptly_data();
+    void frozenOfficeIsEndedPromptly();
+    void officeEndsWithItsProgram();
     void missingOfficeIsReported_data();
     void missingOfficeIsReported();
     void launcherThatFailsIsReportedWithItsOutput();
@@ -179,7 +198,8 @@ void TestLibreOfficeEngine::officeKilledDuringWorkFailsThatWorkAndRestarts()
     killer.join();
     QVERIFY(killed);
     QVERIFY2(lost, qPrintable(failure));
-    QVERIFY2(failure.contains(QStringLiteral("stopped running")), qPrintable(failure));
+    // A plain sentence for the user; what the connection said goes to the error output only.
+    QCOMPARE(failure, QStringLiteral("The word processor stopped unexpectedly."));
 
     // The document lives in the program and survives its office; writing it out starts a fresh one.
     QCOMPARE(document->Tables()->Count(), 1);
@@ -251,6 +271,7 @@ void TestLibreOfficeEngine::shutdownLeavesNothingBehind()
     QVERIFY(processes.size() >= 2);
     QVERIFY(QFileInfo(temporary).isDir());
     QVERIFY(!leftoverSockets().isEmpty());
+    QCOMPARE(keepersOfThisProgram().size(), 1);
 
     mOffice.shutdown();
     QCOMPARE(mOffice.engine().officeProcessId(), 0);
@@ -258,6 +279,7 @@ void TestLibreOfficeEngine::shutdownLeavesNothingBehind()
         QVERIFY2(!processExists(pid), qPrintable(QString::number(pid)));
     QVERIFY(!QFileInfo::exists(temporary));
     QCOMPARE(leftoverSockets(), QStringList());
+    QCOMPARE(keepersOfThisProgram(), QList<qint64>());
     // The profile stays for the next run.
     QVERIFY(QFileInfo(mOffice.filePath(QStringLiteral("profile"))).isDir());
     // Dropped or quit, the old instance fails with a description instead of reaching a dead office.
@@ -267,6 +289,91 @@ void TestLibreOfficeEngine::shutdownLeavesNothingBehind()
     std::unique_ptr<WordApplication> again = CreateWordApplication();
     openTemplate(*again);
     again->Quit();
+}
+
+void TestLibreOfficeEngine::frozenOfficeIsEndedPromptly_data()
+{
+    QTest::addColumn<bool>("documentOpen");
+    QTest::newRow("frozen with a document open and a table copied") << true;
+    QTest::newRow("frozen idle") << false;
+}
+
+void TestLibreOfficeEngine::frozenOfficeIsEndedPromptly()
+{
+    QFETCH(bool, documentOpen);
+    const QStringList socketsBefore = leftoverSockets();
+    LibreOfficeEngine::Settings settings;
+    settings.profileFolder = mOffice.filePath(QStringLiteral("frozen-profile"));
+    LibreOfficeEngine engine(settings);
+    std::unique_ptr<WordApplication> word = engine.createApplication();
+    if (documentOpen) {
+        // A document and a copied table: both refer into the office, and are let go at the end.
+        const std::shared_ptr<WordDocument> document = word->Documents()->Open(mOffice.templatePath(), true);
+        document->Tables()->Item(1)->Select();
+        document->ActiveWindow()->Selection()->Copy();
+    }
+    const qint64 office = engine.officeProcessId();
+    const QList<qint64> processes = engine.officeProcessIds();
+    const QString temporary = engine.officeTemporaryFolder();
+
+    // A stopped office answers nothing; ending the program must not wait for it.
+    ::kill(-static_cast<pid_t>(office), SIGSTOP);
+    QElapsedTimer timer;
+    timer.start();
+    engine.shutdown();
+    const qint64 took = timer.elapsed();
+
+    QVERIFY2(took < 5000, qPrintable(QStringLiteral("shutting down took %1 ms").arg(took)));
+    for (qint64 pid : processes)
+        QVERIFY2(!processExists(pid), qPrintable(QString::number(pid)));
+    QVERIFY(!QFileInfo::exists(temporary));
+    QCOMPARE(leftoverSockets(), socketsBefore);
+    qInfo("a frozen office was ended in %lld ms", took);
+}
+
+void TestLibreOfficeEngine::officeEndsWithItsProgram()
+{
+    // A program killed outright runs no code of its own: its office must go all the same.
+    QProcess holder;
+    holder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    holder.start(QStringLiteral(OFFICE_HOLDER), {mOffice.filePath(QStringLiteral("holder-profile"))});
+    QVERIFY(holder.waitForStarted());
+    QElapsedTimer timer;
+    timer.start();
+    while (!holder.canReadLine() && timer.elapsed() < 60000)
+        holder.waitForReadyRead(500);
+    const QList<QByteArray> words = holder.readLine().trimmed().split(' ');
+    QVERIFY2(words.size() >= 4 && words.first() == "office", words.join(' ').constData());
+    QList<qint64> processes;
+    for (qsizetype i = 1; i < words.size() - 2; ++i)
+        processes.append(words[i].toLongLong());
+    const QString temporary = QString::fromLocal8Bit(words.last());
+    const QString sockets = QStringLiteral("OSL_PIPE_%1_parvoline-%2-*").arg(::geteuid()).arg(holder.processId());
+    const auto socketsLeft = [&] {
+        return QDir(QStringLiteral("/tmp")).entryList({sockets}, QDir::System | QDir::AllEntries);
+    };
+    QVERIFY(!processes.isEmpty());
+    QVERIFY(QFileInfo(temporary).isDir());
+    QVERIFY(!socketsLeft().isEmpty());
+
+    ::kill(static_cast<pid_t>(holder.processId()), SIGKILL);
+    QVERIFY(holder.waitForFinished(10000));
+    timer.restart();
+    const auto officeGone = [&] {
+        for (qint64 pid : processes) {
+            if (processExists(pid))
+                return false;
+        }
+        return !QFileInfo::exists(temporary) && socketsLeft().isEmpty();
+    };
+    while (!officeGone() && timer.elapsed() < 10000)
+        QTest::qWait(100);
+
+    for (qint64 pid : processes)
+        QVERIFY2(!processExists(pid), qPrintable(QStringLiteral("office process %1 outlived its program").arg(pid)));
+    QVERIFY2(!QFileInfo::exists(temporary), qPrintable(temporary));
+    QCOMPARE(socketsLeft(), QStringList());
+    qInfo("the office was gone %lld ms after its program", timer.elapsed());
 }
 
 void TestLibreOfficeEngine::missingOfficeIsReported_data()

@@ -2,6 +2,7 @@
 #include "Locations.h"
 #include "Main.h"
 #include "ScriptedDialogs.h"
+#include "SmallFileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,6 +50,8 @@ private slots:
     void failedCopy_data();
     void failedCopy();
     void readOnlyFolderKeepsTheOldFile();
+    void realWriteFailure_data();
+    void realWriteFailure();
 
 private:
     void clickSave()
@@ -260,6 +263,76 @@ void tst_Form2Save::readOnlyFolderKeepsTheOldFile()
     QVERIFY(!mDialogs.texts().contains(QStringLiteral("Done.")));
     QCOMPARE(readAll(path), QByteArray("old content"));
     QCOMPARE(targetFolderFiles(), QStringList{QStringLiteral("old.doc")});
+}
+
+void tst_Form2Save::realWriteFailure_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("existing");
+
+    for (const bool existing : {true, false}) {
+        const char *what = existing ? "over an old file" : "as a new file";
+        QTest::addRow("full disk, %s", what) << QStringLiteral("full") << existing;
+        QTest::addRow("read-only disk, %s", what) << QStringLiteral("read-only") << existing;
+        QTest::addRow("file-size limit, %s", what) << QStringLiteral("limit") << existing;
+    }
+}
+
+void tst_Form2Save::realWriteFailure()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, existing);
+
+    // A document of one receipt: under 16 KiB, so a buffering writer sees no failure before it
+    // commits. The user's old file is 12 KiB; the disk has 8 KiB left.
+    mContent.truncate(14000);
+    writeFile(mDocument, mContent);
+    const QByteArray old = QByteArray(12288, 'o');
+    SmallFileSystem disk;
+    QString folder = mTargets->path();
+    if (fault != QLatin1String("limit")) {
+        if (!disk.mount(64 * 1024))
+            QSKIP("No small file system can be mounted here");
+        folder = disk.path();
+    }
+    const QString path = QDir(folder).filePath(QStringLiteral("existing.doc"));
+    if (existing)
+        writeFile(path, old);
+    if (fault != QLatin1String("limit"))
+        writeFile(QDir(folder).filePath(QStringLiteral("other files")), QByteArray((existing ? 44 : 56) * 1024, 'f'));
+    if (fault == QLatin1String("read-only"))
+        QVERIFY(disk.makeReadOnly());
+    const auto entries = [&] {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    const QStringList before = entries();
+    mDialogs.queueSavePath(path);
+    if (existing)
+        mDialogs.queueAnswer(Answer::Yes);
+
+    // What the user is told: one report of the failed copy, and no "Done.".
+    const auto toldOfTheFailure = [this] {
+        const auto reports = mDialogs.errorReports();
+        return reports.size() == 1
+               && reports.first().text.contains(QLatin1String(Location::Form2_PushButton6_Click)
+                                                + QStringLiteral("at line 130"))
+               && !mDialogs.texts().contains(QStringLiteral("Done."));
+    };
+    if (fault == QLatin1String("limit")) {
+        const int status = RunWithFileSizeLimit(4096, [&] {
+            clickSave();
+            ::_exit(toldOfTheFailure() ? 0 : 1);
+        });
+        QCOMPARE(status, 0);
+    } else {
+        clickSave();
+        QVERIFY2(toldOfTheFailure(), qPrintable(mDialogs.texts().join(QLatin1Char('|'))));
+    }
+
+    QCOMPARE(entries(), before);
+    if (existing)
+        QCOMPARE(readAll(path), old);
+    QCOMPARE(readAll(mDocument), mContent);
 }
 
 QTEST_MAIN(tst_Form2Save)

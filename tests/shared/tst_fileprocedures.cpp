@@ -1,5 +1,6 @@
 #include "Failure.h"
 #include "Main.h"
+#include "SmallFileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -26,6 +28,46 @@ bool writeAll(const QString &path, const QByteArray &content)
 bool runningAsRoot()
 {
     return ::geteuid() == 0;
+}
+
+struct stat statOf(const QString &path)
+{
+    struct stat st
+    {
+    };
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// What a test plants at a path before the program writes there.
+void plant(const QString &kind, const QString &path, const QString &elsewhere, const QByteArray &content)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (kind == QLatin1String("same bytes") || kind == QLatin1String("same bytes, group-writable")
+        || kind == QLatin1String("same bytes, someone else's")) {
+        writeAll(path, content);
+        ::chmod(native.constData(), kind == QLatin1String("same bytes, group-writable") ? 0664 : 0600);
+        if (kind == QLatin1String("same bytes, someone else's"))
+            QVERIFY(::chown(native.constData(), 65534, 65534) == 0);
+    } else if (kind == QLatin1String("other bytes")) {
+        writeAll(path, "planted text");
+    } else if (kind == QLatin1String("same bytes and more")) {
+        writeAll(path, content + "planted text");
+    } else if (kind == QLatin1String("link to a private file") || kind == QLatin1String("link to the same bytes")) {
+        writeAll(elsewhere, kind == QLatin1String("link to a private file") ? QByteArray("private") : content);
+        QVERIFY(QFile::link(elsewhere, path));
+    } else if (kind == QLatin1String("dangling link")) {
+        QVERIFY(QFile::link(elsewhere, path));
+    } else if (kind == QLatin1String("named pipe")) {
+        QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(path));
+    }
 }
 } // namespace
 
@@ -47,10 +89,20 @@ private slots:
     void unwritablePlaceRaisesAndLeavesNoFile_data();
     void unwritablePlaceRaisesAndLeavesNoFile();
 
+    void writeFailsForReal_data();
+    void writeFailsForReal();
+
+    void ownFileIsKeptOrReplaced_data();
+    void ownFileIsKeptOrReplaced();
+    void freshFileNeverFollowsWhatWasThere_data();
+    void freshFileNeverFollowsWhatWasThere();
+    void freshFileOnAFullDiskLeavesNothing();
+
     void deleteQuietly_data();
     void deleteQuietly();
     void forceDeleteRemovesReadOnlyFile();
     void forceDeleteOfMissingFileRaises();
+    void forceDeleteOfALinkLeavesItsTargetAlone();
 
 private:
     std::unique_ptr<QTemporaryDir> mDir;
@@ -188,6 +240,142 @@ void TestFileProcedures::unwritablePlaceRaisesAndLeavesNoFile()
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+void TestFileProcedures::writeFailsForReal_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("full disk") << QStringLiteral("full");
+    QTest::newRow("file-size limit") << QStringLiteral("limit");
+}
+
+void TestFileProcedures::writeFailsForReal()
+{
+    QFETCH(QString, fault);
+    const QByteArray content(28672, 'T');
+    SmallFileSystem disk;
+    QString folder = mDir->path();
+    if (fault == QLatin1String("full")) {
+        if (!disk.mount(16 * 1024))
+            QSKIP("No small file system can be mounted here");
+        folder = disk.path();
+    }
+    const QString path = QDir(folder).filePath(QStringLiteral("template.dot"));
+
+    if (fault == QLatin1String("full")) {
+        QVERIFY_THROWS_EXCEPTION(Failure, WriteFileIfMissing(content, path));
+    } else {
+        QCOMPARE(RunWithFileSizeLimit(8192, [&] { WriteFileIfMissing(content, path); }), 3);
+    }
+    // No fragment that a later run would take for the template.
+    QCOMPARE(entriesOf(folder), QStringList());
+}
+
+void TestFileProcedures::ownFileIsKeptOrReplaced_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("kept");
+    QTest::addColumn<bool>("fails");
+
+    QTest::newRow("nothing there") << QStringLiteral("none") << false << false;
+    QTest::newRow("the same bytes, the user's own") << QStringLiteral("same bytes") << true << false;
+    QTest::newRow("other bytes") << QStringLiteral("other bytes") << false << false;
+    QTest::newRow("the same bytes and more") << QStringLiteral("same bytes and more") << false << false;
+    QTest::newRow("the same bytes, group-writable") << QStringLiteral("same bytes, group-writable") << false << false;
+    QTest::newRow("the same bytes, someone else's") << QStringLiteral("same bytes, someone else's") << false << false;
+    QTest::newRow("a link to the same bytes") << QStringLiteral("link to the same bytes") << false << false;
+    QTest::newRow("a link to a private file") << QStringLiteral("link to a private file") << false << false;
+    QTest::newRow("a dangling link") << QStringLiteral("dangling link") << false << false;
+    QTest::newRow("a named pipe") << QStringLiteral("named pipe") << false << false;
+    QTest::newRow("a folder") << QStringLiteral("folder") << false << true;
+}
+
+void TestFileProcedures::ownFileIsKeptOrReplaced()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, kept);
+    QFETCH(bool, fails);
+    if (kind == QLatin1String("same bytes, someone else's") && !runningAsRoot())
+        QSKIP("Only the superuser can give a file away");
+    const QByteArray content("\xD0\xCF\x11\xE0 the receipt template", 25);
+    const QString path = mDir->filePath(QStringLiteral("template.dot"));
+    const QString elsewhere = mDir->filePath(QStringLiteral("private.txt"));
+    plant(kind, path, elsewhere, content);
+    const ino_t inodeBefore = statOf(path).st_ino;
+    const QByteArray elsewhereBefore = readAll(elsewhere);
+
+    QCOMPARE(HoldsOwnFile(content, path), kept);
+    if (fails) {
+        QVERIFY_THROWS_EXCEPTION(Failure, EnsureOwnFile(content, path));
+        QVERIFY(QFileInfo(path).isDir());
+        return;
+    }
+    EnsureOwnFile(content, path);
+
+    QVERIFY(HoldsOwnFile(content, path));
+    const struct stat after = statOf(path);
+    QVERIFY(S_ISREG(after.st_mode));
+    QCOMPARE(readAll(path), content);
+    if (kept) {
+        QCOMPARE(after.st_ino, inodeBefore);
+    } else {
+        QCOMPARE(after.st_mode & 0777, mode_t(0600));
+        QCOMPARE(after.st_uid, ::geteuid());
+    }
+    // What a link pointed to is neither read into the file nor changed, nor made.
+    QCOMPARE(readAll(elsewhere), elsewhereBefore);
+    if (kind == QLatin1String("dangling link"))
+        QVERIFY(!QFileInfo::exists(elsewhere));
+}
+
+void TestFileProcedures::freshFileNeverFollowsWhatWasThere_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("fails");
+    QTest::newRow("nothing there") << QStringLiteral("none") << false;
+    QTest::newRow("an older picture") << QStringLiteral("other bytes") << false;
+    QTest::newRow("a link to a private file") << QStringLiteral("link to a private file") << false;
+    QTest::newRow("a dangling link") << QStringLiteral("dangling link") << false;
+    QTest::newRow("a named pipe") << QStringLiteral("named pipe") << false;
+    QTest::newRow("a folder") << QStringLiteral("folder") << true;
+}
+
+void TestFileProcedures::freshFileNeverFollowsWhatWasThere()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, fails);
+    const QByteArray picture(5000, 'P');
+    const QString path = mDir->filePath(QStringLiteral("temp.bmp"));
+    const QString elsewhere = mDir->filePath(QStringLiteral("private.txt"));
+    plant(kind, path, elsewhere, picture);
+    const QByteArray elsewhereBefore = readAll(elsewhere);
+
+    if (fails) {
+        QVERIFY_THROWS_EXCEPTION(Failure, WriteFileAfresh(picture, path));
+        QVERIFY(QFileInfo(path).isDir());
+        return;
+    }
+    WriteFileAfresh(picture, path);
+
+    const struct stat after = statOf(path);
+    QVERIFY(S_ISREG(after.st_mode));
+    QCOMPARE(after.st_mode & 0777, mode_t(0600));
+    QCOMPARE(readAll(path), picture);
+    QCOMPARE(readAll(elsewhere), elsewhereBefore);
+    if (kind == QLatin1String("dangling link"))
+        QVERIFY(!QFileInfo::exists(elsewhere));
+}
+
+void TestFileProcedures::freshFileOnAFullDiskLeavesNothing()
+{
+    SmallFileSystem disk;
+    if (!disk.mount(16 * 1024))
+        QSKIP("No small file system can be mounted here");
+    const QString path = disk.filePath(QStringLiteral("temp.bmp"));
+    writeAll(path, "an older picture");
+
+    QVERIFY_THROWS_EXCEPTION(Failure, WriteFileAfresh(QByteArray(64 * 1024, 'P'), path));
+    QCOMPARE(entriesOf(disk.path()), QStringList());
+}
+
 void TestFileProcedures::deleteQuietly_data()
 {
     QTest::addColumn<QString>("kind");
@@ -236,6 +424,21 @@ void TestFileProcedures::forceDeleteRemovesReadOnlyFile()
 void TestFileProcedures::forceDeleteOfMissingFileRaises()
 {
     QVERIFY_THROWS_EXCEPTION(Failure, ForceDeleteFile(mDir->filePath(QStringLiteral("missing.doc"))));
+}
+
+void TestFileProcedures::forceDeleteOfALinkLeavesItsTargetAlone()
+{
+    const QString target = mDir->filePath(QStringLiteral("private.txt"));
+    QVERIFY(writeAll(target, "private"));
+    QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner));
+    const QString link = mDir->filePath(QStringLiteral("temp.bmp"));
+    QVERIFY(QFile::link(target, link));
+
+    ForceDeleteFile(link);
+
+    QVERIFY(!QFileInfo(link).isSymLink());
+    QCOMPARE(readAll(target), QByteArray("private"));
+    QCOMPARE(QFile::permissions(target) & QFileDevice::WriteOwner, QFileDevice::Permissions());
 }
 
 QTEST_GUILESS_MAIN(TestFileProcedures)
