@@ -2,6 +2,7 @@
 
 #include "MousePointer.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <memory>
@@ -9,7 +10,7 @@
 class Form2;
 class GuardedProcedure;
 class QAction;
-class QElapsedTimer;
+class QTimer;
 class QProgressDialog;
 class QDateEdit;
 class QGroupBox;
@@ -96,13 +97,20 @@ private:
     Form2 *previewWindow();
     /// Gives the finished document and its page picture to the preview, shows it and hides this window.
     void handOver(GuardedProcedure &proc, const QString &wordFile);
-    /// Shows how far a long run has come, and keeps the windows painted meanwhile.
-    void showProgress(int receipt, int count);
+    /// Shows how far a long run has come (after a moment, with Cancel), and keeps the windows painted.
+    void startProgress();
+    void showProgress(const QString &text, int value, int maximum);
+    void showProgressDialog();
+    void stopProgress();
 
     bool mBusy = false;
     std::unique_ptr<Form2> mPreview;
     std::unique_ptr<QProgressDialog> mProgress;
-    std::unique_ptr<QElapsedTimer> mRunClock;
+    std::unique_ptr<QTimer> mProgressDelay;
+    QElapsedTimer mProgressPump;
+    QString mProgressText;
+    int mProgressValue = 0;
+    int mProgressMaximum = 0;
     MousePointer mPointer{this};
     ReceiptList *mReceipts = nullptr;
     bool mCentred = false;

@@ -1,3 +1,4 @@
+#include "Cancellation.h"
 #include "DocumentGeneration.h"
 #include "Form1.h"
 #include "Form2.h"
@@ -12,10 +13,13 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProgressDialog>
+#include <QTimer>
 
 namespace {
 // A run shorter than this finishes before anyone would look for progress.
 constexpr int kProgressDelayMs = 800;
+// How often a run that is busy in the program lets the windows catch up.
+constexpr int kProgressPumpMs = 40;
 } // namespace
 
 void Form1::PushButton6_Click()
@@ -23,28 +27,37 @@ void Form1::PushButton6_Click()
     GuardedProcedure proc(Location::Form1_PushButton6_Click);
     if (proc.test(100, [&] { return mBusy; }))
         return;
-    proc.step(102, [&] { mBusy = true; });
+    proc.step(102, [&] {
+        mBusy = true;
+        ClearRunCancel();
+    });
 
     if (!proc.test(104, [&] { return mReceipts->count() == 0; })) {
         proc.step(106, [&] { mPointer.set(MousePointer::Shape::Busy); });
-        mRunClock = std::make_unique<QElapsedTimer>();
-        mRunClock->start();
+        startProgress();
 
         DocumentGeneration generation(*mReceipts, proc);
         generation.setTemplateSource(&ReceiptTemplateBytes);
-        generation.setProgress([this](int receipt, int count) { showProgress(receipt, count); });
+        generation.setProgress([this](DocumentGeneration::Stage stage, int receipt, int count) {
+            if (stage == DocumentGeneration::Stage::Receipt)
+                showProgress(QStringLiteral("Creating receipt %1 of %2...").arg(receipt).arg(count), receipt - 1,
+                             count);
+            else
+                showProgress(QStringLiteral("Saving the document..."), count, count);
+        });
         const QString wordFile = generation.run();
-        mProgress.reset();
-        mRunClock.reset();
 
         if (wordFile.isEmpty()) {
             mPointer.set(MousePointer::Shape::Default); // the run could not be made; the receipts stay here
-        } else if (ProgramEnding()) {
-            // The main window was closed while the run let events through: nobody will see the result.
+        } else if (ProgramEnding() || RunCancelRequested()) {
+            // Cancelled, or the main window was closed while the run let events through: nobody will see
+            // the result.
             DeleteFileQuietly(wordFile);
+            mPointer.set(MousePointer::Shape::Default);
         } else {
             handOver(proc, wordFile);
         }
+        stopProgress();
     } else {
         proc.step(582, [&] { MsgBox(QStringLiteral("You forgot to add receipt.")); });
     }
@@ -55,12 +68,14 @@ void Form1::handOver(GuardedProcedure &proc, const QString &wordFile)
 {
     QString picturePath;
     SnapshotResult snapshot = SnapshotResult::NoPicture;
+    showProgress(QStringLiteral("Making the page picture..."), mProgressMaximum, mProgressMaximum);
     proc.step(568, [&] {
         picturePath = TempFile(QLatin1String(kPagePictureFileName));
         snapshot = SaveDocAsJPG(wordFile);
     });
-    if (snapshot == SnapshotResult::Unavailable) {
-        // The word processor went away: already reported; nothing half-done is shown or left behind.
+    if (snapshot == SnapshotResult::Unavailable || RunCancelRequested() || ProgramEnding()) {
+        // The word processor went away (already reported), or the user stopped the run: nothing
+        // half-done is shown or left behind.
         DeleteFileQuietly(wordFile);
         if (!picturePath.isEmpty())
             DeleteFileQuietly(picturePath);
@@ -87,24 +102,63 @@ Form2 *Form1::previewWindow()
     return mPreview.get();
 }
 
-void Form1::showProgress(int receipt, int count)
+void Form1::startProgress()
 {
-    if (!mProgress && mRunClock && mRunClock->elapsed() >= kProgressDelayMs) {
-        mProgress = std::make_unique<QProgressDialog>(this);
-        mProgress->setWindowTitle(ApplicationTitle());
-        mProgress->setCancelButton(nullptr);
-        mProgress->setMinimumDuration(0);
-        mProgress->setAutoClose(false);
-        mProgress->setAutoReset(false);
-        mProgress->setWindowModality(Qt::NonModal);
-        mProgress->setRange(0, count);
-        mProgress->show();
+    mProgressText.clear();
+    mProgressValue = 0;
+    mProgressMaximum = mReceipts->count();
+    // A run shorter than the delay finishes before anyone would look for progress. The timer fires while
+    // the run lets events through, also while it waits for the word processor.
+    mProgressDelay = std::make_unique<QTimer>();
+    mProgressDelay->setSingleShot(true);
+    connect(mProgressDelay.get(), &QTimer::timeout, this, [this] { showProgressDialog(); });
+    mProgressDelay->start(kProgressDelayMs);
+}
+
+void Form1::showProgressDialog()
+{
+    if (mProgress || !mBusy)
+        return;
+    mProgress = std::make_unique<QProgressDialog>(this);
+    mProgress->setWindowTitle(ApplicationTitle());
+    mProgress->setMinimumDuration(0);
+    mProgress->setAutoClose(false);
+    mProgress->setAutoReset(false);
+    mProgress->setWindowModality(Qt::NonModal);
+    mProgress->setRange(0, qMax(1, mProgressMaximum));
+    mProgress->setValue(mProgressValue);
+    mProgress->setLabelText(mProgressText);
+    // Cancel stops the run at its next step, or the word processor in the middle of its work.
+    connect(mProgress.get(), &QProgressDialog::canceled, this, [this] {
+        RequestRunCancel();
+        if (mProgress)
+            mProgress->setLabelText(QStringLiteral("Cancelling..."));
+    });
+    mProgress->show();
+}
+
+void Form1::showProgress(const QString &text, int value, int maximum)
+{
+    const bool changed = text != mProgressText;
+    mProgressText = text;
+    mProgressValue = value;
+    mProgressMaximum = maximum;
+    if (mProgress && !RunCancelRequested()) {
+        mProgress->setMaximum(qMax(1, maximum));
+        if (changed)
+            mProgress->setLabelText(text);
+        mProgress->setValue(value);
     }
-    if (mProgress) {
-        mProgress->setMaximum(count);
-        mProgress->setLabelText(QStringLiteral("Creating receipt %1 of %2...").arg(receipt).arg(count));
-        mProgress->setValue(receipt - 1);
+    // Keep both windows painted and Cancel answered, but not at every receipt of a long run.
+    if (!mProgressPump.isValid() || mProgressPump.elapsed() >= kProgressPumpMs) {
+        mProgressPump.start();
+        QCoreApplication::processEvents();
     }
-    // Keep both windows painted; a click on the button meanwhile finds the run busy and does nothing.
-    QCoreApplication::processEvents();
+}
+
+void Form1::stopProgress()
+{
+    mProgressDelay.reset();
+    mProgress.reset();
+    mProgressPump.invalidate();
 }

@@ -1,9 +1,9 @@
 #include "DocumentGeneration.h"
 
+#include "Cancellation.h"
 #include "DocumentName.h"
 #include "GuardedProcedure.h"
 #include "Main.h"
-#include "ProgramEnd.h"
 #include "ReceiptList.h"
 #include "ReceiptTotal.h"
 #include "WordAutomation.h"
@@ -40,10 +40,12 @@ DocumentGeneration::DocumentGeneration(const ReceiptList &receipts, GuardedProce
 template<typename Action>
 void DocumentGeneration::step(int line, Action &&action, bool fatal)
 {
-    // The program is being ended: nothing of the run is wanted any more.
-    if (ProgramEndRequested())
+    // Cancelled, or the program is being ended: nothing of the run is wanted any more.
+    if (RunCancelRequested())
         throw Abandoned{};
-    if (!mProcedure.step(line, std::forward<Action>(action)) && (fatal || IsWordProcessorLost(mProcedure.lastError())))
+    if (!mProcedure.step(line, std::forward<Action>(action))
+        && (fatal || IsWordProcessorLost(mProcedure.lastError()) || IsAutomationCancelled(mProcedure.lastError())
+            || RunCancelRequested()))
         throw Abandoned{};
 }
 
@@ -52,7 +54,8 @@ bool DocumentGeneration::test(int line, Condition &&condition)
 {
     const int failuresBefore = mProcedure.failures();
     const bool result = mProcedure.test(line, std::forward<Condition>(condition));
-    if (mProcedure.failures() != failuresBefore && IsWordProcessorLost(mProcedure.lastError()))
+    if (mProcedure.failures() != failuresBefore
+        && (IsWordProcessorLost(mProcedure.lastError()) || RunCancelRequested()))
         throw Abandoned{};
     return result;
 }
@@ -85,13 +88,7 @@ QString DocumentGeneration::run()
         int count = 0;
         step(122, [&] { count = mReceipts.count(); });
         for (int receipt = 1; receipt <= count; ++receipt) {
-            if (mProgress) {
-                try {
-                    mProgress(receipt, count);
-                } catch (...) {
-                    // A progress display that fails must not stop the run.
-                }
-            }
+            notify(Stage::Receipt, receipt, count);
             fillReceipt(receipt);
             if (test(516, [&] { return receipt < mReceipts.count(); })) {
                 auto nextTable = [&] {
@@ -113,6 +110,7 @@ QString DocumentGeneration::run()
                  [&] { use(use(use(use(mDocument).Tables()).Item(table)).Rows()).setAlignment(wdAlignRowCenter); });
 
         mDocumentPath = reserveDocumentPath();
+        notify(Stage::Saving, count, count);
         step(554, [&] {
             use(mDocument).SaveAs(mDocumentPath);
             mSaved = true;
@@ -132,6 +130,17 @@ QString DocumentGeneration::run()
     } catch (const Abandoned &) {
         cleanUp();
         return {};
+    }
+}
+
+void DocumentGeneration::notify(Stage stage, int receipt, int count)
+{
+    if (!mProgress)
+        return;
+    try {
+        mProgress(stage, receipt, count);
+    } catch (...) {
+        // A progress display that fails must not stop the run.
     }
 }
 

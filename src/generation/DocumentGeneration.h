@@ -35,8 +35,14 @@ inline constexpr char kTemplateFileName[] = "template.dot";
 class DocumentGeneration
 {
 public:
-    /// Called before each receipt is filled, with its number (from 1) and the number of receipts.
-    using Progress = std::function<void(int receipt, int count)>;
+    /// What a run is doing, for a progress display.
+    enum class Stage {
+        Receipt, ///< filling a receipt: \a receipt of \a count
+        Saving,  ///< having the document written
+    };
+    /// Called before each receipt is filled (with its number from 1 and the number of receipts) and
+    /// before the document is saved.
+    using Progress = std::function<void(Stage stage, int receipt, int count)>;
 
     DocumentGeneration(const ReceiptList &receipts, GuardedProcedure &procedure);
 
@@ -45,7 +51,8 @@ public:
 
     /// Runs the steps. Returns the path of the saved document, or an empty path when the run had to
     /// be abandoned because the word processor could not be started, could not open the template or
-    /// went away: that failure is reported once and nothing of the run is left behind.
+    /// went away (that failure is reported once), or because the user cancelled (RequestRunCancel,
+    /// nothing reported); nothing of an abandoned run is left behind.
     QString run();
 
 private:
@@ -61,6 +68,7 @@ private:
     /// someone holds them, so callers keep the pointer for the whole statement.
     std::shared_ptr<WordSelection> selection();
     void fillReceipt(int receipt);
+    void notify(Stage stage, int receipt, int count);
     QString reserveDocumentPath();
     void cleanUp();
 

@@ -1,10 +1,6 @@
 #include "WordAutomation.h"
 
-#include <atomic>
-
 namespace {
-std::atomic<bool> gCancelRequested{false};
-
 WordApplicationFactory &factory()
 {
     static WordApplicationFactory installed;
@@ -36,21 +32,6 @@ bool IsAutomationCancelled(const std::exception_ptr &error)
     } catch (...) {
     }
     return false;
-}
-
-void RequestWordCancel() noexcept
-{
-    gCancelRequested.store(true);
-}
-
-bool WordCancelRequested() noexcept
-{
-    return gCancelRequested.load();
-}
-
-void ClearWordCancel() noexcept
-{
-    gCancelRequested.store(false);
 }
 
 std::unique_ptr<WordApplication> CreateWordApplication()

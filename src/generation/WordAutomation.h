@@ -29,8 +29,8 @@ public:
     using AutomationError::AutomationError;
 };
 
-/// The user stopped the work (Cancel, or ending the program) while the word processor was at it: the
-/// operation ended without a result, and the word processor was stopped.
+/// The user stopped the work (RequestRunCancel(), or ending the program) while the word processor was
+/// at it: the operation ended without a result, and the word processor was stopped.
 class AutomationCancelled : public AutomationError
 {
 public:
@@ -41,13 +41,6 @@ public:
 bool IsWordProcessorLost(const std::exception_ptr &error);
 /// True when \a error is an AutomationCancelled.
 bool IsAutomationCancelled(const std::exception_ptr &error);
-
-/// Stopping the word processor's work. The program asks for it (from any thread, a signal handler
-/// excepted); the word processor's operations check it while they wait, and a run checks it between
-/// its steps. A new run clears it.
-void RequestWordCancel() noexcept;
-bool WordCancelRequested() noexcept;
-void ClearWordCancel() noexcept;
 
 // The values of the word processor's enumerations that the program passes.
 inline constexpr int wdStory = 6;

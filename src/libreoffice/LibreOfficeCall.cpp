@@ -1,5 +1,6 @@
 #include "LibreOfficeCall.h"
 
+#include "Cancellation.h"
 #include "LibreOfficeSession.h"
 
 #include <QCoreApplication>
@@ -59,7 +60,7 @@ void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::
     if (session.isBusy())
         throw AutomationError(QStringLiteral("%1: the word processor is still busy with other work.").arg(what));
     const bool honourCancel = cancel == Cancel::Honoured;
-    if (honourCancel && WordCancelRequested())
+    if (honourCancel && RunCancelRequested())
         throw AutomationCancelled(QStringLiteral("%1: cancelled.").arg(what));
     if (limit.count() <= 0)
         limit = session.callLimit();
@@ -84,7 +85,7 @@ void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::
     const auto started = std::chrono::steady_clock::now();
     // Cancelling or running out of time stops the office: the call then returns at once, failed.
     const auto watch = [&] {
-        if (honourCancel && !cancelled && !timedOut && WordCancelRequested()) {
+        if (honourCancel && !cancelled && !timedOut && RunCancelRequested()) {
             cancelled = true;
             session.abort();
         }
@@ -112,7 +113,9 @@ void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::
         timer.start();
         if (!isDone())
             loop.exec();
-    } else {
+    }
+    // Without events to process, or once the program's end made the event loop return early.
+    {
         std::unique_lock<std::mutex> lock(shared->mutex);
         while (!shared->done) {
             shared->finished.wait_for(lock, kWaitSlice);

@@ -38,7 +38,7 @@ propertyList(std::initializer_list<std::pair<const char *, css::uno::Any>> prope
 
 /// Runs \a work, which talks to the office, on a thread of its own while this thread waits. Meanwhile
 /// the windows stay alive (on the program's main thread, events are processed), a cancellation asked
-/// for (RequestWordCancel) stops the office and throws AutomationCancelled, and a call that takes
+/// for (RequestRunCancel, or the program's end) stops the office and throws AutomationCancelled, and a call that takes
 /// longer than \a limit (0: the session's limit) stops the office and throws WordProcessorLost.
 /// Whatever \a work throws is left to it: it must not throw. With Cancel::Ignored, a cancellation does
 /// not stop this call (for the short checks that shutting down needs).

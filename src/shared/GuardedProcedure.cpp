@@ -1,5 +1,6 @@
 #include "GuardedProcedure.h"
 
+#include "Cancellation.h"
 #include "ErrorReport.h"
 #include "Failure.h"
 
@@ -14,6 +15,9 @@ GuardedProcedure::GuardedProcedure(const char *location)
 void GuardedProcedure::report(const QString &description) noexcept
 {
     ++mFailures;
+    // Work the user stopped fails as it unwinds; that is no news to report.
+    if (RunCancelRequested())
+        return;
     try {
         ApplicationErrorReport(description, mLocation, mLine);
     } catch (...) {

@@ -398,9 +398,9 @@ void TestDocumentGeneration::valuesAreReadWhenTheirStepRuns()
     GuardedProcedure proc(Location::Form1_PushButton6_Click);
     DocumentGeneration generation(mList, proc);
     // Someone deletes the second receipt while the first is being filled.
-    generation.setProgress([&](int receipt, int count) {
+    generation.setProgress([&](DocumentGeneration::Stage stage, int receipt, int count) {
         QCOMPARE(count, 2);
-        if (receipt == 1)
+        if (stage == DocumentGeneration::Stage::Receipt && receipt == 1)
             mList.removeRow(2);
     });
     const QString path = generation.run();
