@@ -2,6 +2,7 @@
 #include "Form1Fixture.h"
 #include "Main.h"
 #include "ReceiptList.h"
+#include "TestMain.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -577,5 +578,5 @@ void TestForm1::help()
     QVERIFY(mFixture->opener.opened.isEmpty());
 }
 
-QTEST_MAIN(TestForm1)
+PARVOLINE_TEST_MAIN(TestForm1)
 #include "tst_form1.moc"

@@ -1,6 +1,7 @@
 #include "Clock.h"
 #include "Form1Fixture.h"
 #include "ReceiptList.h"
+#include "TestMain.h"
 
 #include <QDateEdit>
 #include <QItemSelectionModel>
@@ -384,5 +385,5 @@ void TestReceiptEntry::deleteOnEmptyListDoesNothing()
     QCOMPARE(form.receipts()->count(), 0);
 }
 
-QTEST_MAIN(TestReceiptEntry)
+PARVOLINE_TEST_MAIN(TestReceiptEntry)
 #include "tst_receiptentry.moc"

@@ -1,5 +1,6 @@
 #include "Failure.h"
 #include "ReceiptList.h"
+#include "TestMain.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -171,5 +172,5 @@ void TestReceiptList::viewSeesTheRows()
     QCOMPARE(list.data(list.index(0, ReceiptRecord::Amount)).toString(), QStringLiteral("a.10"));
 }
 
-QTEST_GUILESS_MAIN(TestReceiptList)
+PARVOLINE_TEST_GUILESS_MAIN(TestReceiptList)
 #include "tst_receiptlist.moc"

@@ -1,4 +1,5 @@
 #include "ReceiptRules.h"
+#include "TestMain.h"
 
 #include <QDate>
 #include <QLocale>
@@ -130,5 +131,5 @@ void TestReceiptRules::dateTextUsesTheUsersSettings()
     QCOMPARE(FormatReceiptDate(QDate(2021, 3, 5)), QStringLiteral("03/05/2021"));
 }
 
-QTEST_APPLESS_MAIN(TestReceiptRules)
+PARVOLINE_TEST_APPLESS_MAIN(TestReceiptRules)
 #include "tst_receiptrules.moc"

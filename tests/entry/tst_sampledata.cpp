@@ -2,6 +2,7 @@
 #include "Failure.h"
 #include "Form1Fixture.h"
 #include "ReceiptList.h"
+#include "TestMain.h"
 
 #include <QDateEdit>
 #include <QLineEdit>
@@ -176,5 +177,5 @@ void TestSampleData::failuresAreReportedWithoutIconAndTheRestRuns()
     QCOMPARE(form.receipts()->text(1, ReceiptRecord::Date), QStringLiteral("08/31/2021"));
 }
 
-QTEST_MAIN(TestSampleData)
+PARVOLINE_TEST_MAIN(TestSampleData)
 #include "tst_sampledata.moc"

@@ -1,4 +1,5 @@
 #include "ReceiptTotal.h"
+#include "TestMain.h"
 
 #include <QLocale>
 #include <QTest>
@@ -103,5 +104,5 @@ void TestReceiptTotal::generalNumber()
     QCOMPARE(GeneralNumber(value, QLocale(QLocale::English, QLocale::UnitedStates)), text);
 }
 
-QTEST_APPLESS_MAIN(TestReceiptTotal)
+PARVOLINE_TEST_APPLESS_MAIN(TestReceiptTotal)
 #include "tst_receipttotal.moc"

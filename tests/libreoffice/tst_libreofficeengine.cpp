@@ -4,6 +4,7 @@
 
 #include "LibreOfficeEngine.h"
 #include "PrivateOffice.h"
+#include "TestMain.h"
 #include "WordAutomation.h"
 
 #include <QDir>
@@ -378,5 +379,5 @@ void TestLibreOfficeEngine::anotherProgramsOfficeIsNeverUsed()
     }
 }
 
-QTEST_MAIN(TestLibreOfficeEngine)
+PARVOLINE_TEST_MAIN(TestLibreOfficeEngine)
 #include "tst_libreofficeengine.moc"

@@ -2,6 +2,7 @@
 // never searched again, also after later fills in the same cell moved it.
 
 #include "LibreOfficeFillTracker.h"
+#include "TestMain.h"
 
 #include <QTest>
 
@@ -103,5 +104,5 @@ void TestLibreOfficeFillTracker::cursorSteps()
     QCOMPARE(LibreOfficeFillTracker::cursorSteps(text, 0, to), steps);
 }
 
-QTEST_APPLESS_MAIN(TestLibreOfficeFillTracker)
+PARVOLINE_TEST_APPLESS_MAIN(TestLibreOfficeFillTracker)
 #include "tst_libreofficefilltracker.moc"

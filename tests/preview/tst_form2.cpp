@@ -2,6 +2,7 @@
 #include "Main.h"
 #include "PictureBox.h"
 #include "ScriptedDialogs.h"
+#include "TestMain.h"
 
 #include <QApplication>
 #include <QFile>
@@ -517,5 +518,5 @@ void tst_Form2::pointerHandlers()
     QCOMPARE(mForm->cursor().shape(), Qt::WaitCursor);
 }
 
-QTEST_MAIN(tst_Form2)
+PARVOLINE_TEST_MAIN(tst_Form2)
 #include "tst_form2.moc"

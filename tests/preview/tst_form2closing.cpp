@@ -1,6 +1,7 @@
 #include "Form2.h"
 #include "Main.h"
 #include "ScriptedDialogs.h"
+#include "TestMain.h"
 
 #include <QFile>
 #include <QImage>
@@ -45,5 +46,5 @@ void tst_Form2Closing::closingDeletesDocumentAndEndsProgram()
     QVERIFY(dialogs.messages.isEmpty());
 }
 
-QTEST_MAIN(tst_Form2Closing)
+PARVOLINE_TEST_MAIN(tst_Form2Closing)
 #include "tst_form2closing.moc"

@@ -2,6 +2,7 @@
 #include "Locations.h"
 #include "Main.h"
 #include "ScriptedDialogs.h"
+#include "TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -262,5 +263,5 @@ void tst_Form2Save::readOnlyFolderKeepsTheOldFile()
     QCOMPARE(targetFolderFiles(), QStringList{QStringLiteral("old.doc")});
 }
 
-QTEST_MAIN(tst_Form2Save)
+PARVOLINE_TEST_MAIN(tst_Form2Save)
 #include "tst_form2save.moc"

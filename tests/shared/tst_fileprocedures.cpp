@@ -1,5 +1,6 @@
 #include "Failure.h"
 #include "Main.h"
+#include "TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -238,5 +239,5 @@ void TestFileProcedures::forceDeleteOfMissingFileRaises()
     QVERIFY_THROWS_EXCEPTION(Failure, ForceDeleteFile(mDir->filePath(QStringLiteral("missing.doc"))));
 }
 
-QTEST_GUILESS_MAIN(TestFileProcedures)
+PARVOLINE_TEST_GUILESS_MAIN(TestFileProcedures)
 #include "tst_fileprocedures.moc"
