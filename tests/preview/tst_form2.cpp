@@ -78,6 +78,8 @@ private slots:
     void handOverSetsUpThePage();
     void zoomButtonsStopAtTheLimits();
     void zoomShortcuts();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
     void dragThenReleaseSettlesOnTheGrid();
     void scrollBarsMoveThePage();
     void wheelScrollsThePage_data();
@@ -331,6 +333,44 @@ void tst_Form2::zoomShortcuts()
     QCOMPARE(mForm->viewport().zoom(), 1.5f);
     QTest::keyClick(mForm.get(), Qt::Key_Minus, Qt::ControlModifier);
     QCOMPARE(mForm->viewport().zoom(), 1.25f);
+}
+
+void tst_Form2::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier);
+    QTest::newRow("Enter of the keypad") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+}
+
+void tst_Form2::enterPressesTheFocusedButton()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    const QString document = writeDocument(QStringLiteral("a.doc"));
+    handOver(solidPage(100, 50, Qt::darkRed), document);
+    mForm->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(mForm.get()));
+    const auto press = [&](const char *name) {
+        auto *button = control<QPushButton>(name);
+        button->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(button, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    };
+
+    press("PushButton1");
+    QCOMPARE(mForm->viewport().zoom(), 1.25f);
+    press("PushButton2");
+    press("PushButton2");
+    QCOMPARE(mForm->viewport().zoom(), 0.75f);
+    // "Save Results To Word File" asks where; cancelled, nothing is saved.
+    press("PushButton6");
+    QCOMPARE(mDialogs.saveRequests.size(), 1);
+    QCOMPARE(mDialogs.texts(), QStringList{QStringLiteral("Done.")});
+    press("PushButton8");
+    QVERIFY(!QFile::exists(document));
+    QVERIFY(mMain->isVisible());
+    QVERIFY(mForm->isHidden());
+    QCOMPARE(mDialogs.messages.size(), 1);
 }
 
 void tst_Form2::dragThenReleaseSettlesOnTheGrid()
