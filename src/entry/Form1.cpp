@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "Clock.h"
+#include "DatePicker.h"
 #include "EventHooks.h"
 #include "Failure.h"
 #include "Form2.h"
@@ -11,18 +12,18 @@
 #include "ReceiptList.h"
 #include "ReceiptRecord.h"
 #include "ReceiptRules.h"
+#include "SingleLineValidator.h"
 #include "UserDialogs.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QDateEdit>
 #include <QElapsedTimer>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -62,15 +63,6 @@ QFont designFont(qreal pointSize)
     font.setPointSizeF(pointSize);
     font.setBold(true);
     return font;
-}
-
-// The date picker writes the year in full: two digits cannot tell 1921 from 2021 in a range of centuries.
-QString pickerFormat()
-{
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QStringLiteral("yyyy")))
-        format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-    return format;
 }
 } // namespace
 
@@ -142,6 +134,7 @@ void Form1::createControls()
         box->setObjectName(QLatin1String(name));
         box->setGeometry(twipsRect(left, top, width, 345));
         box->setMaxLength(kMaxFieldLength);
+        box->setValidator(new SingleLineValidator(box));
         return box;
     };
     Text1 = textBox(Frame4, "Text1", 1560, 270, 6000);
@@ -157,12 +150,11 @@ void Form1::createControls()
     Text12 = textBox(Frame2, "Text12", 5040, 1110, 720);
     Text8 = textBox(Frame2, "Text8", 6360, 1110, 1200);
 
-    DateTimePicker1 = new QDateEdit(Frame3);
+    DateTimePicker1 = new DatePicker(Frame3);
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
     DateTimePicker1->setGeometry(twipsRect(1440, 270, 6120, 345));
     DateTimePicker1->setCalendarPopup(true);
     DateTimePicker1->setDateRange(QDate(1601, 1, 1), QDate(9999, 12, 31));
-    DateTimePicker1->setDisplayFormat(pickerFormat());
 
     Text14 = textBox(Frame3, "Text14", 1440, 690, 6120);
     Text15 = textBox(Frame3, "Text15", 1440, 1110, 2880);
@@ -214,7 +206,12 @@ void Form1::connectHandlers()
 
     for (QLineEdit *box : {Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Text9, Text10, Text11, Text12,
                            Text14, Text15, Text16}) {
-        OnFocusIn(box, [this, box] { Text_GotFocus(box); });
+        OnFocusChange(box, [this, box](const QFocusEvent &event) {
+            if (event.gotFocus())
+                Text_GotFocus(box, event.reason());
+            else
+                Text_LostFocus(event.reason());
+        });
     }
 
     OnMouseMove(this, [this] { Form_MouseMove(); });
@@ -227,11 +224,8 @@ void Form1::connectHandlers()
         // A button does not take a plain mouse move; without this the window behind it would see
         // the same move and put the default pointer straight back.
         push->setAttribute(Qt::WA_NoMousePropagation);
+        ClickOnEnter(push);
     }
-
-    // In the date picker Tab goes on to the next box, as everywhere else in the window, instead of
-    // walking through the day, month and year; the arrow keys still move between them.
-    DateTimePicker1->installEventFilter(this);
 }
 
 void Form1::Form_Load()
@@ -295,22 +289,19 @@ void Form1::showEvent(QShowEvent *event)
     }
 }
 
-bool Form1::eventFilter(QObject *watched, QEvent *event)
+void Form1::Text_LostFocus(Qt::FocusReason reason)
 {
-    if (watched == DateTimePicker1 && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-        if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
-            const bool forward = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
-            focusNextPrevChild(forward);
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+    // The window going inactive with no window of the program taking over means another program came
+    // to the front; one of our own message boxes or the preview is the active window instead.
+    mLeftForAnotherProgram = reason == Qt::ActiveWindowFocusReason && QApplication::activeWindow() == nullptr;
 }
 
-void Form1::Text_GotFocus(QLineEdit *box)
+void Form1::Text_GotFocus(QLineEdit *box, Qt::FocusReason reason)
 {
+    // Coming back from another program, or from a context menu, the box is as the user left it: a
+    // selection made now would let the next key or paste wipe the entry.
+    if (reason == Qt::PopupFocusReason || (reason == Qt::ActiveWindowFocusReason && mLeftForAnotherProgram))
+        return;
     // A click lands after the focus and puts the cursor where it was pressed, undoing a selection
     // made now; select once the click has been handled.
     QTimer::singleShot(0, box, [box] {

@@ -76,7 +76,6 @@ private:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createControls();
@@ -85,8 +84,11 @@ private:
     void Form_Unload();
     void Form_MouseMove();
     void PushButton_MouseMove();
-    /// Focus handler of all fifteen text boxes: typing replaces what the box held.
-    void Text_GotFocus(QLineEdit *box);
+    /// Focus handler of all fifteen text boxes: entered by Tab, Backtab or a click, or given the focus
+    /// back by one of the program's own windows, the box selects its text, so typing replaces it.
+    void Text_GotFocus(QLineEdit *box, Qt::FocusReason reason);
+    /// Notes whether a text box lost the focus to another program.
+    void Text_LostFocus(Qt::FocusReason reason);
 
     /// Appends a row from the window's fields: its text at \a appendLine, sub-items 1 to 11 at the
     /// eleven even lines from \a firstSubItemLine.
@@ -114,6 +116,7 @@ private:
     MousePointer mPointer{this};
     ReceiptList *mReceipts = nullptr;
     bool mCentred = false;
+    bool mLeftForAnotherProgram = false;
 
     QGroupBox *Frame1 = nullptr;
     QGroupBox *Frame2 = nullptr;

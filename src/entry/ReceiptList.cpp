@@ -2,6 +2,38 @@
 
 #include "Failure.h"
 
+#include <QTextDocument>
+
+namespace {
+// A tooltip shows a few lines of a long value, not a screenful: cut after this many characters or
+// lines, with an ellipsis.
+constexpr qsizetype kToolTipCharacters = 500;
+constexpr qsizetype kToolTipLines = 10;
+
+QString toolTipFor(const QString &value)
+{
+    qsizetype cut = std::min(value.size(), kToolTipCharacters);
+    qsizetype lines = 1;
+    for (qsizetype i = 0; i < cut; ++i) {
+        if (value.at(i) == u'\n' && ++lines > kToolTipLines) {
+            cut = i;
+            break;
+        }
+    }
+    QString shown = value;
+    if (cut < value.size()) {
+        // Never split a character that takes two UTF-16 units.
+        if (cut > 0 && value.at(cut - 1).isHighSurrogate())
+            --cut;
+        shown = value.left(cut) + QChar(0x2026);
+    }
+    // A value that looks like markup is shown as the text it is.
+    if (Qt::mightBeRichText(shown))
+        return Qt::convertFromPlainText(shown, Qt::WhiteSpaceNormal);
+    return shown;
+}
+} // namespace
+
 ReceiptList::ReceiptList(QObject *parent)
     : QAbstractTableModel(parent)
 {}
@@ -102,8 +134,10 @@ QVariant ReceiptList::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= count() || index.column() >= ReceiptRecord::kFieldCount)
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+    if (role == Qt::DisplayRole)
         return mRows.at(index.row())[index.column()];
+    if (role == Qt::ToolTipRole)
+        return toolTipFor(mRows.at(index.row())[index.column()]);
     return {};
 }
 

@@ -173,6 +173,8 @@ void Form2::createControls()
     connect(mPushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
     connect(mPushButton6, &QPushButton::clicked, this, &Form2::PushButton6_Click);
     connect(mPushButton8, &QPushButton::clicked, this, &Form2::PushButton8_Click);
+    for (QPushButton *button : {mPushButton1, mPushButton2, mPushButton6, mPushButton8})
+        ClickOnEnter(button);
     connect(mHScroll1, &QScrollBar::valueChanged, this,
             [this](int value) { userScrolled(mViewport.hScroll(), value); });
     connect(mVScroll1, &QScrollBar::valueChanged, this,

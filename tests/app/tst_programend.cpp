@@ -1,3 +1,5 @@
+#include "TestMain.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -142,5 +144,5 @@ void TestProgramEnd::signalEndsTheProgramCleanly()
     qInfo("ended in %lld ms", took);
 }
 
-QTEST_GUILESS_MAIN(TestProgramEnd)
+PARVOLINE_TEST_GUILESS_MAIN(TestProgramEnd)
 #include "tst_programend.moc"

@@ -7,6 +7,7 @@
 #include "ReceiptList.h"
 #include "RecordingUrlOpener.h"
 #include "ScriptedDialogs.h"
+#include "TestMain.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -145,5 +146,5 @@ void TestWholeRoad::generateSaveGoBackAndGenerateAgain()
     QVERIFY(ProgramEnding());
 }
 
-QTEST_MAIN(TestWholeRoad)
+PARVOLINE_TEST_MAIN(TestWholeRoad)
 #include "tst_wholeroad.moc"

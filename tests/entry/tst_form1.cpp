@@ -2,15 +2,21 @@
 #include "Form1Fixture.h"
 #include "Main.h"
 #include "ReceiptList.h"
+#include "TestMain.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImageWriter>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
@@ -74,6 +80,7 @@ private slots:
     void fonts();
     void designColoursStayWhiteWithoutSkin();
     void skinFileRecoloursWindow();
+    void skinLoadFailureIsReportedAndStartUpGoesOn();
     void columnsAfterLoad();
     void datePicker();
     void centredAtFirstShow();
@@ -88,6 +95,12 @@ private slots:
     void backtabFromDescriptionReachesDatePicker();
     void tabIntoBoxSelectsAll();
     void clickIntoBoxSelectsAll();
+    void focusComingBack_data();
+    void focusComingBack();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
+    void enterInATextBoxPressesNothing();
+    void heldEnterPressesOnce();
 
     void pointerUnderMouse_data();
     void pointerUnderMouse();
@@ -97,8 +110,21 @@ private slots:
     void help();
 
 private:
+    /// Loads the window, shows it and makes it the active window.
+    Form1 &shownAndActive();
+
     std::unique_ptr<Form1Fixture> mFixture;
 };
+
+Form1 &TestForm1::shownAndActive()
+{
+    Form1 &form = mFixture->load();
+    form.show();
+    QApplication::setActiveWindow(&form);
+    if (!QTest::qWaitForWindowActive(&form))
+        qWarning("The main window did not become active");
+    return form;
+}
 
 void TestForm1::init()
 {
@@ -307,6 +333,38 @@ void TestForm1::skinFileRecoloursWindow()
     QApplication::setPalette(saved);
 }
 
+void TestForm1::skinLoadFailureIsReportedAndStartUpGoesOn()
+{
+    // A skin file that is there but cannot be read: a link to a file that not even root may read.
+    const QString unreadable = QStringLiteral("/proc/sys/vm/drop_caches");
+    QFile probe(unreadable);
+    if (!QFileInfo(unreadable).isFile() || probe.open(QIODevice::ReadOnly))
+        QSKIP("No file here that exists and cannot be read");
+    QVERIFY(QDir().mkpath(mFixture->programFolder.filePath(QStringLiteral("x"))));
+    QVERIFY(QFile::link(unreadable, mFixture->programFolder.filePath(QStringLiteral("x/o.cjs"))));
+    QPalette palette = QApplication::palette();
+    const QPalette saved = palette;
+    palette.setColor(QPalette::Button, QColor(212, 208, 200));
+    QApplication::setPalette(palette);
+
+    Form1 &form = mFixture->load();
+    QApplication::setPalette(saved);
+
+    const auto reports = mFixture->dialogs.errorReports();
+    QCOMPARE(mFixture->dialogs.messages.size(), 1);
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.first().text.contains(QLatin1String("\r\nin Quorvel2021/08/31.Form1.Form_Load at line 100\r\r")),
+             qPrintable(reports.first().text));
+    QCOMPARE(reports.first().icon, UserDialogs::Icon::Exclamation);
+    // The window was recoloured before the skin was to be applied; the rest of the start-up ran.
+    QCOMPARE(background(&form), QColor(212, 208, 200));
+    QVERIFY(form.styleSheet().isEmpty());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Parvoline"));
+    QCOMPARE(ApplicationTitle(), QStringLiteral("Parvoline"));
+    QCOMPARE(form.receipts()->columnHeaders().size(), 12);
+    QCOMPARE(mFixture->control<QTreeView>(QStringLiteral("ListView2"))->header()->sectionSize(1), 1500 / 15);
+}
+
 void TestForm1::columnsAfterLoad()
 {
     Form1 &form = mFixture->load();
@@ -499,6 +557,158 @@ void TestForm1::clickIntoBoxSelectsAll()
     QCOMPARE(description->text(), QStringLiteral("Fence"));
 }
 
+void TestForm1::focusComingBack_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("selectsAll");
+
+    QTest::newRow("Tab") << QStringLiteral("tab") << true;
+    QTest::newRow("Backtab") << QStringLiteral("backtab") << true;
+    QTest::newRow("click") << QStringLiteral("click") << true;
+    QTest::newRow("the program's message box closes") << QStringLiteral("message box") << true;
+    QTest::newRow("back from another program") << QStringLiteral("other program") << false;
+    QTest::newRow("a context menu closes") << QStringLiteral("context menu") << false;
+}
+
+void TestForm1::focusComingBack()
+{
+    QFETCH(QString, way);
+    QFETCH(bool, selectsAll);
+
+    Form1 &form = shownAndActive();
+    QLineEdit *address = mFixture->box(4);
+    address->setText(QStringLiteral("Birchwood st"));
+    address->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(address->selectedText(), QStringLiteral("Birchwood st"));
+    QCoreApplication::processEvents();
+    // The user has placed the cursor after "Birch".
+    address->setCursorPosition(5);
+    QVERIFY(!address->hasSelectedText());
+
+    if (way == QLatin1String("tab")) {
+        mFixture->box(3)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(mFixture->box(3), Qt::Key_Tab);
+    } else if (way == QLatin1String("backtab")) {
+        mFixture->box(5)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(mFixture->box(5), Qt::Key_Backtab, Qt::ShiftModifier);
+    } else if (way == QLatin1String("click")) {
+        mFixture->box(3)->setFocus(Qt::TabFocusReason);
+        QTest::mouseClick(address, Qt::LeftButton, Qt::NoModifier, QPoint(20, address->height() / 2));
+    } else if (way == QLatin1String("message box")) {
+        // The program's own message box takes the activation while it is open and gives it back.
+        QWidget box;
+        mFixture->dialogs.onNextMessage([&box] {
+            box.show();
+            QApplication::setActiveWindow(&box);
+        });
+        form.PushButton2_Click();
+        QCOMPARE(mFixture->dialogs.messages.size(), 1);
+        box.hide();
+        QApplication::setActiveWindow(&form);
+    } else if (way == QLatin1String("other program")) {
+        // Another program comes to the front: no window of this one is active meanwhile.
+        QApplication::setActiveWindow(nullptr);
+        QVERIFY(!address->hasFocus());
+        QApplication::setActiveWindow(&form);
+    } else {
+        QMenu menu;
+        menu.addAction(QStringLiteral("Nothing"));
+        menu.popup(address->mapToGlobal(QPoint(5, 5)));
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        menu.close();
+    }
+    QTRY_VERIFY(address->hasFocus());
+
+    if (selectsAll) {
+        QTRY_COMPARE(address->selectedText(), QStringLiteral("Birchwood st"));
+        QTest::keyClicks(address, QStringLiteral("Elm Street"));
+        QCOMPARE(address->text(), QStringLiteral("Elm Street"));
+    } else {
+        QTest::qWait(20);
+        QVERIFY(!address->hasSelectedText());
+        QCOMPARE(address->cursorPosition(), 5);
+        QTest::keyClicks(address, QStringLiteral("-"));
+        QCOMPARE(address->text(), QStringLiteral("Birch-wood st"));
+    }
+}
+
+void TestForm1::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier);
+    QTest::newRow("Enter of the keypad") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+}
+
+void TestForm1::enterPressesTheFocusedButton()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+
+    Form1 &form = shownAndActive();
+    auto *help = mFixture->control<QPushButton>(QStringLiteral("PushButton2"));
+    help->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(help, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(mFixture->dialogs.messages.size(), 1);
+    QVERIFY(mFixture->dialogs.messages.first().text.startsWith(QLatin1String("Questions?")));
+
+    mFixture->dialogs.clear();
+    auto *sample = mFixture->control<QPushButton>(QStringLiteral("PushButton1"));
+    sample->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(sample, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(form.receipts()->count(), 1);
+
+    auto *add = mFixture->control<QPushButton>(QStringLiteral("PushButton3"));
+    add->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(add, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(form.receipts()->count(), 2);
+    QVERIFY(mFixture->box(1)->text().isEmpty());
+
+    auto *remove = mFixture->control<QPushButton>(QStringLiteral("PushButton4"));
+    mFixture->control<QTreeView>(QStringLiteral("ListView2"))
+        ->selectionModel()
+        ->setCurrentIndex(form.receipts()->index(0, 0),
+                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    remove->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(remove, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(form.receipts()->count(), 1);
+    QVERIFY(mFixture->dialogs.messages.isEmpty());
+    // Space still presses a button, as before.
+    help->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(help, Qt::Key_Space);
+    QCOMPARE(mFixture->dialogs.messages.size(), 1);
+}
+
+void TestForm1::enterInATextBoxPressesNothing()
+{
+    Form1 &form = shownAndActive();
+    mFixture->control<QPushButton>(QStringLiteral("PushButton1"))->click();
+    QCOMPARE(form.receipts()->count(), 1);
+
+    for (QLineEdit *box : mFixture->boxes()) {
+        box->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Enter, Qt::KeypadModifier);
+    }
+    QCOMPARE(form.receipts()->count(), 1);
+    QVERIFY(mFixture->dialogs.messages.isEmpty());
+    QCOMPARE(mFixture->box(1)->text(), QStringLiteral("Sample receipt"));
+}
+
+void TestForm1::heldEnterPressesOnce()
+{
+    shownAndActive();
+    auto *help = mFixture->control<QPushButton>(QStringLiteral("PushButton2"));
+    help->setFocus(Qt::TabFocusReason);
+    for (bool repeated : {false, true, true, true}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), repeated);
+        QApplication::sendEvent(help, &press);
+    }
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(help, &release);
+    QCOMPARE(mFixture->dialogs.messages.size(), 1);
+}
+
 void TestForm1::pointerUnderMouse_data()
 {
     QTest::addColumn<QString>("area");
@@ -577,5 +787,5 @@ void TestForm1::help()
     QVERIFY(mFixture->opener.opened.isEmpty());
 }
 
-QTEST_MAIN(TestForm1)
+PARVOLINE_TEST_MAIN(TestForm1)
 #include "tst_form1.moc"

@@ -3,6 +3,7 @@
 #include "Main.h"
 #include "ReceiptList.h"
 #include "ScriptedWord.h"
+#include "TestMain.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -51,5 +52,5 @@ void TestForm1ClosedDuringRun::runShowsNothingAfterTheProgramEnded()
     qunsetenv("TEMP");
 }
 
-QTEST_MAIN(TestForm1ClosedDuringRun)
+PARVOLINE_TEST_MAIN(TestForm1ClosedDuringRun)
 #include "tst_form1closedduringrun.moc"

@@ -4,6 +4,7 @@
 #include "Main.h"
 #include "ReceiptList.h"
 #include "ScriptedWord.h"
+#include "TestMain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -501,5 +502,5 @@ void TestForm1Csv::nothingIsTakenDuringARun()
     QVERIFY(action("ExportReceipts")->isEnabled());
 }
 
-QTEST_MAIN(TestForm1Csv)
+PARVOLINE_TEST_MAIN(TestForm1Csv)
 #include "tst_form1csv.moc"

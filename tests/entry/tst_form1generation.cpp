@@ -5,6 +5,7 @@
 #include "Main.h"
 #include "ReceiptList.h"
 #include "ScriptedWord.h"
+#include "TestMain.h"
 
 #include <QDir>
 #include <QProgressDialog>
@@ -230,5 +231,5 @@ void TestForm1Generation::missingPictureStillShowsThePreview()
     QVERIFY(!mForm->isBusy());
 }
 
-QTEST_MAIN(TestForm1Generation)
+PARVOLINE_TEST_MAIN(TestForm1Generation)
 #include "tst_form1generation.moc"

@@ -1,5 +1,6 @@
 #include "Form1Fixture.h"
 #include "Main.h"
+#include "TestMain.h"
 
 #include <QTest>
 
@@ -42,5 +43,5 @@ void TestForm1Unload::closingEndsTheProgram()
     QVERIFY(fixture.dialogs.messages.isEmpty());
 }
 
-QTEST_MAIN(TestForm1Unload)
+PARVOLINE_TEST_MAIN(TestForm1Unload)
 #include "tst_form1unload.moc"

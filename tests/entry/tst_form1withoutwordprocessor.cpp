@@ -2,6 +2,7 @@
 #include "IsInstalled.h"
 #include "Main.h"
 #include "ReceiptList.h"
+#include "TestMain.h"
 #include "WordAutomation.h"
 
 #include <QTest>
@@ -37,5 +38,5 @@ void TestForm1WithoutWordProcessor::startUpEndsTheProgram()
     QCOMPARE(form.windowTitle(), QStringLiteral("Parvoline"));
 }
 
-QTEST_MAIN(TestForm1WithoutWordProcessor)
+PARVOLINE_TEST_MAIN(TestForm1WithoutWordProcessor)
 #include "tst_form1withoutwordprocessor.moc"

@@ -1,6 +1,7 @@
 #include "Failure.h"
 #include "FileSizeLimit.h"
 #include "ReceiptCsv.h"
+#include "TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -434,5 +435,5 @@ void TestReceiptCsv::failedWriteLeavesTheOldFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("receipts.csv")});
 }
 
-QTEST_GUILESS_MAIN(TestReceiptCsv)
+PARVOLINE_TEST_GUILESS_MAIN(TestReceiptCsv)
 #include "tst_receiptcsv.moc"

@@ -1,13 +1,19 @@
 #include "Clock.h"
 #include "Form1Fixture.h"
 #include "ReceiptList.h"
+#include "ScopedDefaultLocale.h"
+#include "TestMain.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDateEdit>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace {
 const QString kAmountMessage = QStringLiteral("Amount must be numeric value");
@@ -30,6 +36,12 @@ private slots:
     void anyTextIsStoredAsTyped_data();
     void anyTextIsStoredAsTyped();
     void typedTextReachesTheList();
+    void amountUnderOtherSettings_data();
+    void amountUnderOtherSettings();
+    void typedDateReachesTheList_data();
+    void typedDateReachesTheList();
+    void pastedTextLosesControlCharacters_data();
+    void pastedTextLosesControlCharacters();
 
     void deleteSelectedRow_data();
     void deleteSelectedRow();
@@ -45,6 +57,7 @@ private:
     QDateEdit *picker() const;
     QStringList boxTexts() const;
 
+    std::unique_ptr<ScopedDefaultLocale> mLocale;
     std::unique_ptr<Form1Fixture> mFixture;
 };
 
@@ -57,6 +70,7 @@ void TestReceiptEntry::init()
 void TestReceiptEntry::cleanup()
 {
     mFixture.reset();
+    mLocale.reset();
     Clock::pin(nullptr);
 }
 
@@ -224,28 +238,35 @@ void TestReceiptEntry::sameEntriesTwiceGiveTwoRows()
 void TestReceiptEntry::anyTextIsStoredAsTyped_data()
 {
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("stored");
 
-    QTest::newRow("empty") << QString();
-    QTest::newRow("blanks only") << QStringLiteral("   ");
-    QTest::newRow("10,000 characters") << QString(10000, QLatin1Char('w'));
-    QTest::newRow("100,000 characters") << QString(100000, QLatin1Char('w'));
-    QTest::newRow("Cyrillic") << QStringLiteral("Квитанция №5");
-    QTest::newRow("Arabic, right to left") << QStringLiteral("إيصال رقم ٥");
-    QTest::newRow("Chinese") << QStringLiteral("收据 树屋");
-    QTest::newRow("outside the basic plane") << QStringLiteral("𝔓𝔞𝔯𝔳𝔬 🏠");
-    QTest::newRow("combining marks") << QStringLiteral("Zu\u0308rich");
+    auto row = [](const char *name, const QString &text) {
+        QTest::newRow(name) << text << text;
+    };
+    row("empty", QString());
+    row("blanks only", QStringLiteral("   "));
+    row("10,000 characters", QString(10000, QLatin1Char('w')));
+    row("100,000 characters", QString(100000, QLatin1Char('w')));
+    row("Cyrillic", QStringLiteral("Квитанция №5"));
+    row("Arabic, right to left", QStringLiteral("إيصال رقم ٥"));
+    row("Chinese", QStringLiteral("收据 树屋"));
+    row("outside the basic plane", QStringLiteral("𝔓𝔞𝔯𝔳𝔬 🏠"));
+    row("combining marks", QStringLiteral("Zu\u0308rich"));
+    row("placeholder", QStringLiteral("[Total]"));
+    row("all placeholders", QStringLiteral("[RECEIPT][NO.][FromPayee][Amount][SubTotal][Tax]"));
+    row("markup", QStringLiteral("<b>bold</b> &amp; %1 %s \\n"));
+    row("list separators", QStringLiteral("a;b,c|d\"e'f"));
+    // A box holds one line without control characters: they would empty the field in the document.
     QTest::newRow("control characters") << QStringLiteral("a\tb\x01"
-                                                          "c\x7f");
-    QTest::newRow("line breaks") << QStringLiteral("first\r\nsecond\nthird\r");
-    QTest::newRow("placeholder") << QStringLiteral("[Total]");
-    QTest::newRow("all placeholders") << QStringLiteral("[RECEIPT][NO.][FromPayee][Amount][SubTotal][Tax]");
-    QTest::newRow("markup") << QStringLiteral("<b>bold</b> &amp; %1 %s \\n");
-    QTest::newRow("list separators") << QStringLiteral("a;b,c|d\"e'f");
+                                                          "c\x7f")
+                                        << QStringLiteral("a bc");
+    QTest::newRow("line breaks") << QStringLiteral("first\r\nsecond\nthird\r") << QStringLiteral("first second third");
 }
 
 void TestReceiptEntry::anyTextIsStoredAsTyped()
 {
     QFETCH(QString, text);
+    QFETCH(QString, stored);
 
     Form1 &form = loaded();
     fillAll(text);
@@ -253,7 +274,7 @@ void TestReceiptEntry::anyTextIsStoredAsTyped()
     picker()->setDate(QDate(2021, 3, 5));
     for (QLineEdit *box : mFixture->boxes()) {
         if (box != mFixture->box(15))
-            QCOMPARE(box->text(), text);
+            QCOMPARE(box->text(), stored);
     }
 
     button("PushButton3")->click();
@@ -266,20 +287,20 @@ void TestReceiptEntry::anyTextIsStoredAsTyped()
     }
     QVERIFY(mFixture->dialogs.messages.isEmpty());
     QCOMPARE(form.receipts()->count(), 1);
-    const QString cityLine = text + QStringLiteral(", ") + text + QLatin1Char(' ') + text;
+    const QString cityLine = stored + QStringLiteral(", ") + stored + QLatin1Char(' ') + stored;
     ReceiptRecord expected;
-    expected.fields = {text,
-                       text,
-                       text,
-                       text,
+    expected.fields = {stored,
+                       stored,
+                       stored,
+                       stored,
                        cityLine,
-                       text,
-                       text,
+                       stored,
+                       stored,
                        cityLine,
                        QStringLiteral("03/05/2021"),
-                       text,
+                       stored,
                        QStringLiteral("75"),
-                       text};
+                       stored};
     QCOMPARE(form.receipts()->record(1), expected);
 
     // The next receipt lands in a row of its own; the odd one stays intact.
@@ -289,7 +310,7 @@ void TestReceiptEntry::anyTextIsStoredAsTyped()
     QCOMPARE(form.receipts()->count(), 2);
     QCOMPARE(form.receipts()->record(1), expected);
     QCOMPARE(form.receipts()->text(2, 0), QStringLiteral("plain"));
-    QCOMPARE(form.receipts()->data(form.receipts()->index(0, ReceiptRecord::Description)).toString(), text);
+    QCOMPARE(form.receipts()->data(form.receipts()->index(0, ReceiptRecord::Description)).toString(), stored);
 }
 
 void TestReceiptEntry::typedTextReachesTheList()
@@ -307,6 +328,134 @@ void TestReceiptEntry::typedTextReachesTheList()
     QCOMPARE(form.receipts()->text(1, 0), QStringLiteral("Quittung [Total]"));
     QCOMPARE(form.receipts()->text(1, ReceiptRecord::No), QStringLiteral("  7 "));
     QCOMPARE(form.receipts()->text(1, ReceiptRecord::Amount), QStringLiteral("1,075.50"));
+}
+
+void TestReceiptEntry::amountUnderOtherSettings_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("German decimals") << QStringLiteral("de_DE") << QStringLiteral("75,50") << true;
+    QTest::newRow("German thousands") << QStringLiteral("de_DE") << QStringLiteral("1.075,50") << true;
+    QTest::newRow("German word") << QStringLiteral("de_DE") << QStringLiteral("zehn") << false;
+    QTest::newRow("Arabic digits") << QStringLiteral("ar_EG") << QStringLiteral("٧٥٫٥٠") << true;
+    QTest::newRow("Arabic negative as written")
+        << QStringLiteral("ar_EG") << QLocale(QStringLiteral("ar_EG")).toString(-12.5) << true;
+    QTest::newRow("Arabic, Latin digits") << QStringLiteral("ar_EG") << QStringLiteral("75.50") << true;
+    QTest::newRow("Arabic word") << QStringLiteral("ar_EG") << QStringLiteral("عشرة") << false;
+}
+
+void TestReceiptEntry::amountUnderOtherSettings()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, amount);
+    QFETCH(bool, accepted);
+
+    mLocale = std::make_unique<ScopedDefaultLocale>(QLocale(locale));
+    Form1 &form = loaded();
+    mFixture->box(1)->setText(QStringLiteral("Rent"));
+    mFixture->box(2)->setText(QStringLiteral("1"));
+    mFixture->box(15)->setText(amount);
+
+    button("PushButton3")->click();
+
+    QCOMPARE(form.receipts()->count(), accepted ? 1 : 0);
+    QCOMPARE(mFixture->dialogs.texts(), accepted ? QStringList() : QStringList{kAmountMessage});
+    if (accepted)
+        QCOMPARE(form.receipts()->text(1, ReceiptRecord::Amount), amount);
+}
+
+void TestReceiptEntry::typedDateReachesTheList_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("listed");
+
+    QTest::newRow("United States") << QStringLiteral("en_US") << QStringLiteral("3/5/2021")
+                                   << QStringLiteral("03/05/2021");
+    QTest::newRow("United States, dashes")
+        << QStringLiteral("en_US") << QStringLiteral("12-7-2026") << QStringLiteral("12/07/2026");
+    QTest::newRow("German") << QStringLiteral("de_DE") << QStringLiteral("5.3.2021") << QStringLiteral("03.05.2021");
+    QTest::newRow("Egyptian Arabic") << QStringLiteral("ar_EG") << QStringLiteral("7/12/2026")
+                                     << QStringLiteral("12/07/2026");
+    QTest::newRow("Saudi Arabic") << QStringLiteral("ar_SA") << QStringLiteral("5-3-2021")
+                                  << QStringLiteral("03/05/2021");
+}
+
+void TestReceiptEntry::typedDateReachesTheList()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, typed);
+    QFETCH(QString, listed);
+
+    mLocale = std::make_unique<ScopedDefaultLocale>(QLocale(locale));
+    Form1 &form = loaded();
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    mFixture->box(1)->setText(QStringLiteral("Rent"));
+    mFixture->box(2)->setText(QStringLiteral("1"));
+    mFixture->box(15)->setText(QStringLiteral("75"));
+
+    // From the payer's zip, Tab goes to the date picker, and typing replaces its date.
+    mFixture->box(8)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(mFixture->box(8), Qt::Key_Tab);
+    QVERIFY(picker()->hasFocus());
+    QTest::keyClicks(picker(), typed);
+    QCOMPARE(picker()->text(), typed);
+    QTest::keyClick(picker(), Qt::Key_Tab);
+    QVERIFY(mFixture->box(14)->hasFocus());
+
+    QTest::mouseClick(button("PushButton3"), Qt::LeftButton);
+
+    QVERIFY(mFixture->dialogs.messages.isEmpty());
+    QCOMPARE(form.receipts()->count(), 1);
+    QCOMPARE(form.receipts()->text(1, ReceiptRecord::Date), listed);
+}
+
+void TestReceiptEntry::pastedTextLosesControlCharacters_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("cursor");
+
+    QTest::newRow("control characters") << QStringLiteral("\x01-\x1f") << QStringLiteral("Birch-wood st") << 6;
+    QTest::newRow("lines of an address") << QStringLiteral("Elm Street\r\nHolderness\r\n")
+                                         << QStringLiteral("BirchElm Street Holderness wood st") << 27;
+    QTest::newRow("cells of a row") << QStringLiteral("\t1\t2\t") << QStringLiteral("Birch 1 2 wood st") << 10;
+    QTest::newRow("nothing but control characters")
+        << QStringLiteral("\x07\x08\x7f") << QStringLiteral("Birchwood st") << 5;
+}
+
+void TestReceiptEntry::pastedTextLosesControlCharacters()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, result);
+    QFETCH(int, cursor);
+
+    Form1 &form = loaded();
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    for (QLineEdit *box : mFixture->boxes()) {
+        box->setText(QStringLiteral("Birchwood st"));
+        box->setFocus(Qt::MouseFocusReason);
+        QCoreApplication::processEvents();
+        box->setCursorPosition(5);
+        QApplication::clipboard()->setText(pasted);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box->text(), result);
+        QCOMPARE(box->cursorPosition(), cursor);
+    }
+    mFixture->box(15)->setText(QStringLiteral("75"));
+    button("PushButton3")->click();
+    QCOMPARE(form.receipts()->count(), 1);
+    for (int field = 0; field < ReceiptRecord::kFieldCount; ++field) {
+        const QString stored = form.receipts()->text(1, field);
+        QVERIFY2(std::none_of(stored.cbegin(), stored.cend(), [](QChar c) { return c.unicode() < 0x20; }),
+                 qPrintable(stored));
+    }
 }
 
 void TestReceiptEntry::deleteSelectedRow_data()
@@ -384,5 +533,5 @@ void TestReceiptEntry::deleteOnEmptyListDoesNothing()
     QCOMPARE(form.receipts()->count(), 0);
 }
 
-QTEST_MAIN(TestReceiptEntry)
+PARVOLINE_TEST_MAIN(TestReceiptEntry)
 #include "tst_receiptentry.moc"

@@ -1,5 +1,6 @@
 #include "Failure.h"
 #include "ReceiptList.h"
+#include "TestMain.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -29,6 +30,8 @@ private slots:
     void headers();
     void viewSeesTheRows();
     void manyRowsArriveInOneGo();
+    void toolTipOfALongValueIsCut_data();
+    void toolTipOfALongValueIsCut();
 };
 
 void TestReceiptList::rowsAreNumberedFromOne()
@@ -196,5 +199,47 @@ void TestReceiptList::manyRowsArriveInOneGo()
     QCOMPARE(list.text(4, ReceiptRecord::Tax), QStringLiteral("c.11"));
 }
 
-QTEST_GUILESS_MAIN(TestReceiptList)
+void TestReceiptList::toolTipOfALongValueIsCut_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("toolTip");
+
+    const QString ellipsis(QChar(0x2026));
+    QTest::newRow("short") << QStringLiteral("Birchwood st") << QStringLiteral("Birchwood st");
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("500 characters") << QString(500, u'w') << QString(500, u'w');
+    QTest::newRow("501 characters") << QString(501, u'w') << QString(500, u'w') + ellipsis;
+    QTest::newRow("100,000 characters") << QString(100000, u'w') << QString(500, u'w') + ellipsis;
+    QString lines;
+    for (int i = 1; i <= 40; ++i)
+        lines += QStringLiteral("line %1\n").arg(i);
+    QTest::newRow("many lines") << lines << lines.section(u'\n', 0, 9) + ellipsis;
+    // A character of two UTF-16 units across the cut is left out whole.
+    QString houses = QString(499, u'w');
+    for (int i = 0; i < 10; ++i)
+        houses += QStringLiteral("🏠");
+    QTest::newRow("not splitting a character") << houses << QString(499, u'w') + ellipsis;
+    QTest::newRow("looks like markup") << QStringLiteral("<b>bold</b> & more")
+                                       << QStringLiteral("<p>&lt;b&gt;bold&lt;/b&gt; &amp; more</p>");
+}
+
+void TestReceiptList::toolTipOfALongValueIsCut()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, toolTip);
+
+    ReceiptList list;
+    for (int i = 0; i < ReceiptRecord::kFieldCount; ++i)
+        list.addColumnHeader(ReceiptRecord::header(i));
+    ReceiptRecord r = record(QStringLiteral("a"));
+    r[ReceiptRecord::FromAddress] = value;
+    list.append(r);
+
+    QCOMPARE(list.data(list.index(0, ReceiptRecord::FromAddress), Qt::ToolTipRole).toString(), toolTip);
+    // The list itself still shows and keeps the whole value.
+    QCOMPARE(list.data(list.index(0, ReceiptRecord::FromAddress)).toString(), value);
+    QCOMPARE(list.text(1, ReceiptRecord::FromAddress), value);
+}
+
+PARVOLINE_TEST_GUILESS_MAIN(TestReceiptList)
 #include "tst_receiptlist.moc"

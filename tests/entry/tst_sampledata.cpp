@@ -2,6 +2,8 @@
 #include "Failure.h"
 #include "Form1Fixture.h"
 #include "ReceiptList.h"
+#include "ScopedDefaultLocale.h"
+#include "TestMain.h"
 
 #include <QDateEdit>
 #include <QLineEdit>
@@ -34,12 +36,14 @@ private:
     Form1 &loadedOn(const QDate &today);
     void clickSample() { mFixture->control<QPushButton>(QStringLiteral("PushButton1"))->click(); }
 
+    std::unique_ptr<ScopedDefaultLocale> mLocale;
     std::unique_ptr<Form1Fixture> mFixture;
 };
 
 void TestSampleData::cleanup()
 {
     mFixture.reset();
+    mLocale.reset();
     Clock::pin(nullptr);
 }
 
@@ -54,32 +58,47 @@ Form1 &TestSampleData::loadedOn(const QDate &today)
 
 void TestSampleData::sampleRow_data()
 {
+    QTest::addColumn<QString>("locale");
     QTest::addColumn<QDate>("today");
     QTest::addColumn<QString>("row");
 
-    QTest::newRow("31 August 2021") << QDate(2021, 8, 31)
+    QTest::newRow("31 August 2021") << QStringLiteral("en_US") << QDate(2021, 8, 31)
                                     << QStringLiteral("Sample receipt;210831;Selma Orrick;Birchwood st;French Leek, IN "
                                                       "33455;Dorian Quell Jr.;Elm Street;Holderness, NH "
                                                       "03245;08/30/2021;Building a tree house;75;10");
-    QTest::newRow("1 January 2022") << QDate(2022, 1, 1)
+    QTest::newRow("1 January 2022") << QStringLiteral("en_US") << QDate(2022, 1, 1)
                                     << QStringLiteral("Sample receipt;220101;Selma Orrick;Birchwood st;French Leek, IN "
                                                       "33455;Dorian Quell Jr.;Elm Street;Holderness, NH "
                                                       "03245;12/31/2021;Building a tree house;75;10");
-    QTest::newRow("1 March of a leap year") << QDate(2024, 3, 1)
+    QTest::newRow("1 March of a leap year") << QStringLiteral("en_US") << QDate(2024, 3, 1)
                                             << QStringLiteral("Sample receipt;240301;Selma Orrick;Birchwood st;French "
                                                               "Leek, IN 33455;Dorian Quell Jr.;Elm Street;Holderness, "
                                                               "NH 03245;02/29/2024;Building a tree house;75;10");
-    QTest::newRow("year 2105") << QDate(2105, 7, 4)
+    QTest::newRow("year 2105") << QStringLiteral("en_US") << QDate(2105, 7, 4)
                                << QStringLiteral("Sample receipt;050704;Selma Orrick;Birchwood st;French Leek, IN "
                                                  "33455;Dorian Quell Jr.;Elm Street;Holderness, NH "
                                                  "03245;07/03/2105;Building a tree house;75;10");
+    // The date takes the separator of the settings; Arabic settings mark it right to left, which is no
+    // separator of its own.
+    QTest::newRow("German settings") << QStringLiteral("de_DE") << QDate(2021, 8, 31)
+                                     << QStringLiteral(
+                                            "Sample receipt;210831;Selma Orrick;Birchwood st;French Leek, IN "
+                                            "33455;Dorian Quell Jr.;Elm Street;Holderness, NH "
+                                            "03245;08.30.2021;Building a tree house;75;10");
+    QTest::newRow("Egyptian Arabic settings")
+        << QStringLiteral("ar_EG") << QDate(2021, 8, 31)
+        << QStringLiteral("Sample receipt;210831;Selma Orrick;Birchwood st;French Leek, IN "
+                          "33455;Dorian Quell Jr.;Elm Street;Holderness, NH "
+                          "03245;08/30/2021;Building a tree house;75;10");
 }
 
 void TestSampleData::sampleRow()
 {
+    QFETCH(QString, locale);
     QFETCH(QDate, today);
     QFETCH(QString, row);
 
+    mLocale = std::make_unique<ScopedDefaultLocale>(QLocale(locale));
     Form1 &form = loadedOn(today);
     clickSample();
 
@@ -176,5 +195,5 @@ void TestSampleData::failuresAreReportedWithoutIconAndTheRestRuns()
     QCOMPARE(form.receipts()->text(1, ReceiptRecord::Date), QStringLiteral("08/31/2021"));
 }
 
-QTEST_MAIN(TestSampleData)
+PARVOLINE_TEST_MAIN(TestSampleData)
 #include "tst_sampledata.moc"

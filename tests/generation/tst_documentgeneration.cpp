@@ -5,6 +5,7 @@
 #include "ReceiptList.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedWord.h"
+#include "TestMain.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -431,5 +432,5 @@ void TestDocumentGeneration::documentNameHasItsForm()
     QCOMPARE(seen.size(), 9);
 }
 
-QTEST_GUILESS_MAIN(TestDocumentGeneration)
+PARVOLINE_TEST_GUILESS_MAIN(TestDocumentGeneration)
 #include "tst_documentgeneration.moc"

@@ -2,6 +2,7 @@
 #include "PageSnapshot.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedWord.h"
+#include "TestMain.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -211,5 +212,5 @@ void TestPageSnapshot::unusableWordProcessorIsReportedOnce()
     QVERIFY(reports[0].text.contains(QStringLiteral("at line ") + QString::number(line) + QStringLiteral("\r\r")));
 }
 
-QTEST_GUILESS_MAIN(TestPageSnapshot)
+PARVOLINE_TEST_GUILESS_MAIN(TestPageSnapshot)
 #include "tst_pagesnapshot.moc"

@@ -1,5 +1,6 @@
 #include "Failure.h"
 #include "ReceiptTotal.h"
+#include "TestMain.h"
 
 #include <QLocale>
 #include <QTest>
@@ -134,5 +135,5 @@ void TestReceiptTotal::totalThatIsNoNumberIsAFailure()
     QVERIFY_THROWS_EXCEPTION(Failure, GeneralNumber(std::numeric_limits<double>::quiet_NaN(), us));
 }
 
-QTEST_APPLESS_MAIN(TestReceiptTotal)
+PARVOLINE_TEST_APPLESS_MAIN(TestReceiptTotal)
 #include "tst_receipttotal.moc"

@@ -8,6 +8,7 @@
 #include "ReceiptList.h"
 #include "ReceiptTemplate.h"
 #include "ScriptedDialogs.h"
+#include "TestMain.h"
 
 #include <QDir>
 #include <QImageReader>
@@ -241,5 +242,5 @@ void TestGenerationOffice::pagePictureOfTheSavedDocument()
         QVERIFY(picture.height() >= 500);
 }
 
-QTEST_MAIN(TestGenerationOffice)
+PARVOLINE_TEST_MAIN(TestGenerationOffice)
 #include "tst_generationoffice.moc"

@@ -6,6 +6,7 @@
 #include "LibreOfficeEngine.h"
 #include "Main.h"
 #include "ScriptedDialogs.h"
+#include "TestMain.h"
 #include "WordAutomation.h"
 
 #include <QFile>
@@ -86,5 +87,5 @@ void TestLibreOfficeCheck::officeMissingTellsTheUserAndEndsTheProgram()
     QCOMPARE(engine.officeProcessId(), 0);
 }
 
-QTEST_MAIN(TestLibreOfficeCheck)
+PARVOLINE_TEST_MAIN(TestLibreOfficeCheck)
 #include "tst_libreofficecheck.moc"

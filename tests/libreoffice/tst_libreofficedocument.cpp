@@ -4,6 +4,7 @@
 
 #include "DocumentInspector.h"
 #include "PrivateOffice.h"
+#include "TestMain.h"
 #include "WordAutomation.h"
 
 #include <QCryptographicHash>
@@ -533,5 +534,5 @@ void TestLibreOfficeDocument::openingAMissingFileFails()
     word->Quit();
 }
 
-QTEST_MAIN(TestLibreOfficeDocument)
+PARVOLINE_TEST_MAIN(TestLibreOfficeDocument)
 #include "tst_libreofficedocument.moc"

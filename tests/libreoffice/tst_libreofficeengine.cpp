@@ -4,6 +4,7 @@
 
 #include "LibreOfficeEngine.h"
 #include "PrivateOffice.h"
+#include "TestMain.h"
 #include "WordAutomation.h"
 
 #include <QDir>
@@ -176,30 +177,33 @@ void TestLibreOfficeEngine::officeKilledDuringWorkFailsThatWorkAndRestarts()
         killed = true;
     });
 
-    // Only writing the document out needs the office; the editing before it never does.
+    // Only writing the document out needs the office; the editing before it never does. A kill that
+    // lands while the office writes fails that work with a plain sentence (what the connection said
+    // goes to the error output only); one that lands between two pieces of work goes unnoticed, as
+    // the next one finds the office dead and starts a fresh one.
     QString failure;
-    bool lost = false;
+    int lost = 0;
+    int savedAfterKill = 0;
     QElapsedTimer timer;
     timer.start();
     const QString path = mOffice.filePath(QStringLiteral("killed.doc"));
-    try {
-        while (timer.elapsed() < 20000) {
-            document->Tables()->Item(1)->FillPlaceholder(QStringLiteral("[Total]"), QStringLiteral("1"));
+    while (timer.elapsed() < 30000 && savedAfterKill < 2) {
+        const bool wasKilled = killed;
+        try {
             document->SaveAs(path);
-            if (killed && !processExists(launcher) && timer.elapsed() > 10000)
-                break;
+            if (wasKilled)
+                ++savedAfterKill;
+        } catch (const WordProcessorLost &error) {
+            ++lost;
+            failure = error.description();
         }
-    } catch (const WordProcessorLost &error) {
-        lost = true;
-        failure = error.description();
-    } catch (const AutomationError &error) {
-        failure = error.description();
     }
     killer.join();
     QVERIFY(killed);
-    QVERIFY2(lost, qPrintable(failure));
-    // A plain sentence for the user; what the connection said goes to the error output only.
-    QCOMPARE(failure, QStringLiteral("The word processor stopped unexpectedly."));
+    QCOMPARE(savedAfterKill, 2);
+    QVERIFY2(lost <= 1, qPrintable(QString::number(lost)));
+    if (lost)
+        QCOMPARE(failure, QStringLiteral("The word processor stopped unexpectedly."));
 
     // The document lives in the program and survives its office; writing it out starts a fresh one.
     QCOMPARE(document->Tables()->Count(), 1);
@@ -501,5 +505,5 @@ void TestLibreOfficeEngine::anotherProgramsOfficeIsNeverUsed()
     }
 }
 
-QTEST_MAIN(TestLibreOfficeEngine)
+PARVOLINE_TEST_MAIN(TestLibreOfficeEngine)
 #include "tst_libreofficeengine.moc"

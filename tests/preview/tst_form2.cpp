@@ -2,6 +2,7 @@
 #include "Main.h"
 #include "PictureBox.h"
 #include "ScriptedDialogs.h"
+#include "TestMain.h"
 
 #include <QApplication>
 #include <QFile>
@@ -77,6 +78,8 @@ private slots:
     void handOverSetsUpThePage();
     void zoomButtonsStopAtTheLimits();
     void zoomShortcuts();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
     void dragThenReleaseSettlesOnTheGrid();
     void scrollBarsMoveThePage();
     void wheelScrollsThePage_data();
@@ -332,6 +335,44 @@ void tst_Form2::zoomShortcuts()
     QCOMPARE(mForm->viewport().zoom(), 1.25f);
 }
 
+void tst_Form2::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier);
+    QTest::newRow("Enter of the keypad") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+}
+
+void tst_Form2::enterPressesTheFocusedButton()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    const QString document = writeDocument(QStringLiteral("a.doc"));
+    handOver(solidPage(100, 50, Qt::darkRed), document);
+    mForm->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(mForm.get()));
+    const auto press = [&](const char *name) {
+        auto *button = control<QPushButton>(name);
+        button->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(button, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    };
+
+    press("PushButton1");
+    QCOMPARE(mForm->viewport().zoom(), 1.25f);
+    press("PushButton2");
+    press("PushButton2");
+    QCOMPARE(mForm->viewport().zoom(), 0.75f);
+    // "Save Results To Word File" asks where; cancelled, nothing is saved.
+    press("PushButton6");
+    QCOMPARE(mDialogs.saveRequests.size(), 1);
+    QCOMPARE(mDialogs.texts(), QStringList{QStringLiteral("Done.")});
+    press("PushButton8");
+    QVERIFY(!QFile::exists(document));
+    QVERIFY(mMain->isVisible());
+    QVERIFY(mForm->isHidden());
+    QCOMPARE(mDialogs.messages.size(), 1);
+}
+
 void tst_Form2::dragThenReleaseSettlesOnTheGrid()
 {
     // 12000 x 9000 twips: the bars step 10 twips, up to 267 and 158.
@@ -517,5 +558,5 @@ void tst_Form2::pointerHandlers()
     QCOMPARE(mForm->cursor().shape(), Qt::WaitCursor);
 }
 
-QTEST_MAIN(tst_Form2)
+PARVOLINE_TEST_MAIN(tst_Form2)
 #include "tst_form2.moc"

@@ -2,6 +2,7 @@
 #include "Main.h"
 #include "PagePicture.h"
 #include "ScriptedDialogs.h"
+#include "TestMain.h"
 
 #include <QFile>
 #include <QImage>
@@ -46,5 +47,5 @@ void tst_Form2Closing::closingDeletesDocumentAndEndsProgram()
     QVERIFY(dialogs.messages.isEmpty());
 }
 
-QTEST_MAIN(tst_Form2Closing)
+PARVOLINE_TEST_MAIN(tst_Form2Closing)
 #include "tst_form2closing.moc"

@@ -3,6 +3,7 @@
 #include "Main.h"
 #include "ScriptedDialogs.h"
 #include "SmallFileSystem.h"
+#include "TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -335,5 +336,5 @@ void tst_Form2Save::realWriteFailure()
     QCOMPARE(readAll(mDocument), mContent);
 }
 
-QTEST_MAIN(tst_Form2Save)
+PARVOLINE_TEST_MAIN(tst_Form2Save)
 #include "tst_form2save.moc"

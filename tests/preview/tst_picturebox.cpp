@@ -1,4 +1,5 @@
 #include "PictureBox.h"
+#include "TestMain.h"
 
 #include <QImage>
 #include <QPainter>
@@ -128,5 +129,5 @@ void tst_PictureBox::borderedBoxClipsItsInnerArea()
     QCOMPARE(plain.innerArea(), &plain);
 }
 
-QTEST_MAIN(tst_PictureBox)
+PARVOLINE_TEST_MAIN(tst_PictureBox)
 #include "tst_picturebox.moc"

@@ -3,6 +3,7 @@
 #include "Locations.h"
 #include "Rounding.h"
 #include "ScriptedDialogs.h"
+#include "TestMain.h"
 #include "Viewport.h"
 #include "ViewportSurface.h"
 
@@ -560,5 +561,5 @@ void tst_Viewport::wheel()
     }
 }
 
-QTEST_APPLESS_MAIN(tst_Viewport)
+PARVOLINE_TEST_APPLESS_MAIN(tst_Viewport)
 #include "tst_viewport.moc"

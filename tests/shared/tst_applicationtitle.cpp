@@ -1,4 +1,5 @@
 #include "Main.h"
+#include "TestMain.h"
 
 #include <QTest>
 
@@ -46,5 +47,5 @@ void TestApplicationTitle::productTitle()
     QCOMPARE(ApplicationTitle(), QStringLiteral("Parvoline"));
 }
 
-QTEST_APPLESS_MAIN(TestApplicationTitle)
+PARVOLINE_TEST_APPLESS_MAIN(TestApplicationTitle)
 #include "tst_applicationtitle.moc"

@@ -1,6 +1,7 @@
 #include "CheckedFile.h"
 #include "Failure.h"
 #include "SmallFileSystem.h"
+#include "TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -402,5 +403,5 @@ void TestCheckedFile::longestFileName()
     QCOMPARE(entries(mDir->path()), QStringList{name});
 }
 
-QTEST_GUILESS_MAIN(TestCheckedFile)
+PARVOLINE_TEST_GUILESS_MAIN(TestCheckedFile)
 #include "tst_checkedfile.moc"

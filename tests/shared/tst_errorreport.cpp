@@ -1,6 +1,7 @@
 #include "ErrorReport.h"
 #include "Locations.h"
 #include "ScriptedDialogs.h"
+#include "TestMain.h"
 
 #include <QTest>
 
@@ -99,5 +100,5 @@ void TestErrorReport::box()
     QCOMPARE(shown.buttons, UserDialogs::Buttons::Ok);
 }
 
-QTEST_GUILESS_MAIN(TestErrorReport)
+PARVOLINE_TEST_GUILESS_MAIN(TestErrorReport)
 #include "tst_errorreport.moc"

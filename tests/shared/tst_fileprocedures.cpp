@@ -1,6 +1,7 @@
 #include "Failure.h"
 #include "Main.h"
 #include "SmallFileSystem.h"
+#include "TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -441,5 +442,5 @@ void TestFileProcedures::forceDeleteOfALinkLeavesItsTargetAlone()
     QCOMPARE(QFile::permissions(target) & QFileDevice::WriteOwner, QFileDevice::Permissions());
 }
 
-QTEST_GUILESS_MAIN(TestFileProcedures)
+PARVOLINE_TEST_GUILESS_MAIN(TestFileProcedures)
 #include "tst_fileprocedures.moc"

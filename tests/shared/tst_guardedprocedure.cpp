@@ -4,6 +4,7 @@
 #include "Locations.h"
 #include "Main.h"
 #include "ScriptedDialogs.h"
+#include "TestMain.h"
 
 #include <QFile>
 #include <QStringList>
@@ -168,5 +169,5 @@ void TestGuardedProcedure::failureInsideSharedProcedureNamesCallersStep()
              qPrintable(text));
 }
 
-QTEST_GUILESS_MAIN(TestGuardedProcedure)
+PARVOLINE_TEST_GUILESS_MAIN(TestGuardedProcedure)
 #include "tst_guardedprocedure.moc"

@@ -1,5 +1,6 @@
 #include "Failure.h"
 #include "Main.h"
+#include "TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -176,5 +177,5 @@ void TestTempFolder::plantedEverywhereRaises()
     QVERIFY_THROWS_EXCEPTION(Failure, TempFolder());
 }
 
-QTEST_GUILESS_MAIN(TestTempFolder)
+PARVOLINE_TEST_GUILESS_MAIN(TestTempFolder)
 #include "tst_tempfolder.moc"

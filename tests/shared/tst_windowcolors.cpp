@@ -1,4 +1,5 @@
 #include "Main.h"
+#include "TestMain.h"
 
 #include <QApplication>
 #include <QDir>
@@ -145,5 +146,5 @@ void TestWindowColors::previewColoursAlwaysApplyAndSparePictures()
     QVERIFY(designed.window.styleSheet().isEmpty());
 }
 
-QTEST_MAIN(TestWindowColors)
+PARVOLINE_TEST_MAIN(TestWindowColors)
 #include "tst_windowcolors.moc"
