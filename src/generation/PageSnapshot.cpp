@@ -49,8 +49,6 @@ SnapshotResult SaveDocAsJPG(const QString &documentPath)
                    const int format = 0;
                    writePicture(GetClipboardPicture(format), TempFile(QLatin1String(kPagePictureFileName)));
                    written = true;
-                   // The picture lives on in the file; a long document's picture is large to keep twice.
-                   ProgramClipboard::current().clear();
                })
         && run(124, [&] { word->ActiveDocument()->Close(wdDoNotSaveChanges); }) && run(126, [&] { word->Quit(); });
     if (!usable)

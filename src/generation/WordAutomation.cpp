@@ -51,8 +51,10 @@ void SetWordApplicationFactory(WordApplicationFactory newFactory)
 
 ProgramClipboard &ProgramClipboard::current()
 {
-    static MemoryClipboard memory;
-    return gInstalledClipboard ? *gInstalledClipboard : memory;
+    // Never destroyed: a picture still held at exit would otherwise be torn down after the libraries
+    // it needs.
+    static MemoryClipboard *memory = new MemoryClipboard();
+    return gInstalledClipboard ? *gInstalledClipboard : *memory;
 }
 
 void ProgramClipboard::install(ProgramClipboard *clipboard)

@@ -159,7 +159,7 @@ void CheckedFile::commit()
     if (::fchmod(mFd, mFinalPermissions) != 0)
         fail(QStringLiteral("Path/File access error: "), errno);
     // Some file systems report a full disk only when the data is synced or the file closed.
-    if (::fsync(mFd) != 0)
+    if (mDurable && ::fsync(mFd) != 0)
         fail(QStringLiteral("Disk full or write error: "), errno);
     const int fd = mFd;
     mFd = -1;
@@ -177,6 +177,8 @@ void CheckedFile::commit()
     }
     mPartial.clear();
 
+    if (!mDurable)
+        return;
     // The rename itself reaches the disk with the folder.
     const QByteArray folder = QFile::encodeName(QFileInfo(mTarget).absolutePath());
     const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -199,11 +201,12 @@ void CheckedFile::cancel() noexcept
 }
 
 void WriteFileChecked(QByteArrayView content, const QString &path, CheckedFile::Mode mode,
-                      std::optional<unsigned> permissions)
+                      std::optional<unsigned> permissions, bool durable)
 {
     CheckedFile file(path, mode);
     if (permissions)
         file.setPermissions(*permissions);
+    file.setDurable(durable);
     file.open();
     file.write(content);
     file.commit();

@@ -30,6 +30,10 @@ public:
     /// replaced regular file keeps its own and a new file gets the user's default. Set before open().
     void setPermissions(unsigned permissions) { mPermissions = permissions & 0777u; }
 
+    /// Whether commit() syncs the file and its folder to the disk (the default). A run's own temporary
+    /// files, which replace nothing and mean nothing after a crash, are only checked, not synced.
+    void setDurable(bool durable) { mDurable = durable; }
+
     /// Creates the partial file. Throws Failure.
     void open();
     /// Appends \a bytes. Throws Failure (disk full, file too large, I/O error).
@@ -47,15 +51,16 @@ private:
     QString mTarget;
     Mode mMode;
     std::optional<unsigned> mPermissions;
+    bool mDurable = true;
     unsigned mFinalPermissions = 0600;
     QString mPartial;
     int mFd = -1;
 };
 
 /// Writes \a content as the whole file at \a path through a CheckedFile, with \a permissions when
-/// given (see CheckedFile::setPermissions). Throws Failure.
+/// given (see CheckedFile::setPermissions), synced unless \a durable is false. Throws Failure.
 void WriteFileChecked(QByteArrayView content, const QString &path, CheckedFile::Mode mode = CheckedFile::Mode::Replace,
-                      std::optional<unsigned> permissions = std::nullopt);
+                      std::optional<unsigned> permissions = std::nullopt, bool durable = true);
 
 /// The permissions a new file of the user gets (0666 less the umask).
 unsigned NewFilePermissions();

@@ -149,7 +149,8 @@ void EnsureOwnFile(const QByteArray &content, const QString &path)
     if (HoldsOwnFile(content, path))
         return;
     // Whatever else is there (other bytes, someone else's file, a link) is replaced, never followed.
-    WriteFileChecked(content, path, CheckedFile::Mode::Replace, kPrivateFilePermissions);
+    // A run's own file: checked, but nothing to keep after a crash.
+    WriteFileChecked(content, path, CheckedFile::Mode::Replace, kPrivateFilePermissions, false);
 }
 
 void WriteFileAfresh(const QByteArray &content, const QString &path)
@@ -161,7 +162,7 @@ void WriteFileAfresh(const QByteArray &content, const QString &path)
         throw Failure(QStringLiteral("Path/File access error: ") + QString::fromLocal8Bit(std::strerror(error))
                       + QStringLiteral(" (") + QDir::toNativeSeparators(path) + QLatin1Char(')'));
     }
-    WriteFileChecked(content, path, CheckedFile::Mode::CreateNew, kPrivateFilePermissions);
+    WriteFileChecked(content, path, CheckedFile::Mode::CreateNew, kPrivateFilePermissions, false);
 }
 
 void DeleteFileQuietly(const QString &path)

@@ -24,6 +24,16 @@ constexpr int kTile = 512;
 constexpr qint64 kTileCacheBytes = 96LL * 1024 * 1024;
 const char kMarginsKey[] = "text-area-margins:";
 
+} // namespace
+
+// The vector picture made last, while anyone holds it.
+std::weak_ptr<PagePicture::Data> &PagePicture::lastMade()
+{
+    static std::weak_ptr<Data> made;
+    return made;
+}
+
+namespace {
 int toPixels(double points)
 {
     return static_cast<int>(std::lround(points * kDotsPerInch / kPointsPerInch));
@@ -190,6 +200,7 @@ PagePicture PagePicture::fromPdf(const QByteArray &pdf, const QMarginsF &textMar
     painter.end();
     last.height = rowsWithInk(lastArea);
     d.size.setHeight(last.top + last.height);
+    lastMade() = picture.d;
     return picture;
 }
 
@@ -206,6 +217,14 @@ PagePicture PagePicture::fromImage(const QImage &image)
 
 PagePicture PagePicture::fromBytes(const QByteArray &bytes)
 {
+    // The picture read is often one still held elsewhere (the hand-over reads back what the snapshot
+    // wrote from the clipboard); it need not be laid out again.
+    if (const std::shared_ptr<Data> known = lastMade().lock();
+        known && known->image.isNull() && known->pdfBytes == bytes) {
+        PagePicture picture;
+        picture.d = known;
+        return picture;
+    }
     if (bytes.startsWith("%PDF")) {
         // The margins travel in the PDF's keywords; without them the whole pages are the picture.
         QMarginsF margins;

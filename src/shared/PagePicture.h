@@ -61,5 +61,6 @@ public:
 
 private:
     struct Data;
+    static std::weak_ptr<Data> &lastMade();
     std::shared_ptr<Data> d;
 };
