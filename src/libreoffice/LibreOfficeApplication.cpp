@@ -1,10 +1,12 @@
 #include "LibreOfficeApplication.h"
 
+#include "LibreOfficeBackend.h"
 #include "LibreOfficeDocument.h"
 #include "LibreOfficeDocuments.h"
 
 LibreOfficeApplication::LibreOfficeApplication(std::shared_ptr<LibreOfficeBackend> backend)
-    : mDocuments(std::make_shared<LibreOfficeDocuments>(std::move(backend)))
+    : mBackend(backend)
+    , mDocuments(std::make_shared<LibreOfficeDocuments>(std::move(backend)))
 {}
 
 LibreOfficeApplication::~LibreOfficeApplication()
@@ -40,6 +42,7 @@ void LibreOfficeApplication::Quit()
     ensureRunning();
     mQuit = true;
     mDocuments->quit();
+    mBackend->instanceQuit();
 }
 
 void LibreOfficeApplication::ensureRunning() const

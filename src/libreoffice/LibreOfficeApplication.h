@@ -23,6 +23,7 @@ public:
 private:
     void ensureRunning() const;
 
+    std::shared_ptr<LibreOfficeBackend> mBackend;
     std::shared_ptr<LibreOfficeDocuments> mDocuments;
     bool mQuit = false;
     bool mDisplayAlerts = true;

@@ -44,12 +44,14 @@ void LibreOfficeBackend::rememberSaved(const QString &path, const QByteArray &di
     mSavedPath = path;
     mSavedDigest = digest;
     mSaved = std::move(loaded);
+    mSavedOpened = false;
 }
 
 std::shared_ptr<OfficeDocument> LibreOfficeBackend::savedDocument(const QString &path, const QByteArray &digest) const
 {
     if (!mSaved || path != mSavedPath || digest != mSavedDigest || !mSaved->isAlive())
         return nullptr;
+    mSavedOpened = true;
     return mSaved;
 }
 
@@ -78,4 +80,16 @@ void LibreOfficeBackend::close() noexcept
 {
     clear();
     mSource = nullptr;
+    mQuitHook = nullptr;
+}
+
+void LibreOfficeBackend::instanceQuit()
+{
+    if (!mQuitHook)
+        return;
+    try {
+        mQuitHook();
+    } catch (...) {
+        // Looking after the office must never fail the work that is done.
+    }
 }

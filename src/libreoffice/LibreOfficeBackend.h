@@ -36,6 +36,12 @@ public:
     std::shared_ptr<OfficeDocument> savedDocument(const QString &path, const QByteArray &digest) const;
     /// Lets go of the saved document, which closes it in the office when nobody else holds it.
     void forgetSaved();
+    /// True while the document saved last has not been opened again: its picture is still to come.
+    bool savedDocumentPending() const { return mSaved && !mSavedOpened; }
+
+    /// Called whenever an instance quits, once its documents are closed.
+    void setQuitHook(std::function<void()> hook) { mQuitHook = std::move(hook); }
+    void instanceQuit();
 
     /// Lets go of everything held in the office. Never throws.
     void clear() noexcept;
@@ -51,4 +57,6 @@ private:
     QString mSavedPath;
     QByteArray mSavedDigest;
     std::shared_ptr<OfficeDocument> mSaved;
+    mutable bool mSavedOpened = false;
+    std::function<void()> mQuitHook;
 };

@@ -91,7 +91,9 @@ LibreOfficeEngine::LibreOfficeEngine()
 LibreOfficeEngine::LibreOfficeEngine(Settings settings)
     : mSettings(std::move(settings))
     , mBackend(std::make_shared<LibreOfficeBackend>([this] { return session(); }))
-{}
+{
+    mBackend->setQuitHook([this] { recycleIfGrown(); });
+}
 
 LibreOfficeEngine::~LibreOfficeEngine()
 {
@@ -118,6 +120,8 @@ void LibreOfficeEngine::shutdown() noexcept
     // done for; later ones share a backend of their own.
     mBackend->close();
     mBackend = std::make_shared<LibreOfficeBackend>([this] { return session(); });
+    mBackend->setQuitHook([this] { recycleIfGrown(); });
+    adoptRestarted();
     if (mSession) {
         mSession->shutdown();
         mSession.reset();
@@ -126,6 +130,7 @@ void LibreOfficeEngine::shutdown() noexcept
     mPrivateProfile.reset();
     mProfileLock.reset();
     mProfileFolder.clear();
+    mBaselineKilobytes = 0;
 }
 
 std::unique_ptr<WordApplication> LibreOfficeEngine::createApplication()
@@ -169,8 +174,71 @@ QString LibreOfficeEngine::defaultProfileFolder()
     return cache + QStringLiteral("/parvoline/office-profile");
 }
 
+qint64 LibreOfficeEngine::officeResidentKilobytes() const
+{
+    qint64 total = 0;
+    for (qint64 pid : officeProcessIds()) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                total += line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+    }
+    return total;
+}
+
+void LibreOfficeEngine::recycleIfGrown()
+{
+    // While the picture of the document saved last is still to come, its office is needed as it is.
+    if (!mSession || mRestarting.valid() || mSettings.recycleGrowthKilobytes <= 0 || mBackend->savedDocumentPending())
+        return;
+    const qint64 resident = officeResidentKilobytes();
+    if (mBaselineKilobytes == 0) {
+        mBaselineKilobytes = resident;
+        return;
+    }
+    if (resident < mBaselineKilobytes + mSettings.recycleGrowthKilobytes)
+        return;
+
+    // An office keeps some of what every document cost it. A fresh one, started while the user looks
+    // at the preview, is ready before the next piece of work.
+    mBackend->forgetSaved();
+    std::shared_ptr<LibreOfficeSession> old = std::move(mSession);
+    rememberOffice(0, {});
+    mBaselineKilobytes = 0;
+    ++mRecycled;
+    const QString program = old ? resolveProgram() : QString();
+    const QString profile = mProfileFolder;
+    const auto startTimeout = mSettings.startTimeout;
+    const auto callTimeout = mSettings.callTimeout;
+    mRestarting = std::async(std::launch::async, [old, program, profile, startTimeout, callTimeout] {
+        old->shutdown();
+        return LibreOfficeSession::start(program, profile, startTimeout, callTimeout);
+    });
+}
+
+void LibreOfficeEngine::adoptRestarted() noexcept
+{
+    if (!mRestarting.valid())
+        return;
+    try {
+        std::shared_ptr<LibreOfficeSession> restarted = mRestarting.get();
+        if (mSession)
+            restarted->shutdown();
+        else
+            mSession = std::move(restarted);
+        if (mSession)
+            rememberOffice(mSession->processId(), mSession->sockets());
+    } catch (...) {
+        // The next piece of work starts an office the usual way.
+    }
+}
+
 std::shared_ptr<LibreOfficeSession> LibreOfficeEngine::session()
 {
+    adoptRestarted();
     if (mSession && mSession->checkAlive())
         return mSession;
     if (mSession) {

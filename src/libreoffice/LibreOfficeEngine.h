@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <chrono>
+#include <future>
 #include <memory>
 
 class LibreOfficeBackend;
@@ -42,6 +43,9 @@ public:
         /// How long one call into the office may take before the office is stopped, so that the
         /// program reports it instead of hanging (0: no limit). Large documents need seconds at most.
         std::chrono::milliseconds callTimeout{30000};
+        /// How much the office may grow (in kilobytes of resident memory) beyond what it took after its
+        /// first piece of work before it is given a fresh start between two pieces of work; 0: never.
+        qint64 recycleGrowthKilobytes = 48 * 1024;
     };
 
     LibreOfficeEngine();
@@ -74,11 +78,20 @@ public:
     /// The profile folder the running office uses; empty while none runs.
     QString profileFolder() const;
 
+    /// The office's resident memory in kilobytes, all its processes together; 0 while none runs.
+    qint64 officeResidentKilobytes() const;
+    /// How often the office was given a fresh start because it had grown.
+    int recycleCount() const { return mRecycled; }
+
     /// The profile folder of ours in the user's cache folder.
     static QString defaultProfileFolder();
 
 private:
     std::shared_ptr<LibreOfficeSession> session();
+    /// Between two pieces of work: restarts an office that has grown, in the background.
+    void recycleIfGrown();
+    /// Takes over the office started in the background, if there is one.
+    void adoptRestarted() noexcept;
     QString resolveProgram() const;
     QString chooseProfile();
 
@@ -88,4 +101,7 @@ private:
     std::unique_ptr<QLockFile> mProfileLock;
     std::unique_ptr<QTemporaryDir> mPrivateProfile;
     QString mProfileFolder;
+    std::future<std::shared_ptr<LibreOfficeSession>> mRestarting;
+    qint64 mBaselineKilobytes = 0;
+    int mRecycled = 0;
 };
