@@ -111,15 +111,15 @@ QString DocumentGeneration::run()
 
         mDocumentPath = reserveDocumentPath();
         notify(Stage::Saving, count, count);
-        step(554, [&] {
-            use(mDocument).SaveAs(mDocumentPath);
-            mSaved = true;
-        });
-        if (!mSaved && mReserved) {
-            // Only the empty reservation is there: no document that looks finished but is not.
-            QFile::remove(mDocumentPath);
-            mReserved = false;
-        }
+        // A document that could not be written whole ends the run with that one report: a preview of
+        // it would only offer to save what is not there.
+        step(
+            554,
+            [&] {
+                use(mDocument).SaveAs(mDocumentPath);
+                mSaved = true;
+            },
+            true);
         step(556, [&] { use(mWord).setDisplayAlerts(false); });
         step(558, [&] { use(mDocument).Close(); });
         step(560, [&] { use(mWord).Quit(); });

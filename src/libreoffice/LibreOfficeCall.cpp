@@ -72,12 +72,19 @@ void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::
         bool done = false;
     };
     auto shared = std::make_shared<Shared>();
+    QCoreApplication *application = QCoreApplication::instance();
+    const bool processEvents = gWaitProcessesEvents.load() && application
+                               && QThread::currentThread() == application->thread() && !QCoreApplication::closingDown();
+    QEventLoop loop;
     session.beginCall(limit);
-    std::thread worker([&work, shared] {
+    std::thread worker([&work, &loop, shared, processEvents] {
         work();
         std::lock_guard<std::mutex> lock(shared->mutex);
         shared->done = true;
         shared->finished.notify_all();
+        // The waiting loop ends as soon as the work is done, not at its next look.
+        if (processEvents)
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
 
     bool cancelled = false;
@@ -99,10 +106,7 @@ void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::
         return shared->done;
     };
 
-    QCoreApplication *application = QCoreApplication::instance();
-    if (gWaitProcessesEvents.load() && application && QThread::currentThread() == application->thread()
-        && !QCoreApplication::closingDown()) {
-        QEventLoop loop;
+    if (processEvents) {
         QTimer timer;
         timer.setInterval(kWaitSlice);
         QObject::connect(&timer, &QTimer::timeout, &loop, [&] {

@@ -1,0 +1,273 @@
+#include "Form1.h"
+#include "Form2.h"
+#include "LibreOfficeEngine.h"
+#include "Main.h"
+#include "PictureBox.h"
+#include "ReceiptList.h"
+#include "ScriptedDialogs.h"
+#include "SmallFileSystem.h"
+#include "TestMain.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QPdfDocument>
+#include <QPdfSelection>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+// Runs of many receipts against the real office: the preview of a thousand, stopping a long run, and
+// a temporary folder that fills up.
+class TestLongRuns : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void thousandReceiptsScrollToTheLast();
+    void fullTemporaryFolderIsOneReportAndLeavesNothing();
+    // Last: closing the main window ends the program for good.
+    void longRunStops_data();
+    void longRunStops();
+
+private:
+    static ReceiptRecord receipt(int n);
+    void fill(Form1 &form, int count);
+    QStringList filesInTemp() const
+    {
+        return QDir(mTempPath).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    /// Calls \a act once the run's progress display shows, from within the run.
+    static void whenProgressShows(Form1 &form, const std::function<void(QProgressDialog *)> &act);
+
+    QTemporaryDir mProfile;
+    std::unique_ptr<QTemporaryDir> mTemp;
+    QString mTempPath;
+    std::unique_ptr<LibreOfficeEngine> mEngine;
+    std::unique_ptr<ScriptedDialogs> mDialogs;
+};
+
+void TestLongRuns::initTestCase()
+{
+    QVERIFY(mProfile.isValid());
+    LibreOfficeEngine::Settings settings;
+    settings.profileFolder = mProfile.path();
+    mEngine = std::make_unique<LibreOfficeEngine>(settings);
+    mEngine->install();
+}
+
+void TestLongRuns::cleanupTestCase()
+{
+    mEngine.reset();
+}
+
+void TestLongRuns::init()
+{
+    mTemp = std::make_unique<QTemporaryDir>();
+    mTempPath = mTemp->path();
+    qputenv("TEMP", mTempPath.toLocal8Bit());
+    mDialogs = std::make_unique<ScriptedDialogs>();
+}
+
+void TestLongRuns::cleanup()
+{
+    mDialogs.reset();
+    qunsetenv("TEMP");
+    mTemp.reset();
+}
+
+ReceiptRecord TestLongRuns::receipt(int n)
+{
+    ReceiptRecord r;
+    r[ReceiptRecord::Receipt] = QStringLiteral("Receipt %1").arg(n);
+    r[ReceiptRecord::No] = QStringLiteral("No %1").arg(n);
+    r[ReceiptRecord::FromPayee] = QStringLiteral("Selma Orrick");
+    r[ReceiptRecord::FromAddress] = QStringLiteral("Birchwood st");
+    r[ReceiptRecord::FromCity] = QStringLiteral("French Leek, IN 33455");
+    r[ReceiptRecord::ToPayee] = QStringLiteral("Dorian Quell Jr.");
+    r[ReceiptRecord::ToAddress] = QStringLiteral("Elm Street");
+    r[ReceiptRecord::ToCity] = QStringLiteral("Holderness, NH 03245");
+    r[ReceiptRecord::Date] = QStringLiteral("08/30/2021");
+    r[ReceiptRecord::Description] = QStringLiteral("Rent for month %1").arg(n);
+    r[ReceiptRecord::Amount] = QString::number(100 + n);
+    r[ReceiptRecord::Tax] = QStringLiteral("8.25");
+    return r;
+}
+
+void TestLongRuns::fill(Form1 &form, int count)
+{
+    QList<ReceiptRecord> records;
+    for (int n = 1; n <= count; ++n)
+        records.append(receipt(n));
+    form.receipts()->appendRecords(records);
+}
+
+void TestLongRuns::whenProgressShows(Form1 &form, const std::function<void(QProgressDialog *)> &act)
+{
+    auto *watch = new QTimer(&form);
+    watch->setInterval(20);
+    QObject::connect(watch, &QTimer::timeout, &form, [&form, watch, act] {
+        auto *progress = form.findChild<QProgressDialog *>();
+        if (!progress || !progress->isVisible())
+            return;
+        watch->stop();
+        watch->deleteLater();
+        act(progress);
+    });
+    watch->start();
+}
+
+void TestLongRuns::thousandReceiptsScrollToTheLast()
+{
+    Form1 form;
+    QVERIFY(!ProgramEnding());
+    form.show();
+    fill(form, 1000);
+    form.PushButton6_Click();
+
+    QCOMPARE(mDialogs->errorReports().size(), 0);
+    Form2 *preview = form.loadedPreview();
+    QVERIFY(preview && preview->isVisible());
+    QCOMPARE(filesInTemp().size(), 1);
+
+    // Every receipt is in the picture: two a page, the last one on the last page.
+    const PagePicture page = preview->findChild<PictureBox *>(QStringLiteral("Zoom_Ori"))->picture();
+    QVERIFY(page.isVector());
+    QCOMPARE(page.pageCount(), 500);
+    QByteArray pdfBytes = page.bytes();
+    QBuffer buffer(&pdfBytes);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    QPdfDocument pdf;
+    pdf.load(&buffer);
+    QVERIFY(pdf.getAllText(499).text().contains(QStringLiteral("Receipt 1000")));
+    QVERIFY(!pdf.getAllText(498).text().contains(QStringLiteral("Receipt 1000")));
+
+    // Scrolled to its end, the viewport shows the bottom of the picture: the last receipt. (The page box
+    // ends at the viewport's outer edge, so its last two pixels lie under the border.)
+    auto *bar = preview->findChild<QScrollBar *>(QStringLiteral("VScroll1"));
+    QVERIFY(bar->isEnabled());
+    bar->setValue(bar->maximum());
+    const Viewport &viewport = preview->viewport();
+    const double bottom = viewport.pageBox().top + viewport.pageBox().outerHeight;
+    QVERIFY2(qAbs(bottom - viewport.viewportBox().outerHeight) <= viewport.vStep(),
+             qPrintable(QStringLiteral("%1 against %2").arg(bottom).arg(viewport.viewportBox().outerHeight)));
+
+    auto *box = preview->findChild<PictureBox *>(QStringLiteral("Picture2"));
+    const QImage shown = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // What the picture holds there, painted the same way.
+    const QSize inner(shown.width() - 2, shown.height() - 2);
+    QImage expected(inner, QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    {
+        QPainter painter(&expected);
+        const QRectF visible(0, -viewport.pageBox().top / Viewport::kTwipsPerPixel, inner.width(), inner.height());
+        page.paint(painter, QRectF(QPointF(0, 0), QSizeF(inner)), visible, QRectF(QPointF(0, 0), QSizeF(inner)));
+    }
+    int same = 0;
+    int ink = 0;
+    for (int y = 0; y < inner.height(); y += 3) {
+        for (int x = 0; x < inner.width(); x += 3) {
+            const QRgb a = shown.pixel(x + 1, y + 1);
+            same += qAbs(qGray(a) - qGray(expected.pixel(x, y))) < 40 ? 1 : 0;
+            ink += qGray(a) < 128 ? 1 : 0;
+        }
+    }
+    const int samples = ((inner.width() + 2) / 3) * ((inner.height() + 2) / 3);
+    QVERIFY2(same > samples * 95 / 100, qPrintable(QStringLiteral("%1 of %2").arg(same).arg(samples)));
+    QVERIFY(ink > 100);
+
+    preview->PushButton8_Click();
+    QVERIFY(filesInTemp().isEmpty());
+}
+
+void TestLongRuns::longRunStops_data()
+{
+    QTest::addColumn<bool>("byClosing");
+    QTest::newRow("Cancel") << false;
+    QTest::newRow("closing the main window") << true;
+}
+
+void TestLongRuns::longRunStops()
+{
+    QFETCH(bool, byClosing);
+    Form1 form;
+    QVERIFY(!ProgramEnding());
+    form.show();
+    fill(form, 400);
+
+    QElapsedTimer sinceStop;
+    QString shownText;
+    whenProgressShows(form, [&](QProgressDialog *progress) {
+        shownText = progress->labelText();
+        sinceStop.start();
+        if (byClosing) {
+            form.close();
+        } else {
+            auto *cancel = progress->findChild<QPushButton *>();
+            QVERIFY(cancel);
+            QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        }
+    });
+    form.PushButton6_Click();
+
+    QVERIFY2(sinceStop.isValid(), "the progress display never showed");
+    qInfo("the run ended %lld ms after it was stopped, while \"%s\"", sinceStop.elapsed(), qPrintable(shownText));
+    QVERIFY(shownText.endsWith(QStringLiteral("...")));
+    // Nothing to tell, nothing left, no preview; the receipts stay.
+    QCOMPARE(mDialogs->errorReports().size(), 0);
+    QVERIFY2(filesInTemp().isEmpty(), qPrintable(filesInTemp().join(QLatin1Char(' '))));
+    QVERIFY(!form.loadedPreview() || !form.loadedPreview()->isVisible());
+    QVERIFY(!form.isBusy());
+    QCOMPARE(form.receipts()->count(), 400);
+    QVERIFY(!form.findChild<QProgressDialog *>());
+
+    if (byClosing) {
+        QVERIFY(ProgramEnding());
+        return;
+    }
+    // The next run works, with a fresh office if the stopped one had to go.
+    form.receipts()->clear();
+    fill(form, 2);
+    form.PushButton6_Click();
+    QCOMPARE(mDialogs->errorReports().size(), 0);
+    QVERIFY(form.loadedPreview() && form.loadedPreview()->isVisible());
+    form.loadedPreview()->PushButton8_Click();
+    QCOMPARE(filesInTemp(), QStringList());
+}
+
+void TestLongRuns::fullTemporaryFolderIsOneReportAndLeavesNothing()
+{
+    SmallFileSystem disk;
+    if (!disk.mount(48 * 1024))
+        QSKIP("No small file system can be mounted here");
+    // Room for the template, not for a document of twenty receipts.
+    qputenv("TEMP", disk.path().toLocal8Bit());
+    mTempPath = disk.path();
+    Form1 form;
+    form.show();
+    fill(form, 20);
+    form.PushButton6_Click();
+
+    const auto reports = mDialogs->errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.first().text.contains(QStringLiteral("at line 554")), qPrintable(reports.first().text));
+    QCOMPARE(filesInTemp(), QStringList());
+    QVERIFY(!form.loadedPreview() || !form.loadedPreview()->isVisible());
+    QVERIFY(form.isVisible());
+    QVERIFY(!form.isBusy());
+}
+
+PARVOLINE_TEST_MAIN(TestLongRuns)
+#include "tst_longruns.moc"
