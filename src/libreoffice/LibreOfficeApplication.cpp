@@ -42,7 +42,7 @@ void LibreOfficeApplication::Quit()
     ensureRunning();
     mQuit = true;
     mDocuments->quit();
-    mBackend->instanceQuit();
+    mBackend->instanceQuit(mDocuments->openedAny());
 }
 
 void LibreOfficeApplication::ensureRunning() const

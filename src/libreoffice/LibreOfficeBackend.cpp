@@ -83,9 +83,9 @@ void LibreOfficeBackend::close() noexcept
     mQuitHook = nullptr;
 }
 
-void LibreOfficeBackend::instanceQuit()
+void LibreOfficeBackend::instanceQuit(bool openedDocuments)
 {
-    if (!mQuitHook)
+    if (!mQuitHook || !openedDocuments)
         return;
     try {
         mQuitHook();

@@ -39,9 +39,9 @@ public:
     /// True while the document saved last has not been opened again: its picture is still to come.
     bool savedDocumentPending() const { return mSaved && !mSavedOpened; }
 
-    /// Called whenever an instance quits, once its documents are closed.
+    /// Called whenever an instance that opened documents quits, once they are closed.
     void setQuitHook(std::function<void()> hook) { mQuitHook = std::move(hook); }
-    void instanceQuit();
+    void instanceQuit(bool openedDocuments);
 
     /// Lets go of everything held in the office. Never throws.
     void clear() noexcept;

@@ -59,6 +59,7 @@ std::shared_ptr<WordDocument> LibreOfficeDocuments::Open(const QString &fileName
         }
     }
     mOpened.append(document);
+    mOpenedAny = true;
     return document;
 }
 

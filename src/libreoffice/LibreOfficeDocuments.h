@@ -26,9 +26,12 @@ public:
     void closeAll() noexcept;
     /// Closes every document; from now on nothing can be opened.
     void quit() noexcept;
+    /// Whether any document was opened.
+    bool openedAny() const { return mOpenedAny; }
 
 private:
     std::shared_ptr<LibreOfficeBackend> mBackend;
     QList<std::shared_ptr<LibreOfficeDocument>> mOpened;
     bool mQuit = false;
+    bool mOpenedAny = false;
 };
