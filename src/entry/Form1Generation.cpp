@@ -43,7 +43,7 @@ void Form1::PushButton6_Click()
                 showProgress(QStringLiteral("Creating receipt %1 of %2...").arg(receipt).arg(count), receipt - 1,
                              count);
             else
-                showProgress(QStringLiteral("Saving the document..."), count, count);
+                showProgress(QStringLiteral("Saving the document..."), 0, 0);
         });
         const QString wordFile = generation.run();
 
@@ -68,7 +68,7 @@ void Form1::handOver(GuardedProcedure &proc, const QString &wordFile)
 {
     QString picturePath;
     SnapshotResult snapshot = SnapshotResult::NoPicture;
-    showProgress(QStringLiteral("Making the page picture..."), mProgressMaximum, mProgressMaximum);
+    showProgress(QStringLiteral("Making the page picture..."), 0, 0);
     proc.step(568, [&] {
         picturePath = TempFile(QLatin1String(kPagePictureFileName));
         snapshot = SaveDocAsJPG(wordFile);
@@ -125,7 +125,9 @@ void Form1::showProgressDialog()
     mProgress->setAutoClose(false);
     mProgress->setAutoReset(false);
     mProgress->setWindowModality(Qt::NonModal);
-    mProgress->setRange(0, qMax(1, mProgressMaximum));
+    // Wide enough for "Creating receipt 1000 of 1000..." without the dialog changing size.
+    mProgress->setMinimumWidth(360);
+    mProgress->setRange(0, mProgressMaximum);
     mProgress->setValue(mProgressValue);
     mProgress->setLabelText(mProgressText);
     // Cancel stops the run at its next step, or the word processor in the middle of its work.
@@ -144,7 +146,8 @@ void Form1::showProgress(const QString &text, int value, int maximum)
     mProgressValue = value;
     mProgressMaximum = maximum;
     if (mProgress && !RunCancelRequested()) {
-        mProgress->setMaximum(qMax(1, maximum));
+        // The office's work has no steps to count: the bar only shows that it goes on.
+        mProgress->setMaximum(maximum);
         if (changed)
             mProgress->setLabelText(text);
         mProgress->setValue(value);
