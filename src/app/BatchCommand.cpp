@@ -183,7 +183,15 @@ int BatchCommand::make(const QString &csvFile, const QString &output)
 
     if (!document.isEmpty() && !dialogs.failed() && !ProgramEndRequested()) {
         try {
-            SaveDocumentCopy(document, target.absoluteFilePath(), *fileFormat);
+            // Another format is written into the working folder first, so that the output is put in
+            // place only while the command is not being stopped: a stop never leaves a new file behind.
+            QString made = document;
+            if (*fileFormat != wdFormatDocument) {
+                made = work->filePath(QStringLiteral("output.") + target.suffix());
+                SaveDocumentCopy(document, made, *fileFormat);
+            }
+            if (!ProgramEndRequested())
+                CopyFileReplacing(made, target.absoluteFilePath());
         } catch (...) {
             dialogs.fail(DescribeException(std::current_exception()));
         }
