@@ -40,8 +40,12 @@ public:
         std::fprintf(stderr, "stress_bench: message \"%s\": %s\n", qUtf8Printable(title), qUtf8Printable(shown));
         return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
     }
-    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &, QString *) override
+    {
+        return {};
+    }
     QString openFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    bool print(QWidget *, QPrinter &, int) override { return false; }
 };
 
 ReceiptRecord sample(int i)

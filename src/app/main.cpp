@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "BatchCommand.h"
 #include "Form1.h"
 #include "LibreOfficeEngine.h"
 #include "ProgramEnd.h"
@@ -8,6 +9,10 @@
 
 int main(int argc, char *argv[])
 {
+    // With arguments the program is a command that makes a document without any window.
+    if (argc > 1)
+        return BatchCommand::main(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("parvoline"));
 

@@ -48,6 +48,15 @@ inline constexpr int wdFindContinue = 1;
 inline constexpr int wdReplaceAll = 2;
 inline constexpr int wdAlignRowCenter = 1;
 inline constexpr int wdDoNotSaveChanges = 0;
+// File formats of SaveAs2.
+inline constexpr int wdFormatDocument = 0;          ///< Word 97-2003 (.doc)
+inline constexpr int wdFormatXMLDocument = 12;      ///< Word 2007 and later (.docx)
+inline constexpr int wdFormatPDF = 17;              ///< PDF (.pdf)
+inline constexpr int wdFormatOpenDocumentText = 23; ///< OpenDocument Text (.odt)
+// ExportAsFixedFormat: the format, and which pages.
+inline constexpr int wdExportFormatPDF = 17;
+inline constexpr int wdExportAllDocument = 0;
+inline constexpr int wdExportFromTo = 3;
 
 class WordReplacement
 {
@@ -149,6 +158,14 @@ public:
     virtual std::shared_ptr<WordRange> Range() = 0;
     /// Saves as a Word 97-2003 document under \a fileName; an existing file is replaced.
     virtual void SaveAs(const QString &fileName) = 0;
+    /// Saves under \a fileName in \a fileFormat (wdFormatDocument, wdFormatXMLDocument,
+    /// wdFormatOpenDocumentText or wdFormatPDF); an existing file is replaced. The document is then
+    /// bound to that file, except for a PDF, which is only a picture of its pages.
+    virtual void SaveAs2(const QString &fileName, int fileFormat) = 0;
+    /// Writes pages as a PDF file (\a exportFormat wdExportFormatPDF): all of them with \a range
+    /// wdExportAllDocument, pages \a from to \a to (from 1) with wdExportFromTo. The document stays
+    /// bound to its own file.
+    virtual void ExportAsFixedFormat(const QString &outputFileName, int exportFormat, int range, int from, int to) = 0;
     virtual void Close() = 0;
     virtual void Close(int saveChanges) = 0;
 };

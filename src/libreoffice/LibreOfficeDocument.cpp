@@ -7,10 +7,15 @@
 #include "LibreOfficeWindow.h"
 #include "OdfDocument.h"
 #include "OfficeDocument.h"
+#include "PackageFile.h"
+#include "PdfFile.h"
 #include "Word97File.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 constexpr int wdSaveChanges = -1;
@@ -110,20 +115,105 @@ std::shared_ptr<OfficeDocument> LibreOfficeDocument::loaded(const QString &what)
     return mLoaded;
 }
 
+namespace {
+struct OfficeFormat
+{
+    int fileFormat;
+    const char *filter;
+};
+
+constexpr OfficeFormat kFormats[] = {
+    {wdFormatDocument, OfficeDocument::kWord97},
+    {wdFormatXMLDocument, OfficeDocument::kWord2007},
+    {wdFormatOpenDocumentText, OfficeDocument::kOpenDocumentText},
+    {wdFormatPDF, OfficeDocument::kPdf},
+};
+
+// What is wrong with \a bytes as a file of \a fileFormat; an empty text when they are a whole one.
+QString outputProblem(int fileFormat, const QByteArray &bytes)
+{
+    switch (fileFormat) {
+    case wdFormatDocument:
+        return Word97File::problem(bytes);
+    case wdFormatXMLDocument:
+        return PackageFile::problem(bytes,
+                                    {QStringLiteral("[Content_Types].xml"), QStringLiteral("word/document.xml")});
+    case wdFormatOpenDocumentText:
+        if (PackageFile::mimeType(bytes) != QLatin1String("application/vnd.oasis.opendocument.text"))
+            return QStringLiteral("it is not an OpenDocument text");
+        return PackageFile::problem(bytes, {QStringLiteral("content.xml")});
+    case wdFormatPDF:
+        return PdfFile::problem(bytes);
+    default:
+        return QStringLiteral("its format is unknown");
+    }
+}
+} // namespace
+
 void LibreOfficeDocument::SaveAs(const QString &fileName)
 {
+    SaveAs2(fileName, wdFormatDocument);
+}
+
+void LibreOfficeDocument::SaveAs2(const QString &fileName, int fileFormat)
+{
     ensureOpen();
+    const QString what = QStringLiteral("Saving the document as %1")
+                             .arg(QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()));
+    const auto format = std::find_if(std::begin(kFormats), std::end(kFormats),
+                                     [&](const OfficeFormat &known) { return known.fileFormat == fileFormat; });
+    if (format == std::end(kFormats))
+        throw AutomationError(QStringLiteral("%1: file format out of range (%2).").arg(what).arg(fileFormat));
+
+    const auto [office, bytes] = writeOut(
+        fileName, what, [&](OfficeDocument &loaded) { return loaded.store(QLatin1String(format->filter), what); },
+        [&](const QByteArray &written) { return outputProblem(fileFormat, written); });
+    // A PDF is a picture of the pages: the document stays what it was.
+    if (fileFormat == wdFormatPDF)
+        return;
+    mLocation = QFileInfo(fileName).absoluteFilePath();
+    mFormat = fileFormat;
+    // The program opens the Word file it saved last again, for its picture or a copy in another format.
+    if (fileFormat == wdFormatDocument)
+        mBackend->rememberSaved(mLocation, LibreOfficeBackend::digest(bytes), office);
+}
+
+void LibreOfficeDocument::ExportAsFixedFormat(const QString &outputFileName, int exportFormat, int range, int from,
+                                              int to)
+{
+    ensureOpen();
+    const QString what = QStringLiteral("Exporting the document as %1")
+                             .arg(QDir::toNativeSeparators(QFileInfo(outputFileName).absoluteFilePath()));
+    if (exportFormat != wdExportFormatPDF)
+        throw AutomationError(QStringLiteral("%1: export format out of range (%2).").arg(what).arg(exportFormat));
+    if (range != wdExportAllDocument && range != wdExportFromTo)
+        throw AutomationError(QStringLiteral("%1: range out of range (%2).").arg(what).arg(range));
+    if (range == wdExportFromTo && (from < 1 || to < from))
+        throw AutomationError(QStringLiteral("%1: the pages %2 to %3 are no range.").arg(what).arg(from).arg(to));
+
+    writeOut(
+        outputFileName, what,
+        [&](OfficeDocument &loaded) {
+            return range == wdExportAllDocument ? loaded.store(QLatin1String(OfficeDocument::kPdf), what)
+                                                : loaded.storePdfPages(QStringLiteral("%1-%2").arg(from).arg(to), what);
+        },
+        [](const QByteArray &written) { return PdfFile::problem(written); });
+}
+
+std::pair<std::shared_ptr<OfficeDocument>, QByteArray>
+LibreOfficeDocument::writeOut(const QString &fileName, const QString &what,
+                              const std::function<QByteArray(OfficeDocument &office)> &produce,
+                              const std::function<QString(const QByteArray &bytes)> &check)
+{
     const QFileInfo target(fileName);
-    const QString path = QDir::toNativeSeparators(target.absoluteFilePath());
-    const QString what = QStringLiteral("Saving the document as %1").arg(path);
     if (fileName.isEmpty() || target.isDir())
         throw AutomationError(QStringLiteral("%1: this is not a file name.").arg(what));
     if (!target.absoluteDir().exists())
         throw AutomationError(QStringLiteral("%1: the folder does not exist.").arg(what));
 
     const std::shared_ptr<OfficeDocument> office = loaded(what);
-    const QByteArray bytes = office->store(QLatin1String(OfficeDocument::kWord97), what);
-    if (const QString problem = Word97File::problem(bytes); !problem.isEmpty())
+    const QByteArray bytes = produce(*office);
+    if (const QString problem = check(bytes); !problem.isEmpty())
         throw AutomationError(
             QStringLiteral("%1: the word processor's output is not a whole document (%2).").arg(what, problem));
     try {
@@ -131,8 +221,7 @@ void LibreOfficeDocument::SaveAs(const QString &fileName)
     } catch (const Failure &failure) {
         throw AutomationError(QStringLiteral("%1: %2").arg(what, failure.description()));
     }
-    mLocation = target.absoluteFilePath();
-    mBackend->rememberSaved(mLocation, LibreOfficeBackend::digest(bytes), office);
+    return {office, bytes};
 }
 
 void LibreOfficeDocument::Close()
@@ -149,7 +238,7 @@ void LibreOfficeDocument::Close(int saveChanges)
         if (mLocation.isEmpty())
             throw AutomationError(
                 QStringLiteral("Closing the document: it has no file of its own to save to; use SaveAs."));
-        SaveAs(mLocation);
+        SaveAs2(mLocation, mFormat);
     }
     closeQuietly();
 }

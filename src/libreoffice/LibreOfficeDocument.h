@@ -4,8 +4,10 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <pugixml.hpp>
+#include <utility>
 
 class LibreOfficeBackend;
 class OdfDocument;
@@ -43,10 +45,14 @@ public:
     std::shared_ptr<WordTables> Tables() override;
     std::shared_ptr<WordWindow> ActiveWindow() override;
     std::shared_ptr<WordRange> Range() override;
-    /// Writes the document as a Word 97-2003 file. The office's output is checked to be a whole
-    /// document, then written beside \a fileName and put in place in one move once it is on disk, so a
-    /// failure leaves no partial file and any earlier file as it was.
+    /// Writes the document as a Word 97-2003 file: SaveAs2 with wdFormatDocument.
     void SaveAs(const QString &fileName) override;
+    /// Writes the document in \a fileFormat. The office's output is checked to be a whole document of
+    /// that format, then written beside \a fileName and put in place in one move once it is on disk, so
+    /// a failure leaves no partial file and any earlier file as it was.
+    void SaveAs2(const QString &fileName, int fileFormat) override;
+    /// Writes the pages as a PDF file, checked and put in place as SaveAs2 does.
+    void ExportAsFixedFormat(const QString &outputFileName, int exportFormat, int range, int from, int to) override;
     void Close() override;
     /// wdDoNotSaveChanges closes unsaved; wdSaveChanges saves to the file the document is bound to.
     void Close(int saveChanges) override;
@@ -75,6 +81,12 @@ public:
 
 private:
     void releaseTallReceipts();
+    /// Writes what \a produce makes of the loaded document to \a fileName, checked by \a check (which
+    /// returns what is wrong, or an empty text). Returns the loaded document and the bytes written.
+    std::pair<std::shared_ptr<OfficeDocument>, QByteArray>
+    writeOut(const QString &fileName, const QString &what,
+             const std::function<QByteArray(OfficeDocument &office)> &produce,
+             const std::function<QString(const QByteArray &bytes)> &check);
 
     std::shared_ptr<LibreOfficeBackend> mBackend;
     std::unique_ptr<OdfDocument> mModel;
@@ -84,5 +96,7 @@ private:
     Selection mSelection;
     QString mSource;
     QString mLocation;
+    /// The format of the file the document is bound to, for saving it there again.
+    int mFormat = wdFormatDocument;
     bool mOpen = true;
 };

@@ -136,6 +136,20 @@ std::shared_ptr<OfficeDocument> OfficeDocument::load(std::shared_ptr<LibreOffice
 
 QByteArray OfficeDocument::store(const QString &filter, const QString &what)
 {
+    return store(propertyList({{"FilterName", uno::Any(toOUString(filter))}}), what);
+}
+
+QByteArray OfficeDocument::storePdfPages(const QString &pageRange, const QString &what)
+{
+    const uno::Sequence<beans::PropertyValue> filterData =
+        propertyList({{"PageRange", uno::Any(toOUString(pageRange))}});
+    return store(
+        propertyList({{"FilterName", uno::Any(toOUString(QLatin1String(kPdf)))}, {"FilterData", uno::Any(filterData)}}),
+        what);
+}
+
+QByteArray OfficeDocument::store(const uno::Sequence<beans::PropertyValue> &arguments, const QString &what)
+{
     return officeCall(
         *mSession, what,
         [&] {
@@ -144,8 +158,11 @@ QByteArray OfficeDocument::store(const QString &filter, const QString &what)
             const uno::Reference<io::XTempFile> buffer = io::TempFile::create(mSession->context());
             const uno::Reference<io::XOutputStream> output(buffer, uno::UNO_QUERY_THROW);
             const uno::Reference<frame::XStorable> storable(mComponent, uno::UNO_QUERY_THROW);
-            storable->storeToURL("private:stream", propertyList({{"FilterName", uno::Any(toOUString(filter))},
-                                                                 {"OutputStream", uno::Any(output)}}));
+            uno::Sequence<beans::PropertyValue> withOutput(arguments);
+            withOutput.realloc(withOutput.getLength() + 1);
+            withOutput.getArray()[withOutput.getLength() - 1].Name = "OutputStream";
+            withOutput.getArray()[withOutput.getLength() - 1].Value <<= output;
+            storable->storeToURL("private:stream", withOutput);
             uno::Reference<io::XSeekable>(buffer, uno::UNO_QUERY_THROW)->seek(0);
             return readAll(uno::Reference<io::XInputStream>(buffer, uno::UNO_QUERY_THROW));
         },

@@ -4,7 +4,9 @@
 #include <QMarginsF>
 #include <QString>
 
+#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/uno/Sequence.hxx>
 
 #include <chrono>
 #include <memory>
@@ -20,6 +22,8 @@ public:
     /// Filters, by the office's names.
     static constexpr char kFlatXml[] = "OpenDocument Text Flat XML";
     static constexpr char kWord97[] = "MS Word 97";
+    static constexpr char kWord2007[] = "MS Word 2007 XML";
+    static constexpr char kOpenDocumentText[] = "writer8";
     static constexpr char kPdf[] = "writer_pdf_Export";
 
     /// Loads \a bytes in \a filter's format (empty: the office finds out). Throws AutomationError
@@ -32,6 +36,8 @@ public:
 
     /// The document in \a filter's format. Throws AutomationError.
     QByteArray store(const QString &filter, const QString &what);
+    /// A PDF of the pages \a pageRange ("2-5": the second to the fifth). Throws AutomationError.
+    QByteArray storePdfPages(const QString &pageRange, const QString &what);
     /// A PDF of the document whose keywords carry \a keywords (the document's own are left as they were).
     QByteArray storePdf(const QString &keywords, const QString &what);
     /// The margins around the text area of the document's first page style, in points; a header or
@@ -46,6 +52,7 @@ public:
     static std::chrono::milliseconds limitFor(qsizetype bytes, std::chrono::milliseconds base);
 
 private:
+    QByteArray store(const css::uno::Sequence<css::beans::PropertyValue> &arguments, const QString &what);
     OfficeDocument(std::shared_ptr<LibreOfficeSession> session,
                    const css::uno::Reference<css::lang::XComponent> &component, qsizetype size);
 

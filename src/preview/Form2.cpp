@@ -7,6 +7,7 @@
 #include "PictureBox.h"
 #include "SaveCopy.h"
 #include "UserDialogs.h"
+#include "WordAutomation.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRectF>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
@@ -187,6 +189,8 @@ void Form2::createControls()
         auto *shortcut = new QShortcut(keys, this);
         connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
     }
+    auto *print = new QShortcut(QKeySequence::Print, this);
+    connect(print, &QShortcut::activated, this, &Form2::PrintDocument);
 
     mPicture1->installEventFilter(this);
     mPicture2->installEventFilter(this);
@@ -219,6 +223,7 @@ void Form2::Form_Load()
 
 void Form2::setPagePicture(const PagePicture &picture)
 {
+    mPagePicture = picture;
     mPicture1->setPicture(picture);
     std::optional<QSize> twips;
     if (!picture.isNull())
@@ -256,6 +261,9 @@ void Form2::PushButton2_Click()
 
 void Form2::PushButton6_Click()
 {
+    // A save in another format or a print is under way and lets events run: one at a time.
+    if (mBusy)
+        return;
     GuardedProcedure proc(Location::Form2_PushButton6_Click);
     QString fileName;
     QString title;
@@ -265,10 +273,16 @@ void Form2::PushButton6_Click()
 
     proc.step(106, [&] { fileName = QString(); });
     proc.step(108, [&] { title = QStringLiteral("Save File"); });
-    proc.step(110, [&] { filter = QStringLiteral("Word Files (*.doc)"); });
+    proc.step(110, [&] { filter = SaveDialogFilter(); });
     QString chosen;
-    proc.assign(112, chosen, [&] { return UserDialogs::current().saveFileName(this, title, fileName, filter); });
-    proc.assign(114, path, [&] { return WithWordExtension(chosen); });
+    QString chosenType;
+    proc.assign(112, chosen,
+                [&] { return UserDialogs::current().saveFileName(this, title, fileName, filter, &chosenType); });
+    SaveTarget target;
+    proc.step(114, [&] {
+        target = ChooseSaveTarget(chosen, chosenType);
+        path = target.path;
+    });
     if (!proc.test(116, [&] { return path.isEmpty(); })) {
         if (proc.test(118, [&] { return FileExists(path); })) {
             // The copy replaces the old file in one move once it is complete, so a Yes needs no
@@ -283,14 +297,33 @@ void Form2::PushButton6_Click()
     }
     bool copyFailed = false;
     if (proc.test(128, [&] { return answer == UserDialogs::Answer::Yes; }))
-        copyFailed = !proc.step(130, [&] { CopyFileReplacing(mWordFile, path); });
+        copyFailed = !proc.step(130, [&] { saveCopy(path, target.fileFormat); });
     // The report of a failed copy is the last word: "Done." would tell the user it worked.
     if (!copyFailed)
         proc.step(132, [&] { MsgBox(QStringLiteral("Done.")); });
 }
 
+void Form2::saveCopy(const QString &path, int fileFormat)
+{
+    if (fileFormat == wdFormatDocument) {
+        SaveDocumentCopy(mWordFile, path, fileFormat);
+        return;
+    }
+    // The word processor takes a moment, seconds for a long document; the window stays alive meanwhile.
+    mBusy = true;
+    mPointer.set(MousePointer::Shape::Busy);
+    const auto done = qScopeGuard([this] {
+        mPointer.set(MousePointer::Shape::Default);
+        mBusy = false;
+    });
+    SaveDocumentCopy(mWordFile, path, fileFormat);
+}
+
 void Form2::PushButton8_Click()
 {
+    // The document is still being saved or printed.
+    if (mBusy)
+        return;
     GuardedProcedure proc(Location::Form2_PushButton8_Click);
     proc.step(102, [&] { DeleteFileQuietly(mWordFile); });
     proc.step(104, [&] {

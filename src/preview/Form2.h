@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MousePointer.h"
+#include "PagePicture.h"
 #include "Viewport.h"
 #include "ViewportSurface.h"
 
@@ -8,9 +9,9 @@
 #include <QString>
 #include <QWidget>
 
-class PagePicture;
 class PictureBox;
 class QGroupBox;
+class QPrinter;
 class QPushButton;
 class QScrollBar;
 class QWheelEvent;
@@ -20,7 +21,7 @@ class QWheelEvent;
 /// program when closed. It owns the generated document from the hand-over until "< Back" or closing.
 ///
 /// A hand-over puts the page in with setPagePicture(), names the document with setWordFile() and shows
-/// the window; the next activation sets the viewport up for the new page.
+/// the window; the next activation sets the viewport up for the new page. Ctrl+P prints the pages.
 class Form2 final : public QWidget, private ViewportSurface
 {
     Q_OBJECT
@@ -48,6 +49,11 @@ public:
     void PushButton2_Click();
     void PushButton6_Click();
     void PushButton8_Click();
+    /// Ctrl+P: the print dialog, then the document's pages on the printer, or in a PDF file.
+    void PrintDocument();
+
+    /// True while a save in another format or a print lets events run; the buttons wait meanwhile.
+    bool isBusy() const { return mBusy; }
 
 protected:
     bool event(QEvent *event) override;
@@ -71,6 +77,11 @@ private:
     bool picture1Event(QEvent *event);
     void wheelOverViewport(QWheelEvent *event);
     void userScrolled(Viewport::ScrollBar &bar, int value);
+    /// Saves the generated document at \a path in \a fileFormat, with the busy pointer while the word
+    /// processor writes it.
+    void saveCopy(const QString &path, int fileFormat);
+    /// Prints on \a printer: rendered pages for a printer, the document's own pages for a PDF file.
+    void printTo(QPrinter &printer, int pageCount);
 
     // How the viewport's state shows on the widgets.
     void viewportChanged() override;
@@ -83,7 +94,9 @@ private:
     Viewport mViewport;
     MousePointer mPointer;
     QString mWordFile;
+    PagePicture mPagePicture;
     bool mFirstActivate = true;
+    bool mBusy = false;
     bool mCentred = false;
     int mWheelRemainder = 0;
 

@@ -17,6 +17,7 @@ inline constexpr char Form2_PushButton1_Click[] = "in Quorvel2021/08/31.Form2.Pu
 inline constexpr char Form2_PushButton2_Click[] = "in Quorvel2021/08/31.Form2.PushButton2_Click ";
 inline constexpr char Form2_PushButton6_Click[] = "in Quorvel2021/08/31.Form2.PushButton6_Click ";
 inline constexpr char Form2_PushButton8_Click[] = "in Quorvel2021/08/31.Form2.PushButton8_Click ";
+inline constexpr char Form2_PrintDocument[] = "in Quorvel2021/08/31.Form2.PrintDocument ";
 inline constexpr char Form2_Picture1_MouseDown[] = "in Quorvel2021/08/31.Form2.picture1_MouseDown ";
 inline constexpr char Form2_Picture1_MouseMove[] = "in Quorvel2021/08/31.Form2.picture1_MouseMove ";
 inline constexpr char Form2_Picture1_MouseUp[] = "in Quorvel2021/08/31.Form2.Picture1_MouseUp ";

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 
 #include <cstdio>
 
@@ -57,17 +58,34 @@ UserDialogs::Answer QtUserDialogs::message(const QString &title, const QString &
 }
 
 QString QtUserDialogs::saveFileName(QWidget *parent, const QString &title, const QString &fileName,
-                                    const QString &filter)
+                                    const QString &filter, QString *selectedFilter)
 {
     if (ending())
         return QString();
+    // The first type is the one chosen unless the user picks another.
+    QString chosen = filter.section(QStringLiteral(";;"), 0, 0);
     // The program asks its own overwrite question after the dialog.
-    return QFileDialog::getSaveFileName(parent, title, fileName, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    const QString path =
+        QFileDialog::getSaveFileName(parent, title, fileName, filter, &chosen, QFileDialog::DontConfirmOverwrite);
+    if (selectedFilter)
+        *selectedFilter = chosen;
+    return path;
 }
 
 QString QtUserDialogs::openFileName(QWidget *parent, const QString &title, const QString &filter)
 {
     return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+}
+
+bool QtUserDialogs::print(QWidget *parent, QPrinter &printer, int pageCount)
+{
+    if (ending())
+        return false;
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange
+                      | QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize);
+    dialog.setMinMax(1, qMax(1, pageCount));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 UserDialogs::Answer MsgBox(const QString &text, UserDialogs::Buttons buttons, UserDialogs::Icon icon)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 /// Every message box and file dialog of the program goes through here, so tests can answer them.
@@ -18,11 +19,17 @@ public:
     virtual Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons) = 0;
 
     /// Asks for a file to save to; returns the chosen path, or an empty text when the user cancelled.
-    virtual QString saveFileName(QWidget *parent, const QString &title, const QString &fileName,
-                                 const QString &filter) = 0;
+    /// \a filter lists the file types, separated by ";;", the first one chosen at first; the type the
+    /// user chose goes to \a selectedFilter when given.
+    virtual QString saveFileName(QWidget *parent, const QString &title, const QString &fileName, const QString &filter,
+                                 QString *selectedFilter = nullptr) = 0;
 
     /// Asks for an existing file to open; returns its path, or an empty text when the user cancelled.
     virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
+
+    /// Shows the print dialog for \a printer, for a document of \a pageCount pages; returns true when the
+    /// user asked to print (the printer then holds the choices), false when they cancelled.
+    virtual bool print(QWidget *parent, QPrinter &printer, int pageCount) = 0;
 
     /// The dialogs in use: the real ones unless a test installed its own.
     static UserDialogs &current();
@@ -35,9 +42,10 @@ class QtUserDialogs final : public UserDialogs
 {
 public:
     Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons) override;
-    QString saveFileName(QWidget *parent, const QString &title, const QString &fileName,
-                         const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &fileName, const QString &filter,
+                         QString *selectedFilter = nullptr) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    bool print(QWidget *parent, QPrinter &printer, int pageCount) override;
 };
 
 /// A message box under the application title: the common case of the program's messages.

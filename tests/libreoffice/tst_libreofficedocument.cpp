@@ -3,14 +3,19 @@
 // the whole run, on a private profile.
 
 #include "DocumentInspector.h"
+#include "PackageFile.h"
+#include "PdfFile.h"
 #include "PrivateOffice.h"
 #include "TestMain.h"
+#include "Word97File.h"
 #include "WordAutomation.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPdfDocument>
 #include <QTest>
 
 #include <memory>
@@ -69,6 +74,41 @@ QByteArray fileHash(const QString &path)
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What the checks of the save say of \a bytes as a file of \a format.
+QString outputProblem(int format, const QByteArray &bytes)
+{
+    switch (format) {
+    case wdFormatDocument:
+        return Word97File::problem(bytes);
+    case wdFormatXMLDocument:
+        return PackageFile::problem(bytes, {QStringLiteral("word/document.xml")});
+    case wdFormatOpenDocumentText:
+        return PackageFile::problem(bytes, {QStringLiteral("content.xml")});
+    default:
+        return PdfFile::problem(bytes);
+    }
+}
+
+// The text of each page of a PDF file, as QtPdf reads it.
+QStringList pdfPages(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QPdfDocument pdf;
+    pdf.load(&buffer);
+    QStringList pages;
+    for (int page = 0; page < pdf.pageCount(); ++page)
+        pages.append(pdf.getAllText(page).text());
+    return pages;
+}
+
 int darkPixels(const QImage &image)
 {
     int count = 0;
@@ -103,6 +143,10 @@ private slots:
     void savedDocumentReopensWithItsContent();
     void saveReplacesAnExistingFileWhole();
     void saveIntoMissingFolderFailsAndWritesNothing();
+    void savesInEveryFormat_data();
+    void savesInEveryFormat();
+    void unknownFormatWritesNothing();
+    void exportsTheChosenPages();
     void pictureOfOneReceiptIsAboutItsTable();
     void pictureGrowsWithTheReceipts();
     void pasteWithoutACopyFails();
@@ -419,6 +463,100 @@ void TestLibreOfficeDocument::saveIntoMissingFolderFailsAndWritesNothing()
     }
     QVERIFY(!QFileInfo::exists(QFileInfo(path).absolutePath()));
     opened.word->Quit();
+}
+
+void TestLibreOfficeDocument::savesInEveryFormat_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Word 97-2003") << wdFormatDocument << "receipts.doc";
+    QTest::newRow("Word 2007-365") << wdFormatXMLDocument << "receipts.docx";
+    QTest::newRow("OpenDocument Text") << wdFormatOpenDocumentText << "receipts.odt";
+    QTest::newRow("PDF") << wdFormatPDF << "receipts.pdf";
+}
+
+void TestLibreOfficeDocument::savesInEveryFormat()
+{
+    QFETCH(int, format);
+    QFETCH(QString, name);
+
+    Opened opened = openTemplate();
+    WordDocument &document = *opened.document;
+    copyFirstTable(document);
+    appendCopy(document);
+    const auto value = [](const QString &placeholder, int n) {
+        return placeholder.mid(1, placeholder.size() - 2).toLower() + QStringLiteral(" & <%1>").arg(n);
+    };
+    for (int n = 1; n <= 2; ++n) {
+        const std::shared_ptr<WordTable> table = document.Tables()->Item(n);
+        for (const QString &placeholder : kPlaceholders)
+            table->FillPlaceholder(placeholder, value(placeholder, n));
+        table->Rows()->setAlignment(wdAlignRowCenter);
+    }
+    const QString path = mOffice.filePath(QStringLiteral("formats %1/").arg(format) + name);
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    document.SaveAs2(path, format);
+    opened.word->Quit();
+
+    const QByteArray bytes = readAll(path);
+    QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+    QCOMPARE(outputProblem(format, bytes), QString());
+    // What an office that ran out of disk hands back is told from a whole file: cut short, or ending
+    // in zeros (which a Word 97-2003 file may do by itself, its sectors being padded).
+    QVERIFY(!outputProblem(format, bytes.first(bytes.size() / 2)).isEmpty());
+    if (format != wdFormatDocument)
+        QVERIFY(!outputProblem(format, bytes.first(bytes.size() - 100) + QByteArray(100, '\0')).isEmpty());
+
+    if (format == wdFormatPDF) {
+        const QString text = pdfPages(bytes).join(QLatin1Char('\n'));
+        for (int n = 1; n <= 2; ++n) {
+            for (const QString &placeholder : kPlaceholders)
+                QVERIFY2(text.contains(value(placeholder, n)), qPrintable(value(placeholder, n)));
+        }
+        return;
+    }
+    // Read back by an office that did not write it.
+    const DocumentInspector inspect = DocumentInspector::ofFile(path);
+    QCOMPARE(inspect.tableCount(), 2);
+    for (int n = 1; n <= 2; ++n) {
+        QCOMPARE(inspect.cells(n), templateCells([&](const QString &placeholder) { return value(placeholder, n); }));
+        QCOMPARE(inspect.alignment(n), QStringLiteral("center"));
+    }
+}
+
+void TestLibreOfficeDocument::unknownFormatWritesNothing()
+{
+    Opened opened = openTemplate();
+    const QString path = mOffice.filePath(QStringLiteral("unknown/receipt.rtf"));
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QVERIFY_THROWS_EXCEPTION(AutomationError, opened.document->SaveAs2(path, 6));
+    QVERIFY_THROWS_EXCEPTION(AutomationError,
+                             opened.document->ExportAsFixedFormat(path, wdExportFormatPDF, wdExportFromTo, 2, 1));
+    QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList());
+    opened.word->Quit();
+}
+
+void TestLibreOfficeDocument::exportsTheChosenPages()
+{
+    Opened opened = openTemplate();
+    WordDocument &document = *opened.document;
+    copyFirstTable(document);
+    // Enough receipts for three pages or more.
+    for (int n = 2; n <= 7; ++n)
+        appendCopy(document);
+    for (int n = 1; n <= 7; ++n)
+        document.Tables()->Item(n)->FillPlaceholder(QStringLiteral("[No.]"), QStringLiteral("number %1").arg(n));
+    const QString whole = mOffice.filePath(QStringLiteral("pages/all.pdf"));
+    const QString part = mOffice.filePath(QStringLiteral("pages/two and three.pdf"));
+    QVERIFY(QDir().mkpath(QFileInfo(whole).absolutePath()));
+    document.ExportAsFixedFormat(whole, wdExportFormatPDF, wdExportAllDocument, 1, 1);
+    document.ExportAsFixedFormat(part, wdExportFormatPDF, wdExportFromTo, 2, 3);
+    opened.word->Quit();
+
+    const QStringList all = pdfPages(readAll(whole));
+    QVERIFY2(all.size() >= 3, qPrintable(QString::number(all.size())));
+    QCOMPARE(pdfPages(readAll(part)), all.mid(1, 2));
 }
 
 void TestLibreOfficeDocument::pictureOfOneReceiptIsAboutItsTable()

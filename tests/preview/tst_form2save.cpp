@@ -2,8 +2,10 @@
 #include "Locations.h"
 #include "Main.h"
 #include "ScriptedDialogs.h"
+#include "ScriptedWord.h"
 #include "SmallFileSystem.h"
 #include "TestMain.h"
+#include "WordAutomation.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,6 +33,9 @@ void writeFile(const QString &path, const QByteArray &content)
         qFatal("cannot write %s", qPrintable(path));
 }
 
+const QString kSaveFilter =
+    QStringLiteral("Word Files (*.doc);;Word 2007-365 (*.docx);;OpenDocument Text (*.odt);;PDF (*.pdf)");
+
 QString overwriteQuestion(const QString &path)
 {
     return QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?");
@@ -46,6 +51,11 @@ private slots:
     void cleanup();
     void save_data();
     void save();
+    void saveInAnotherFormat_data();
+    void saveInAnotherFormat();
+    void clicksWaitWhileTheWordProcessorSaves();
+    void failedConversion_data();
+    void failedConversion();
     void twoSavesGiveTwoIdenticalCopies();
     void savingOverTheDocumentItselfKeepsIt();
     void failedCopy_data();
@@ -143,7 +153,8 @@ void tst_Form2Save::save()
     QCOMPARE(mDialogs.saveRequests.size(), 1);
     QCOMPARE(mDialogs.saveRequests.first().title, QStringLiteral("Save File"));
     QCOMPARE(mDialogs.saveRequests.first().fileName, QString());
-    QCOMPARE(mDialogs.saveRequests.first().filter, QStringLiteral("Word Files (*.doc)"));
+    // Word 97-2003 stays the first type, so the one a dialog chooses unless the user picks another.
+    QCOMPARE(mDialogs.saveRequests.first().filter, kSaveFilter);
 
     QStringList expectedTexts;
     if (!existing.isNull()) {
@@ -167,6 +178,145 @@ void tst_Form2Save::save()
     // The document stays for further saves.
     QCOMPARE(readAll(mDocument), mContent);
     QCOMPARE(mForm->wordFile(), mDocument);
+}
+
+void tst_Form2Save::saveInAnotherFormat_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<int>("format");
+
+    const int copy = -1;
+    QTest::newRow("docx chosen") << "r"
+                                 << "Word 2007-365 (*.docx)"
+                                 << "r.docx" << wdFormatXMLDocument;
+    QTest::newRow("odt chosen") << "r"
+                                << "OpenDocument Text (*.odt)"
+                                << "r.odt" << wdFormatOpenDocumentText;
+    QTest::newRow("pdf chosen") << "r"
+                                << "PDF (*.pdf)"
+                                << "r.pdf" << wdFormatPDF;
+    QTest::newRow("pdf chosen, name ending in a dot") << "r."
+                                                      << "PDF (*.pdf)"
+                                                      << "r.pdf" << wdFormatPDF;
+    QTest::newRow("typed pdf wins over doc") << "r.pdf"
+                                             << "Word Files (*.doc)"
+                                             << "r.pdf" << wdFormatPDF;
+    QTest::newRow("typed DOCX wins over pdf") << "r.DOCX"
+                                              << "PDF (*.pdf)"
+                                              << "r.DOCX" << wdFormatXMLDocument;
+    QTest::newRow("typed doc wins over odt") << "r.doc"
+                                             << "OpenDocument Text (*.odt)"
+                                             << "r.doc" << copy;
+    QTest::newRow("other extension kept, type's format") << "r.txt"
+                                                         << "OpenDocument Text (*.odt)"
+                                                         << "r.txt" << wdFormatOpenDocumentText;
+    QTest::newRow("doc chosen: a byte copy") << "r"
+                                             << "Word Files (*.doc)"
+                                             << "r.doc" << copy;
+}
+
+void tst_Form2Save::saveInAnotherFormat()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, type);
+    QFETCH(QString, saved);
+    QFETCH(int, format);
+
+    ScriptedWord word;
+    bool busyWhileSaving = false;
+    word.onCall = [&](const QString &operation) {
+        if (operation == QLatin1String("SaveAs2"))
+            busyWhileSaving = mForm->isBusy() && mForm->mousePointer().isBusy();
+    };
+    const QString target = mTargets->filePath(saved);
+    mDialogs.queueSavePath(mTargets->filePath(typed), type);
+
+    clickSave();
+
+    QCOMPARE(mDialogs.texts(), QStringList{QStringLiteral("Done.")});
+    if (format < 0) {
+        // Word 97-2003 is the generated document itself: copied, no word processor needed.
+        QCOMPARE(word.calls, QStringList());
+        QCOMPARE(readAll(target), mContent);
+    } else {
+        // The word processor of its own opens the document, writes the copy, and is done with it.
+        QCOMPARE(word.calls, QStringList({QStringLiteral("Create"), QStringLiteral("Documents"),
+                                          QStringLiteral("Open(%1)").arg(mDocument),
+                                          QStringLiteral("SaveAs2(%1, %2)").arg(target).arg(format),
+                                          QStringLiteral("Close(0)"), QStringLiteral("Quit")}));
+        QVERIFY(busyWhileSaving);
+        QVERIFY(readAll(target).startsWith("scripted document, format " + QByteArray::number(format)));
+    }
+    QCOMPARE(targetFolderFiles(), QStringList{saved});
+    QVERIFY(!mForm->isBusy());
+    QCOMPARE(mForm->mousePointer().shape(), MousePointer::Shape::Default);
+    QCOMPARE(readAll(mDocument), mContent);
+}
+
+void tst_Form2Save::clicksWaitWhileTheWordProcessorSaves()
+{
+    ScriptedWord word;
+    word.onCall = [&](const QString &operation) {
+        if (operation != QLatin1String("SaveAs2"))
+            return;
+        // The window is alive meanwhile: a second save, "< Back" and Ctrl+P do nothing.
+        clickSave();
+        QTest::mouseClick(mForm->findChild<QPushButton *>(QStringLiteral("PushButton8")), Qt::LeftButton);
+        mForm->PrintDocument();
+    };
+    mDialogs.queueSavePath(mTargets->filePath(QStringLiteral("r.pdf")));
+
+    clickSave();
+
+    QCOMPARE(mDialogs.saveRequests.size(), 1);
+    QCOMPARE(mDialogs.printRequests.size(), 0);
+    QCOMPARE(word.callCount(QStringLiteral("SaveAs2")), 1);
+    QCOMPARE(mDialogs.texts(), QStringList{QStringLiteral("Done.")});
+    QCOMPARE(readAll(mDocument), mContent);
+}
+
+void tst_Form2Save::failedConversion_data()
+{
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<bool>("lost");
+
+    QTest::newRow("no word processor") << "Create" << false;
+    QTest::newRow("document does not open") << "Open" << false;
+    QTest::newRow("save fails") << "SaveAs2" << false;
+    QTest::newRow("word processor lost while saving") << "SaveAs2" << true;
+}
+
+void tst_Form2Save::failedConversion()
+{
+    QFETCH(QString, failing);
+    QFETCH(bool, lost);
+
+    ScriptedWord word;
+    if (lost)
+        word.loseAt(failing);
+    else
+        word.failAt(failing);
+    const QString target = mTargets->filePath(QStringLiteral("old.odt"));
+    writeFile(target, "old content");
+    mDialogs.queueSavePath(target);
+    mDialogs.queueAnswer(Answer::Yes);
+
+    clickSave();
+
+    const auto reports = mDialogs.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY(reports.first().text.contains(QLatin1String(Location::Form2_PushButton6_Click)
+                                          + QStringLiteral("at line 130")));
+    QVERIFY(!mDialogs.texts().contains(QStringLiteral("Done.")));
+    QCOMPARE(readAll(target), QByteArray("old content"));
+    QCOMPARE(targetFolderFiles(), QStringList{QStringLiteral("old.odt")});
+    // Whatever failed, the word processor's instance is not left open.
+    QCOMPARE(word.openDocuments, 0);
+    QCOMPARE(word.callCount(QStringLiteral("Quit")), word.created);
+    QVERIFY(!mForm->isBusy());
+    QCOMPARE(mForm->mousePointer().shape(), MousePointer::Shape::Default);
 }
 
 void tst_Form2Save::twoSavesGiveTwoIdenticalCopies()

@@ -1,5 +1,7 @@
 #include "ScriptedDialogs.h"
 
+#include <QPrinter>
+
 ScriptedDialogs::ScriptedDialogs()
 {
     UserDialogs::install(this);
@@ -24,11 +26,14 @@ UserDialogs::Answer ScriptedDialogs::message(const QString &title, const QString
 }
 
 QString ScriptedDialogs::saveFileName(QWidget *parent, const QString &title, const QString &fileName,
-                                      const QString &filter)
+                                      const QString &filter, QString *selectedFilter)
 {
     Q_UNUSED(parent);
     saveRequests.append({title, fileName, filter});
-    return mSavePaths.isEmpty() ? QString() : mSavePaths.dequeue();
+    const SaveAnswer answer = mSavePaths.isEmpty() ? SaveAnswer() : mSavePaths.dequeue();
+    if (selectedFilter)
+        *selectedFilter = answer.filter.isEmpty() ? filter.section(QStringLiteral(";;"), 0, 0) : answer.filter;
+    return answer.path;
 }
 
 QString ScriptedDialogs::openFileName(QWidget *parent, const QString &title, const QString &filter)
@@ -36,6 +41,22 @@ QString ScriptedDialogs::openFileName(QWidget *parent, const QString &title, con
     Q_UNUSED(parent);
     openRequests.append({title, filter});
     return mOpenPaths.isEmpty() ? QString() : mOpenPaths.dequeue();
+}
+
+bool ScriptedDialogs::print(QWidget *parent, QPrinter &printer, int pageCount)
+{
+    Q_UNUSED(parent);
+    printRequests.append(PrintRequest{pageCount});
+    if (mPrints.isEmpty())
+        return false;
+    const PrintAnswer answer = mPrints.dequeue();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(answer.path);
+    if (answer.from > 0) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(answer.from, answer.to);
+    }
+    return true;
 }
 
 QStringList ScriptedDialogs::texts() const
@@ -61,7 +82,9 @@ void ScriptedDialogs::clear()
     messages.clear();
     saveRequests.clear();
     openRequests.clear();
+    printRequests.clear();
     mAnswers.clear();
     mSavePaths.clear();
+    mPrints.clear();
     mOpenPaths.clear();
 }

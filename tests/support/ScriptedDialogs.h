@@ -32,6 +32,10 @@ public:
         QString title;
         QString filter;
     };
+    struct PrintRequest
+    {
+        int pageCount;
+    };
 
     ScriptedDialogs();
     ~ScriptedDialogs() override;
@@ -39,14 +43,22 @@ public:
     ScriptedDialogs &operator=(const ScriptedDialogs &) = delete;
 
     Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons) override;
-    QString saveFileName(QWidget *parent, const QString &title, const QString &fileName,
-                         const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &fileName, const QString &filter,
+                         QString *selectedFilter = nullptr) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    bool print(QWidget *parent, QPrinter &printer, int pageCount) override;
 
     /// The answer to the next Yes/No question (No when nothing is queued).
     void queueAnswer(Answer answer) { mAnswers.enqueue(answer); }
-    /// The path the next save dialog returns (empty: cancelled, also when nothing is queued).
-    void queueSavePath(const QString &path) { mSavePaths.enqueue(path); }
+    /// The path the next save dialog returns (empty: cancelled, also when nothing is queued), with the
+    /// file type chosen in it (empty: the first one, which a dialog chooses unless the user picks another).
+    void queueSavePath(const QString &path, const QString &selectedFilter = {})
+    {
+        mSavePaths.enqueue({path, selectedFilter});
+    }
+    /// The next print dialog prints to the PDF file \a path: pages \a from to \a to, all when \a from is 0.
+    /// Without one queued the dialog is cancelled.
+    void queuePrintToFile(const QString &path, int from = 0, int to = 0) { mPrints.enqueue({path, from, to}); }
     /// The path the next open dialog returns (empty: cancelled, also when nothing is queued).
     void queueOpenPath(const QString &path) { mOpenPaths.enqueue(path); }
     /// Runs \a action while the next message box is "open", e.g. to click during a modal report.
@@ -55,6 +67,7 @@ public:
     QList<Message> messages;
     QList<SaveRequest> saveRequests;
     QList<OpenRequest> openRequests;
+    QList<PrintRequest> printRequests;
 
     /// The texts of all messages so far, in order.
     QStringList texts() const;
@@ -63,8 +76,20 @@ public:
     void clear();
 
 private:
+    struct SaveAnswer
+    {
+        QString path;
+        QString filter;
+    };
+    struct PrintAnswer
+    {
+        QString path;
+        int from;
+        int to;
+    };
     QQueue<Answer> mAnswers;
-    QQueue<QString> mSavePaths;
+    QQueue<SaveAnswer> mSavePaths;
+    QQueue<PrintAnswer> mPrints;
     QQueue<QString> mOpenPaths;
     std::function<void()> mOnMessage;
 };

@@ -344,11 +344,21 @@ public:
     void SaveAs(const QString &fileName) override
     {
         enter(QStringLiteral("SaveAs"), fileName);
-        QFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw AutomationError(QStringLiteral("Word cannot save this file: ") + file.errorString());
-        file.write("scripted document\n" + mModel.text().toUtf8());
+        write(fileName, "scripted document\n");
         mSession->word->saved.insert(fileName, mModel);
+    }
+    void SaveAs2(const QString &fileName, int fileFormat) override
+    {
+        enter(QStringLiteral("SaveAs2"), fileName + QStringLiteral(", ") + QString::number(fileFormat));
+        write(fileName, "scripted document, format " + QByteArray::number(fileFormat) + '\n');
+        if (fileFormat != wdFormatPDF)
+            mSession->word->saved.insert(fileName, mModel);
+    }
+    void ExportAsFixedFormat(const QString &outputFileName, int exportFormat, int range, int from, int to) override
+    {
+        enter(QStringLiteral("ExportAsFixedFormat"),
+              QStringLiteral("%1, %2, %3, %4, %5").arg(outputFileName).arg(exportFormat).arg(range).arg(from).arg(to));
+        write(outputFileName, "scripted pages " + QByteArray::number(from) + '-' + QByteArray::number(to) + '\n');
     }
     void Close() override
     {
@@ -370,6 +380,13 @@ public:
     bool closed() const { return mClosed; }
 
 private:
+    void write(const QString &fileName, const QByteArray &heading)
+    {
+        QFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            throw AutomationError(QStringLiteral("Word cannot save this file: ") + file.errorString());
+        file.write(heading + mModel.text().toUtf8());
+    }
     void enter(const QString &operation, const QString &arguments = {})
     {
         if (mClosed)

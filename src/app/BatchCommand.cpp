@@ -1,0 +1,220 @@
+#include "BatchCommand.h"
+
+#include "BatchDialogs.h"
+#include "DocumentGeneration.h"
+#include "Failure.h"
+#include "GuardedProcedure.h"
+#include "LibreOfficeEngine.h"
+#include "Locations.h"
+#include "Main.h"
+#include "ProgramEnd.h"
+#include "ReceiptCsv.h"
+#include "ReceiptList.h"
+#include "ReceiptTemplate.h"
+#include "SaveCopy.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+// A progress line more often than this only flickers.
+constexpr qint64 kProgressIntervalMs = 100;
+
+void printError(const QString &line)
+{
+    std::fprintf(stderr, "parvoline: %s\n", qUtf8Printable(line));
+    std::fflush(stderr);
+}
+
+int usageError(const QString &problem)
+{
+    printError(problem + QStringLiteral(" (see parvoline --help)"));
+    return BatchCommand::kFailed;
+}
+
+QElapsedTimer &progressClock()
+{
+    static QElapsedTimer timer;
+    if (!timer.isValid())
+        timer.start();
+    return timer;
+}
+
+const char kDescription[] =
+    "Makes the receipts of a CSV file into one document, without any window.\n"
+    "Without arguments Parvoline starts its windows.\n"
+    "\n"
+    "The CSV file has a header row with the columns' captions (\"Receipt\" and \"No\" are required), comma,\n"
+    "semicolon or tab separators, and UTF-8 text. The output's extension names its format: .doc (Word\n"
+    "97-2003), .docx (Word 2007-365), .odt (OpenDocument Text) or .pdf. An existing output file is replaced\n"
+    "once the new one is complete.\n"
+    "\n"
+    "Exit status: 0 saved; 2 rows of the file are invalid (each is listed, nothing is written);\n"
+    "1 any other failure.";
+} // namespace
+
+int BatchCommand::main(int &argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("parvoline"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PARVOLINE_VERSION));
+    BatchCommand command;
+    return command.run(QCoreApplication::arguments());
+}
+
+int BatchCommand::run(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QLatin1String(kDescription));
+    const QCommandLineOption import(QStringList{QStringLiteral("i"), QStringLiteral("import")},
+                                    QStringLiteral("Reads the receipts from the CSV file <csv>."),
+                                    QStringLiteral("csv"));
+    const QCommandLineOption save(QStringList{QStringLiteral("s"), QStringLiteral("save")},
+                                  QStringLiteral("Saves the document as <file>: .doc, .docx, .odt or .pdf."),
+                                  QStringLiteral("file"));
+    parser.addOption(import);
+    parser.addOption(save);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        std::fputs(qUtf8Printable(parser.helpText()), stdout);
+        return kSaved;
+    }
+    if (parser.isSet(version)) {
+        std::printf("parvoline %s\n", PARVOLINE_VERSION);
+        return kSaved;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().constFirst()));
+    for (const QCommandLineOption *option : {&import, &save}) {
+        const QString name = QStringLiteral("--") + option->names().constLast();
+        if (!parser.isSet(*option))
+            return usageError(QStringLiteral("%1 is missing").arg(name));
+        if (parser.values(*option).size() > 1)
+            return usageError(QStringLiteral("%1 is given more than once").arg(name));
+        if (parser.value(*option).isEmpty())
+            return usageError(QStringLiteral("%1 names no file").arg(name));
+    }
+    return make(parser.value(import), parser.value(save));
+}
+
+int BatchCommand::make(const QString &csvFile, const QString &output)
+{
+    // Everything that can be known before the office starts is checked first.
+    const std::optional<int> fileFormat = FileFormatOfName(output);
+    if (!fileFormat)
+        return usageError(
+            QStringLiteral("%1: the extension names no format; use .doc, .docx, .odt or .pdf").arg(output));
+    const QFileInfo target(output);
+    if (target.isDir())
+        return usageError(QStringLiteral("%1 is a folder").arg(output));
+    if (!target.absoluteDir().exists()) {
+        printError(QStringLiteral("%1: the folder does not exist").arg(output));
+        return kFailed;
+    }
+
+    const ReceiptCsv::Import csv = ReceiptCsv::readFile(csvFile);
+    if (!csv.error.isEmpty()) {
+        printError(QStringLiteral("%1: %2").arg(csvFile, csv.error));
+        return kFailed;
+    }
+    if (!csv.ignoredColumns.isEmpty())
+        printError(QStringLiteral("%1: warning: columns not read: %2")
+                       .arg(csvFile, csv.ignoredColumns.join(QStringLiteral(", "))));
+    if (!csv.rejected.isEmpty()) {
+        for (const ReceiptCsv::RejectedRow &row : csv.rejected)
+            printError(QStringLiteral("%1: row %2: %3").arg(csvFile).arg(row.row).arg(row.reason));
+        return kInvalidRows;
+    }
+    if (csv.records.isEmpty()) {
+        printError(QStringLiteral("%1: the file holds no receipts").arg(csvFile));
+        return kFailed;
+    }
+
+    // The run's template and document go to a folder of this command's own, so that commands running
+    // at once, or beside the windowed program, never share a file.
+    std::unique_ptr<QTemporaryDir> work;
+    try {
+        work = std::make_unique<QTemporaryDir>(TempFolder() + QStringLiteral("/batch-XXXXXX"));
+    } catch (const Failure &failure) {
+        printError(failure.description());
+        return kFailed;
+    }
+    if (!work->isValid()) {
+        printError(QStringLiteral("no working folder can be made: %1").arg(work->errorString()));
+        return kFailed;
+    }
+    qputenv("TEMP", QFile::encodeName(work->path()));
+
+    BatchDialogs dialogs;
+    LibreOfficeEngine engine;
+    engine.install();
+    // After the engine's guard: SIGTERM, SIGINT and SIGHUP end the command as they end the windows.
+    InstallEndSignalHandlers();
+
+    ReceiptList receipts;
+    receipts.appendRecords(csv.records);
+    mShowProgress = ::isatty(STDERR_FILENO) == 1;
+    QString document;
+    {
+        GuardedProcedure procedure(Location::Form1_PushButton6_Click);
+        DocumentGeneration generation(receipts, procedure);
+        generation.setTemplateSource(&ReceiptTemplateBytes);
+        generation.setProgress([this](DocumentGeneration::Stage stage, int receipt, int count) {
+            if (stage == DocumentGeneration::Stage::Receipt)
+                showProgress(receipt, count);
+        });
+        document = generation.run();
+    }
+    if (mLastProgress >= 0) {
+        std::fprintf(stderr, "\r%lld/%lld\n", static_cast<long long>(receipts.count()),
+                     static_cast<long long>(receipts.count()));
+        std::fflush(stderr);
+    }
+
+    if (!document.isEmpty() && !dialogs.failed() && !ProgramEndRequested()) {
+        try {
+            // Another format is written into the working folder first, so that the output is put in
+            // place only while the command is not being stopped: a stop never leaves a new file behind.
+            QString made = document;
+            if (*fileFormat != wdFormatDocument) {
+                made = work->filePath(QStringLiteral("output.") + target.suffix());
+                SaveDocumentCopy(document, made, *fileFormat);
+            }
+            if (!ProgramEndRequested())
+                CopyFileReplacing(made, target.absoluteFilePath());
+        } catch (...) {
+            dialogs.fail(DescribeException(std::current_exception()));
+        }
+    } else if (document.isEmpty() && !dialogs.failed()) {
+        dialogs.fail(QStringLiteral("the document could not be made"));
+    }
+    if (!document.isEmpty())
+        DeleteFileQuietly(document);
+    engine.shutdown();
+    return ProgramExitCode(dialogs.failed() ? kFailed : kSaved);
+}
+
+void BatchCommand::showProgress(int receipt, int count)
+{
+    if (!mShowProgress)
+        return;
+    const qint64 now = progressClock().elapsed();
+    if (mLastProgress >= 0 && now - mLastProgress < kProgressIntervalMs && receipt != count)
+        return;
+    mLastProgress = now;
+    std::fprintf(stderr, "\r%d/%d", receipt, count);
+    std::fflush(stderr);
+}

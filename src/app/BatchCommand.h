@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+/// The program as a command: `parvoline --import receipts.csv --save receipts.pdf` makes the document
+/// of the receipts in a CSV file, without any window, in the format that the output's extension names
+/// (.doc, .docx, .odt or .pdf). Each command runs an office of its own, so several may run at once.
+///
+/// Exit status: 0 when the document was saved; 2 when rows of the file are invalid (each is listed on
+/// standard error with its row number and reason, and nothing is written); 1 for any other failure,
+/// told in one line on standard error; 128 + the signal's number when SIGTERM, SIGINT or SIGHUP ended
+/// it. The output is written whole or not at all; nothing of the run is left behind.
+class BatchCommand final
+{
+public:
+    enum ExitStatus { kSaved = 0, kFailed = 1, kInvalidRows = 2 };
+
+    /// Runs the command line \a argc, \a argv (the program's name first) as the program's main() does.
+    static int main(int &argc, char **argv);
+
+    /// Runs the command given by \a arguments (the program's name first); needs an application object.
+    int run(const QStringList &arguments);
+
+private:
+    int make(const QString &csvFile, const QString &output);
+    void showProgress(int receipt, int count);
+
+    bool mShowProgress = false;
+    qint64 mLastProgress = -1;
+};

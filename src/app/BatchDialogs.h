@@ -1,0 +1,35 @@
+#pragma once
+
+#include "UserDialogs.h"
+
+#include <QString>
+
+/// The dialogs of the batch command, where nobody is there to answer: a message goes to standard
+/// error as one line, a question is answered No, a file or print dialog is cancelled. Only the first
+/// failure is told, since later ones follow from it. Installs itself for its lifetime.
+class BatchDialogs final : public UserDialogs
+{
+public:
+    BatchDialogs();
+    ~BatchDialogs() override;
+    BatchDialogs(const BatchDialogs &) = delete;
+    BatchDialogs &operator=(const BatchDialogs &) = delete;
+
+    Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &fileName, const QString &filter,
+                         QString *selectedFilter = nullptr) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    bool print(QWidget *parent, QPrinter &printer, int pageCount) override;
+
+    /// Records a failure of the command itself, told like a reported one.
+    void fail(const QString &description);
+    /// True once anything failed.
+    bool failed() const { return mFailed; }
+
+    /// \a text as one line: an error report's description without its location and support sentence,
+    /// line breaks as blanks.
+    static QString oneLine(const QString &text);
+
+private:
+    bool mFailed = false;
+};

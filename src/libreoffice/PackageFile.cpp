@@ -1,0 +1,109 @@
+#include "PackageFile.h"
+
+#include <QSet>
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+constexpr char kLocalHeader[] = "PK\x03\x04";
+constexpr char kCentralHeader[] = "PK\x01\x02";
+constexpr char kEndOfDirectory[] = "PK\x05\x06";
+constexpr qsizetype kSignatureSize = 4;
+constexpr qsizetype kLocalHeaderSize = 30;
+constexpr qsizetype kCentralHeaderSize = 46;
+constexpr qsizetype kEndOfDirectorySize = 22;
+// The end record may be followed by a comment of at most this many bytes.
+constexpr qsizetype kMaxComment = 0xFFFF;
+// Sizes and offsets of this value are held in a zip64 record instead: never so for a document here.
+constexpr std::uint32_t kZip64 = 0xFFFFFFFFu;
+
+std::uint16_t u16(QByteArrayView bytes, qsizetype at)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data()) + at;
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
+
+std::uint32_t u32(QByteArrayView bytes, qsizetype at)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data()) + at;
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+}
+
+bool signatureAt(QByteArrayView bytes, qsizetype at, const char *signature)
+{
+    return at >= 0 && at + kSignatureSize <= bytes.size()
+           && std::memcmp(bytes.data() + at, signature, kSignatureSize) == 0;
+}
+
+qsizetype endOfDirectory(QByteArrayView bytes)
+{
+    const qsizetype last = bytes.size() - kEndOfDirectorySize;
+    const qsizetype first = qMax<qsizetype>(0, last - kMaxComment);
+    for (qsizetype at = last; at >= first; --at) {
+        // The comment that follows the record must end exactly with the file.
+        if (signatureAt(bytes, at, kEndOfDirectory) && at + kEndOfDirectorySize + u16(bytes, at + 20) == bytes.size())
+            return at;
+    }
+    return -1;
+}
+} // namespace
+
+QString PackageFile::problem(QByteArrayView bytes, const QStringList &required)
+{
+    if (bytes.size() < kLocalHeaderSize + kEndOfDirectorySize || !signatureAt(bytes, 0, kLocalHeader))
+        return QStringLiteral("it is not a zip package");
+    const qsizetype end = endOfDirectory(bytes);
+    if (end < 0)
+        return QStringLiteral("it is cut short: its directory is missing");
+    const std::uint16_t entries = u16(bytes, end + 10);
+    const std::uint32_t directorySize = u32(bytes, end + 12);
+    const std::uint32_t directoryOffset = u32(bytes, end + 16);
+    if (directorySize == kZip64 || directoryOffset == kZip64)
+        return QStringLiteral("it is too large");
+    if (qsizetype(directoryOffset) + qsizetype(directorySize) > end)
+        return QStringLiteral("its directory is broken");
+
+    QSet<QString> names;
+    qsizetype at = directoryOffset;
+    for (int i = 0; i < entries; ++i) {
+        if (at + kCentralHeaderSize > end || !signatureAt(bytes, at, kCentralHeader))
+            return QStringLiteral("its directory is broken");
+        const std::uint32_t compressed = u32(bytes, at + 20);
+        const qsizetype nameLength = u16(bytes, at + 28);
+        const qsizetype entryLength = kCentralHeaderSize + nameLength + u16(bytes, at + 30) + u16(bytes, at + 32);
+        const std::uint32_t local = u32(bytes, at + 42);
+        if (at + entryLength > end)
+            return QStringLiteral("its directory is broken");
+        if (compressed == kZip64 || local == kZip64)
+            return QStringLiteral("it is too large");
+        const QString name = QString::fromUtf8(bytes.data() + at + kCentralHeaderSize, nameLength);
+        // The entry's own header and data lie before the directory.
+        const qsizetype data = qsizetype(local) + kLocalHeaderSize;
+        if (data > directoryOffset || !signatureAt(bytes, local, kLocalHeader)
+            || data + u16(bytes, local + 26) + u16(bytes, local + 28) + qsizetype(compressed) > directoryOffset)
+            return QStringLiteral("the entry %1 is cut short").arg(name);
+        names.insert(name);
+        at += entryLength;
+    }
+    for (const QString &name : required) {
+        if (!names.contains(name))
+            return QStringLiteral("it holds no %1").arg(name);
+    }
+    return {};
+}
+
+QString PackageFile::mimeType(QByteArrayView bytes)
+{
+    static constexpr char kName[] = "mimetype";
+    const qsizetype nameLength = qsizetype(sizeof kName) - 1;
+    if (bytes.size() < kLocalHeaderSize + nameLength || !signatureAt(bytes, 0, kLocalHeader))
+        return {};
+    const bool stored = u16(bytes, 8) == 0;
+    const qsizetype size = u32(bytes, 18);
+    const qsizetype data = kLocalHeaderSize + u16(bytes, 26) + u16(bytes, 28);
+    if (!stored || u16(bytes, 26) != nameLength || std::memcmp(bytes.data() + kLocalHeaderSize, kName, nameLength) != 0
+        || data + size > bytes.size())
+        return {};
+    return QString::fromLatin1(bytes.data() + data, size);
+}

@@ -1,0 +1,512 @@
+#include "TestMain.h"
+// The batch command as a user runs it: the real program, as a process of its own, without any display.
+// Its exit status, what it says on standard error, and the file it writes, read back by another office
+// or by QtPdf.
+
+#include "DocumentInspector.h"
+#include "SmallFileSystem.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPdfDocument>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <signal.h>
+#include <unistd.h>
+
+namespace {
+const QByteArray kHeader = "Receipt,No,From Payee,From Address,From City,To Payee,To Address,To City,Date,"
+                           "Description,Amount,Tax\r\n";
+
+QString receiptNumber(int n)
+{
+    return QStringLiteral("2024-%1").arg(n, 4, 10, QLatin1Char('0'));
+}
+
+// \a count good rows; a value with a comma and one with a quote travel quoted.
+QByteArray receipts(int count)
+{
+    QByteArray csv = kHeader;
+    for (int n = 1; n <= count; ++n)
+        csv += "Harbor Lights Bakery," + receiptNumber(n).toUtf8()
+               + ",Selma Orrick,Birchwood st,\"French Leek, IN 33455\",Dorian Quell,Elm Street,\"Holderness, NH "
+                 "03245\",08/30/2021,\"Cake \"\"Aurora\"\" & <candles>\","
+               + QByteArray::number(100 + n) + ",8.25\r\n";
+    return csv;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The processes whose command line names \a text: offices started on a profile in a test's folder.
+QList<qint64> processesNaming(const QString &text)
+{
+    QList<qint64> found;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        if (number && readAll(QStringLiteral("/proc/%1/cmdline").arg(entry)).contains(text.toLocal8Bit()))
+            found.append(pid);
+    }
+    return found;
+}
+
+QStringList pdfText(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QPdfDocument pdf;
+    pdf.load(&buffer);
+    QStringList pages;
+    for (int page = 0; page < pdf.pageCount(); ++page)
+        pages.append(pdf.getAllText(page).text());
+    return pages;
+}
+
+/// A terminal for a child's standard error, read from here.
+class Terminal
+{
+public:
+    Terminal() { mOpen = ::openpty(&mOurs, &mTheirs, nullptr, nullptr, nullptr) == 0; }
+    ~Terminal()
+    {
+        closeChildSide();
+        if (mOurs >= 0)
+            ::close(mOurs);
+    }
+    Terminal(const Terminal &) = delete;
+    Terminal &operator=(const Terminal &) = delete;
+
+    bool isOpen() const { return mOpen; }
+    /// Makes the terminal \a process's standard error.
+    void attach(QProcess &process)
+    {
+        const int theirs = mTheirs;
+        process.setChildProcessModifier([theirs] { ::dup2(theirs, STDERR_FILENO); });
+    }
+    /// Once the child runs: the terminal ends when the child's copy closes.
+    void closeChildSide()
+    {
+        if (mTheirs >= 0)
+            ::close(mTheirs);
+        mTheirs = -1;
+    }
+    /// Everything shown so far.
+    QByteArray read()
+    {
+        ::fcntl(mOurs, F_SETFL, O_NONBLOCK);
+        char buffer[4096];
+        for (ssize_t got = 0; (got = ::read(mOurs, buffer, sizeof buffer)) > 0;)
+            mShown.append(buffer, got);
+        return mShown;
+    }
+
+private:
+    int mOurs = -1;
+    int mTheirs = -1;
+    bool mOpen = false;
+    QByteArray mShown;
+};
+
+struct Run
+{
+    int exitCode = -1;
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    QByteArray out;
+    QByteArray err;
+};
+} // namespace
+
+class tst_BatchCommand final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void usage_data();
+    void usage();
+    void invalidRowsWriteNothing();
+    void savesInTheFormatOfTheExtension_data();
+    void savesInTheFormatOfTheExtension();
+    void severalRunAtOnce();
+    void failedWriteKeepsTheOldFile();
+    void signalEndsItCleanly_data();
+    void signalEndsItCleanly();
+    void progressOnATerminal();
+
+private:
+    QProcessEnvironment environment() const;
+    void start(QProcess &process, const QStringList &arguments) const;
+    Run run(const QStringList &arguments) const;
+    QString file(const QString &name) const { return mWork->filePath(name); }
+    void verifyNothingLeft();
+
+    std::unique_ptr<QTemporaryDir> mWork;
+    std::unique_ptr<QTemporaryDir> mTemp;
+    std::unique_ptr<QTemporaryDir> mCache;
+};
+
+void tst_BatchCommand::init()
+{
+    mWork = std::make_unique<QTemporaryDir>();
+    mTemp = std::make_unique<QTemporaryDir>();
+    mCache = std::make_unique<QTemporaryDir>();
+    QVERIFY(mWork->isValid() && mTemp->isValid() && mCache->isValid());
+}
+
+void tst_BatchCommand::cleanup()
+{
+    DocumentInspector::shutdownReader();
+}
+
+QProcessEnvironment tst_BatchCommand::environment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // No display of any kind: the command needs none.
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    environment.insert(QStringLiteral("TEMP"), mTemp->path());
+    // The office's profile goes into the user's cache folder: the test's own.
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), mCache->path());
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
+    return environment;
+}
+
+void tst_BatchCommand::start(QProcess &process, const QStringList &arguments) const
+{
+    process.setProcessEnvironment(environment());
+    process.setWorkingDirectory(mWork->path());
+    process.start(QStringLiteral(PARVOLINE_EXECUTABLE), arguments);
+}
+
+Run tst_BatchCommand::run(const QStringList &arguments) const
+{
+    QProcess process;
+    start(process, arguments);
+    Run result;
+    if (!process.waitForStarted() || !process.waitForFinished(240000)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitCode();
+    result.status = process.exitStatus();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+void tst_BatchCommand::verifyNothingLeft()
+{
+    // The run's template and document are gone, and so is its office.
+    QCOMPARE(entriesOf(mTemp->path()), QStringList());
+    QCOMPARE(processesNaming(mCache->path()), QList<qint64>());
+    QCOMPARE(
+        QDir(mCache->path() + QStringLiteral("/parvoline"))
+            .entryList({QStringLiteral("*.lock"), QStringLiteral("office-profile-*")}, QDir::AllEntries | QDir::Hidden),
+        QStringList());
+}
+
+void tst_BatchCommand::usage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+
+    const QByteArray good = receipts(1);
+    const QString save = QStringLiteral("--save");
+    const QString import = QStringLiteral("--import");
+    QTest::newRow("help") << QStringList{QStringLiteral("--help")} << good << 0
+                          << "\\.docx.*Exit status.*Options:.*--import <csv>.*--save <file>"
+                          << "";
+    QTest::newRow("version") << QStringList{QStringLiteral("--version")} << good << 0 << "^parvoline 1\\.0\\.0\\n$"
+                             << "";
+    QTest::newRow("no output") << QStringList{import, QStringLiteral("r.csv")} << good << 1 << ""
+                               << "^parvoline: --save is missing \\(see parvoline --help\\)\\n$";
+    QTest::newRow("no input") << QStringList{save, QStringLiteral("out.pdf")} << good << 1 << ""
+                              << "^parvoline: --import is missing [^\\n]*\\n$";
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour"), import, QStringLiteral("r.csv")} << good
+                                    << 1 << ""
+                                    << "^parvoline: Unknown option 'colour'[^\\n]*\\n$";
+    QTest::newRow("stray argument") << QStringList{import, QStringLiteral("r.csv"), save, QStringLiteral("out.pdf"),
+                                                   QStringLiteral("more")}
+                                    << good << 1 << ""
+                                    << "^parvoline: unexpected argument: more[^\\n]*\\n$";
+    QTest::newRow("two outputs") << QStringList{import, QStringLiteral("r.csv"), save, QStringLiteral("a.pdf"),
+                                                save,   QStringLiteral("b.pdf")}
+                                 << good << 1 << ""
+                                 << "^parvoline: --save is given more than once[^\\n]*\\n$";
+    QTest::newRow("unknown format") << QStringList{import, QStringLiteral("r.csv"), save, QStringLiteral("out.rtf")}
+                                    << good << 1 << ""
+                                    << "^parvoline: out\\.rtf: the extension names no format[^\\n]*\\n$";
+    QTest::newRow("no such folder") << QStringList{import, QStringLiteral("r.csv"), save,
+                                                   QStringLiteral("missing/out.pdf")}
+                                    << good << 1 << ""
+                                    << "^parvoline: missing/out\\.pdf: the folder does not exist\\n$";
+    QTest::newRow("no such file") << QStringList{import, QStringLiteral("missing.csv"), save, QStringLiteral("out.doc")}
+                                  << good << 1 << ""
+                                  << "^parvoline: missing\\.csv: [^\\n]+\\n$";
+    QTest::newRow("no header") << QStringList{import, QStringLiteral("r.csv"), save, QStringLiteral("out.doc")}
+                               << QByteArray("1,2,3\n") << 1 << ""
+                               << "^parvoline: r\\.csv: [^\\n]+\\n$";
+    QTest::newRow("no receipts") << QStringList{import, QStringLiteral("r.csv"), save, QStringLiteral("out.doc")}
+                                 << kHeader << 1 << ""
+                                 << "^parvoline: r\\.csv: the file holds no receipts\\n$";
+}
+
+void tst_BatchCommand::usage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, csv);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    writeFile(file(QStringLiteral("r.csv")), csv);
+    const Run result = run(arguments);
+
+    QCOMPARE(result.status, QProcess::NormalExit);
+    QCOMPARE(result.exitCode, exitCode);
+    const QRegularExpression outPattern(out, QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression errPattern(err, QRegularExpression::DotMatchesEverythingOption);
+    QVERIFY2(out.isEmpty() ? result.out.isEmpty() : outPattern.match(QString::fromUtf8(result.out)).hasMatch(),
+             result.out.constData());
+    QVERIFY2(err.isEmpty() ? result.err.isEmpty() : errPattern.match(QString::fromUtf8(result.err)).hasMatch(),
+             result.err.constData());
+    QCOMPARE(entriesOf(mWork->path()), QStringList{QStringLiteral("r.csv")});
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::invalidRowsWriteNothing()
+{
+    QByteArray csv = receipts(2);
+    csv += "Bakery,9,,,,,,,,,abc,1\r\n";        // row 4
+    csv += ",,Selma,,,,,,,,5,1\r\n";            // row 5
+    csv += "Bakery,10,,,,,,,,,12.50,0.5\r\n";   // row 6, good
+    csv += "Bakery,11,,,,,,,,,\"1,0,0\",x\r\n"; // row 7
+    writeFile(file(QStringLiteral("r.csv")), csv);
+    writeFile(file(QStringLiteral("out.pdf")), "the old file");
+
+    const Run result =
+        run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), QStringLiteral("out.pdf")});
+
+    QCOMPARE(result.exitCode, 2);
+    const QStringList lines = QString::fromUtf8(result.err).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(lines[0].startsWith(QStringLiteral("parvoline: r.csv: row 4: "))
+                 && lines[0].contains(QStringLiteral("abc")),
+             qPrintable(lines[0]));
+    QVERIFY2(lines[1].startsWith(QStringLiteral("parvoline: r.csv: row 5: ")), qPrintable(lines[1]));
+    QVERIFY2(lines[2].startsWith(QStringLiteral("parvoline: r.csv: row 7: ")), qPrintable(lines[2]));
+    QCOMPARE(readAll(file(QStringLiteral("out.pdf"))), QByteArray("the old file"));
+    QCOMPARE(entriesOf(mWork->path()), QStringList({QStringLiteral("out.pdf"), QStringLiteral("r.csv")}));
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::savesInTheFormatOfTheExtension_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::newRow("doc") << "receipts.doc";
+    QTest::newRow("docx") << "receipts.docx";
+    QTest::newRow("odt") << "receipts.odt";
+    QTest::newRow("pdf") << "receipts.pdf";
+    QTest::newRow("PDF in capitals, in a folder") << "out folder/Receipts.PDF";
+}
+
+void tst_BatchCommand::savesInTheFormatOfTheExtension()
+{
+    QFETCH(QString, output);
+
+    constexpr int kCount = 12;
+    writeFile(file(QStringLiteral("r.csv")), receipts(kCount));
+    QVERIFY(QDir(mWork->path()).mkpath(QFileInfo(file(output)).path()));
+    // An older file of that name is replaced.
+    writeFile(file(output), QByteArray(100000, 'o'));
+
+    const Run result =
+        run({QStringLiteral("--import"), file(QStringLiteral("r.csv")), QStringLiteral("--save"), output});
+
+    QCOMPARE(result.status, QProcess::NormalExit);
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    // Standard error is no terminal here: no progress, and nothing else to tell.
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.out, QByteArray());
+    const QByteArray bytes = readAll(file(output));
+    if (output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+        QVERIFY(bytes.startsWith("%PDF-"));
+        const QString text = pdfText(bytes).join(QLatin1Char('\n'));
+        for (int n = 1; n <= kCount; ++n)
+            QVERIFY2(text.contains(receiptNumber(n)), qPrintable(receiptNumber(n)));
+        QVERIFY(text.contains(QStringLiteral("Cake \"Aurora\" & <candles>")));
+        QVERIFY(text.contains(QStringLiteral("French Leek, IN 33455")));
+    } else {
+        if (output.endsWith(QLatin1String(".doc")))
+            QVERIFY(bytes.startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1")));
+        else
+            QVERIFY(bytes.startsWith("PK\x03\x04"));
+        // Read back by an office of the test's own, not the one that wrote it.
+        const DocumentInspector inspect = DocumentInspector::ofFile(file(output));
+        QCOMPARE(inspect.tableCount(), kCount);
+        for (int n = 1; n <= kCount; ++n) {
+            QCOMPARE(inspect.cell(n, QStringLiteral("B1")), receiptNumber(n));
+            QCOMPARE(inspect.cell(n, QStringLiteral("B4")), QStringLiteral("Cake \"Aurora\" & <candles>"));
+            QCOMPARE(inspect.cell(n, QStringLiteral("C7")), QString::number(100 + n + 8.25));
+        }
+    }
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::severalRunAtOnce()
+{
+    writeFile(file(QStringLiteral("a.csv")), receipts(30));
+    writeFile(file(QStringLiteral("b.csv")), receipts(3));
+    // Both on the same profile folder: the second finds it in use and takes one of its own.
+    QProcess first;
+    QProcess second;
+    start(first,
+          {QStringLiteral("--import"), QStringLiteral("a.csv"), QStringLiteral("--save"), QStringLiteral("a.pdf")});
+    start(second,
+          {QStringLiteral("--import"), QStringLiteral("b.csv"), QStringLiteral("--save"), QStringLiteral("b.odt")});
+    QVERIFY(first.waitForFinished(240000) && second.waitForFinished(240000));
+    QCOMPARE(first.exitCode(), 0);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(first.readAllStandardError(), QByteArray());
+    QCOMPARE(second.readAllStandardError(), QByteArray());
+
+    const QString text = pdfText(readAll(file(QStringLiteral("a.pdf")))).join(QLatin1Char('\n'));
+    for (int n = 1; n <= 30; ++n)
+        QVERIFY(text.contains(receiptNumber(n)));
+    QCOMPARE(DocumentInspector::ofFile(file(QStringLiteral("b.odt"))).tableCount(), 3);
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::failedWriteKeepsTheOldFile()
+{
+    SmallFileSystem disk;
+    if (!disk.mount(96 * 1024))
+        QSKIP("No small file system can be mounted here");
+    writeFile(file(QStringLiteral("r.csv")), receipts(20));
+    const QString output = disk.filePath(QStringLiteral("receipts.pdf"));
+    writeFile(output, QByteArray(8 * 1024, 'o'));
+    // Less room left than the PDF of twenty receipts needs.
+    writeFile(disk.filePath(QStringLiteral("other files")), QByteArray(72 * 1024, 'f'));
+
+    const Run result = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), output});
+
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("^parvoline: [^\\n]*No space left on device[^\\n]*\\n$"))
+                 .match(QString::fromUtf8(result.err))
+                 .hasMatch(),
+             result.err.constData());
+    QCOMPARE(readAll(output), QByteArray(8 * 1024, 'o'));
+    QCOMPARE(entriesOf(disk.path()), QStringList({QStringLiteral("other files"), QStringLiteral("receipts.pdf")}));
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::signalEndsItCleanly_data()
+{
+    QTest::addColumn<QByteArray>("when");
+    QTest::addColumn<int>("signal");
+    // What the command has shown on its terminal when the signal comes; empty: once its office starts.
+    QTest::newRow("SIGTERM while the office starts") << QByteArray() << SIGTERM;
+    QTest::newRow("SIGINT while receipts are filled") << QByteArray("/600") << SIGINT;
+    QTest::newRow("SIGHUP while the document is saved") << QByteArray("600/600\r\n") << SIGHUP;
+}
+
+void tst_BatchCommand::signalEndsItCleanly()
+{
+    QFETCH(QByteArray, when);
+    QFETCH(int, signal);
+
+    writeFile(file(QStringLiteral("r.csv")), receipts(600));
+    writeFile(file(QStringLiteral("out.pdf")), "the old file");
+    Terminal terminal;
+    QVERIFY(terminal.isOpen());
+    QProcess process;
+    terminal.attach(process);
+    start(process,
+          {QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), QStringLiteral("out.pdf")});
+    QVERIFY(process.waitForStarted());
+    terminal.closeChildSide();
+    auto stop = qScopeGuard([&] {
+        process.kill();
+        process.waitForFinished();
+    });
+    QElapsedTimer timer;
+    timer.start();
+    const auto due = [&] {
+        if (!when.isEmpty())
+            return terminal.read().contains(when);
+        // The run has its template, and its office is starting.
+        if (processesNaming(mCache->path()).isEmpty())
+            return false;
+        for (const QString &folder : QDir(mTemp->path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            if (QFileInfo::exists(mTemp->filePath(folder + QStringLiteral("/template.dot"))))
+                return true;
+        }
+        return false;
+    };
+    while (!due() && process.state() == QProcess::Running && timer.elapsed() < 120000)
+        QTest::qWait(5);
+    QVERIFY2(process.state() == QProcess::Running, terminal.read().constData());
+
+    ::kill(static_cast<pid_t>(process.processId()), signal);
+    QVERIFY(process.waitForFinished(20000));
+    stop.dismiss();
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 128 + signal);
+    QCOMPARE(readAll(file(QStringLiteral("out.pdf"))), QByteArray("the old file"));
+    QCOMPARE(entriesOf(mWork->path()), QStringList({QStringLiteral("out.pdf"), QStringLiteral("r.csv")}));
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::progressOnATerminal()
+{
+    writeFile(file(QStringLiteral("r.csv")), receipts(3));
+    Terminal terminal;
+    QVERIFY(terminal.isOpen());
+    QProcess process;
+    terminal.attach(process);
+    start(process,
+          {QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), QStringLiteral("out.doc")});
+    QVERIFY(process.waitForStarted());
+    terminal.closeChildSide();
+    QVERIFY(process.waitForFinished(240000));
+    QCOMPARE(process.exitCode(), 0);
+
+    // The count, rewritten in place, ending on a line of its own.
+    const QByteArray shown = terminal.read();
+    QVERIFY2(shown.contains("\r1/3") && shown.endsWith("3/3\r\n"), shown.constData());
+    QVERIFY(QFileInfo(file(QStringLiteral("out.doc"))).size() > 0);
+}
+
+PARVOLINE_TEST_GUILESS_MAIN(tst_BatchCommand)
+#include "tst_batchcommand.moc"
