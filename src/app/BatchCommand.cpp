@@ -172,6 +172,8 @@ int BatchCommand::make(const QString &csvFile, const QString &output)
         GuardedProcedure procedure(Location::Form1_PushButton6_Click);
         DocumentGeneration generation(receipts, procedure);
         generation.setTemplateSource(&ReceiptTemplateBytes);
+        // Made in the format asked for: no Word file is written just to be converted.
+        generation.setFileFormat(*fileFormat);
         generation.setProgress([this](DocumentGeneration::Stage stage, int receipt, int count) {
             if (stage == DocumentGeneration::Stage::Receipt)
                 showProgress(receipt, count);
@@ -186,15 +188,10 @@ int BatchCommand::make(const QString &csvFile, const QString &output)
 
     if (!document.isEmpty() && !dialogs.failed() && !ProgramEndRequested()) {
         try {
-            // Another format is written into the working folder first, so that the output is put in
-            // place only while the command is not being stopped: a stop never leaves a new file behind.
-            QString made = document;
-            if (*fileFormat != wdFormatDocument) {
-                made = work->filePath(QStringLiteral("output.") + target.suffix());
-                SaveDocumentCopy(document, made, *fileFormat);
-            }
+            // The document is made in the working folder, so that the output is put in place only
+            // while the command is not being stopped: a stop never leaves a new file behind.
             if (!ProgramEndRequested())
-                CopyFileReplacing(made, target.absoluteFilePath());
+                CopyFileReplacing(document, target.absoluteFilePath());
         } catch (...) {
             dialogs.fail(DescribeException(std::current_exception()));
         }

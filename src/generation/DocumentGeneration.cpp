@@ -116,7 +116,10 @@ QString DocumentGeneration::run()
         step(
             554,
             [&] {
-                use(mDocument).SaveAs(mDocumentPath);
+                if (mFileFormat == wdFormatDocument)
+                    use(mDocument).SaveAs(mDocumentPath);
+                else
+                    use(mDocument).SaveAs2(mDocumentPath, mFileFormat);
                 mSaved = true;
             },
             true);

@@ -48,6 +48,9 @@ public:
 
     void setTemplateSource(std::function<QByteArray()> source) { mTemplateSource = std::move(source); }
     void setProgress(Progress progress) { mProgress = std::move(progress); }
+    /// The format the document is saved in (wdFormatDocument, the Word 97-2003 file, unless a caller
+    /// that wants another one asks for it: writing a Word file nobody keeps costs a long run seconds).
+    void setFileFormat(int fileFormat) { mFileFormat = fileFormat; }
 
     /// Runs the steps. Returns the path of the saved document, or an empty path when the run had to
     /// be abandoned because the word processor could not be started, could not open the template or
@@ -76,6 +79,7 @@ private:
     GuardedProcedure &mProcedure;
     std::function<QByteArray()> mTemplateSource;
     Progress mProgress;
+    int mFileFormat = wdFormatDocument;
 
     // The run's state, as the steps leave it.
     std::unique_ptr<WordApplication> mWord;
