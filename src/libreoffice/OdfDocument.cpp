@@ -72,6 +72,18 @@ void copyMarks(const pugi::xml_node &from, const pugi::xml_node &to, const OdfFi
         copyMarks(a, b, source, target);
 }
 
+// The rows of \a table (not of tables inside it), heading rows and grouped rows included.
+void collectRows(const pugi::xml_node &table, std::vector<pugi::xml_node> &rows)
+{
+    for (pugi::xml_node child = table.first_child(); child; child = child.next_sibling()) {
+        if (named(child, "table:table-row"))
+            rows.push_back(child);
+        else if (named(child, "table:table-header-rows") || named(child, "table:table-rows")
+                 || named(child, "table:table-row-group"))
+            collectRows(child, rows);
+    }
+}
+
 struct StringWriter : pugi::xml_writer
 {
     QByteArray bytes;
@@ -95,6 +107,10 @@ std::unique_ptr<OdfDocument> OdfDocument::parse(QByteArrayView flatXml)
     const pugi::xml_node root = document->mXml.document_element();
     if (!named(root, "office:document"))
         throw Error("The document is not a flat OpenDocument file");
+    for (pugi::xml_node after = root.next_sibling(); after; after = after.next_sibling()) {
+        if (after.type() == pugi::node_element)
+            throw Error("The document is not a flat OpenDocument file: it has more than one root element");
+    }
     for (const auto &[name, uri] : kNamespaces) {
         if (std::strcmp(root.attribute(name).value(), uri) != 0)
             throw Error(std::string("The document does not declare ") + name + " as OpenDocument does");
@@ -103,8 +119,9 @@ std::unique_ptr<OdfDocument> OdfDocument::parse(QByteArrayView flatXml)
     if (!document->mText)
         throw Error("The document is not a text document");
     document->index();
-    for (const pugi::xml_node &table : document->mTables)
-        document->mTableNames.insert(document->tableName(table));
+    // Every table's name is taken, nested ones and those in frames or headers too.
+    for (const pugi::xpath_node &table : root.select_nodes(".//table:table"))
+        document->mTableNames.insert(document->tableName(table.node()));
     return document;
 }
 
@@ -232,9 +249,11 @@ pugi::xml_node OdfDocument::insertFragment(const Fragment &fragment, pugi::xml_n
                                            const pugi::xml_node &before)
 {
     pugi::xml_node first;
+    std::vector<pugi::xml_node> inserted;
     for (pugi::xml_node part = fragment.xml.first_child(); part; part = part.next_sibling()) {
         pugi::xml_node copy = before ? parent.insert_copy_before(part, before) : parent.append_copy(part);
         copyMarks(part, copy, fragment.filled, mFilled);
+        inserted.push_back(copy);
         if (!first)
             first = copy;
         // Every table of a document has a name of its own, the nested ones too.
@@ -249,8 +268,10 @@ pugi::xml_node OdfDocument::insertFragment(const Fragment &fragment, pugi::xml_n
     if (!first)
         throw Error("There is nothing to paste");
 
-    // A table that lands after the last one known is simply the next; anything else is found anew.
-    if (mIndexed && named(first, "table:table") && first.parent() == mText) {
+    // Tables that land after the last one known are simply the next; anything else is found anew.
+    const bool onlyTables = std::all_of(inserted.begin(), inserted.end(),
+                                        [](const pugi::xml_node &node) { return named(node, "table:table"); });
+    if (mIndexed && onlyTables && first.parent() == mText) {
         pugi::xml_node lastTop = mTables.empty() ? pugi::xml_node() : mTables.back();
         while (lastTop && lastTop.parent() != mText)
             lastTop = lastTop.parent();
@@ -259,7 +280,7 @@ pugi::xml_node OdfDocument::insertFragment(const Fragment &fragment, pugi::xml_n
              node = node.next_sibling())
             after = node == first;
         if (after && (!lastTop || lastTop != first))
-            mTables.push_back(first);
+            mTables.insert(mTables.end(), inserted.begin(), inserted.end());
         else
             mIndexed = false;
     } else {
@@ -330,6 +351,8 @@ bool OdfDocument::findNext(const QString &find, bool matchCase, bool wholeWord, 
         offset = 0;
     }
     const std::size_t count = paragraphs.size();
+    if (count == 0)
+        return false;
     for (std::size_t step = 0; step <= count; ++step) {
         const std::size_t i = (start + step) % count;
         if (step > 0 && i == 0 && !wrap)
@@ -479,10 +502,12 @@ QStringList OdfDocument::outline() const
 QList<QStringList> OdfDocument::cellTexts(const pugi::xml_node &table) const
 {
     QList<QStringList> rows;
-    for (pugi::xpath_node row : table.select_nodes("./table:table-row | ./table:table-header-rows/table:table-row "
-                                                   "| ./table:table-rows/table:table-row")) {
+    // In document order: an XPath union would give the heading rows after the others.
+    std::vector<pugi::xml_node> tableRows;
+    collectRows(table, tableRows);
+    for (const pugi::xml_node &row : tableRows) {
         QStringList cells;
-        for (pugi::xml_node cell = row.node().first_child(); cell; cell = cell.next_sibling()) {
+        for (pugi::xml_node cell = row.first_child(); cell; cell = cell.next_sibling()) {
             if (!named(cell, "table:table-cell"))
                 continue;
             QStringList paragraphs;

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPdfDocument>
 #include <QPdfDocumentRenderOptions>
+#include <QPdfWriter>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -56,6 +57,37 @@ QString describe(QPdfDocument::Error error)
         break;
     }
     return QStringLiteral("the file cannot be read");
+}
+
+// How much larger than the part wanted the clip given to QPdfDocument::render must be. Some versions
+// of Qt scale a clipped part by its right() - left(), one pixel less than its width, so a page came out
+// a pixel short on every tile, and the margin beside and below a text area showed inside it. Found
+// once, on a page of ink whose last column must come out inked.
+int clipCorrection()
+{
+    static const int correction = [] {
+        QByteArray bytes;
+        {
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter writer(&buffer);
+            writer.setResolution(72);
+            writer.setPageLayout(
+                QPageLayout(QPageSize(QSizeF(100, 100), QPageSize::Point), QPageLayout::Portrait, QMarginsF()));
+            QPainter painter(&writer);
+            painter.fillRect(QRectF(0, 0, 100, 100), Qt::black);
+        }
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QPdfDocument pdf;
+        pdf.load(&buffer);
+        QPdfDocumentRenderOptions options;
+        options.setScaledSize(QSize(100, 100));
+        options.setScaledClipRect(QRect(0, 0, 100, 100));
+        const QImage probe = pdf.render(0, QSize(100, 100), options);
+        return !probe.isNull() && qAlpha(probe.pixel(99, 99)) < 128 ? 1 : 0;
+    }();
+    return correction;
 }
 
 // The rows of \a image above its last row that is not all white; at least one row.
@@ -128,7 +160,8 @@ QImage PagePicture::Data::tile(const Area &area, double scale, int column, int r
     if (!clip.isEmpty()) {
         QPdfDocumentRenderOptions options;
         options.setScaledSize(scaledPage);
-        options.setScaledClipRect(clip);
+        const int correction = clipCorrection();
+        options.setScaledClipRect(QRect(clip.topLeft(), clip.size() + QSize(correction, correction)));
         rendered = pdf.render(area.page, clip.size(), options);
     }
     if (rendered.isNull())
