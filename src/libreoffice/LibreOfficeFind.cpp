@@ -123,11 +123,8 @@ bool LibreOfficeFind::findNext(bool replaceFound)
     selection.offset = offset;
     selection.length = mText.size();
     if (replaceFound) {
-        qsizetype inserted = 0;
-        for (const pugi::xml_node &node : OdfText::replace(paragraph, offset, mText.size(), mReplacement->text()))
-            inserted += OdfText::length(node);
+        selection.length = model.replaceText(paragraph, offset, mText.size(), mReplacement->text());
         mDocument->changed();
-        selection.length = inserted;
     }
     return true;
 }

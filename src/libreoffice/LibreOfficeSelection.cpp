@@ -61,8 +61,8 @@ void LibreOfficeSelection::Paste()
         break;
     }
     case Kind::Text:
-        OdfText::replace(selection.paragraph, selection.offset, selection.length, QString(),
-                         nullptr); // the pasted table takes the found text's place
+        // The pasted table takes the found text's place.
+        model.replaceText(selection.paragraph, selection.offset, selection.length, QString());
         [[fallthrough]];
     case Kind::Point: {
         const pugi::xml_node paragraph = selection.paragraph;

@@ -311,6 +311,15 @@ int OdfDocument::fill(const pugi::xml_node &scope, const QString &placeholder, c
     return count;
 }
 
+qsizetype OdfDocument::replaceText(const pugi::xml_node &paragraph, qsizetype start, qsizetype length,
+                                   const QString &value)
+{
+    qsizetype inserted = 0;
+    for (const pugi::xml_node &node : OdfText::replace(paragraph, start, length, value, &mFilled))
+        inserted += OdfText::length(node);
+    return inserted;
+}
+
 int OdfDocument::replaceAll(const QString &find, const QString &replacement, bool matchCase, bool wholeWord)
 {
     if (find.isEmpty())
@@ -451,6 +460,11 @@ void OdfDocument::releaseKeeps(const pugi::xml_node &table)
         QString name = mReleasedStyles.value(key);
         if (!name.isEmpty())
             return name;
+        // A table released before already has its released styles.
+        for (auto it = mReleasedStyles.cbegin(); it != mReleasedStyles.cend(); ++it) {
+            if (it.value() == base && it.key().startsWith(QString::fromLatin1(family) + QLatin1Char('|')))
+                return base;
+        }
         pugi::xml_node styles = automaticStyles();
         const pugi::xml_node original = styleNamed(base, family);
         pugi::xml_node style;

@@ -175,7 +175,8 @@ bool OdfText::isOpaque(const pugi::xml_node &node)
 {
     return named(node, "text:note") || named(node, "draw:frame") || named(node, "draw:a")
            || named(node, "office:annotation") || named(node, "office:annotation-end") || named(node, "text:ruby")
-           || named(node, "draw:custom-shape") || named(node, "draw:rect") || named(node, "draw:g");
+           || named(node, "draw:custom-shape") || named(node, "draw:rect") || named(node, "draw:g")
+           || named(node, "text:tracked-changes");
 }
 
 qsizetype OdfText::length(const pugi::xml_node &node)
