@@ -5,6 +5,7 @@
 //
 //     batch_bench [receipts] [rounds]
 
+#include "ExampleReceipts.h"
 #include "ReceiptCsv.h"
 #include "ReceiptRecord.h"
 
@@ -19,24 +20,6 @@
 #include <vector>
 
 namespace {
-ReceiptRecord sample(int i)
-{
-    ReceiptRecord r;
-    r[ReceiptRecord::Receipt] = QStringLiteral("Harbor Lights Bakery");
-    r[ReceiptRecord::No] = QStringLiteral("2021-%1").arg(i, 4, 10, QLatin1Char('0'));
-    r[ReceiptRecord::FromPayee] = QStringLiteral("Selma Orrick");
-    r[ReceiptRecord::FromAddress] = QStringLiteral("Birchwood st");
-    r[ReceiptRecord::FromCity] = QStringLiteral("French Leek, IN 33455");
-    r[ReceiptRecord::ToPayee] = QStringLiteral("Dorian Quell Jr.");
-    r[ReceiptRecord::ToAddress] = QStringLiteral("Elm Street");
-    r[ReceiptRecord::ToCity] = QStringLiteral("Holderness, NH 03245");
-    r[ReceiptRecord::Date] = QStringLiteral("08/30/2021");
-    r[ReceiptRecord::Description] = QStringLiteral("Building a tree house");
-    r[ReceiptRecord::Amount] = QString::number(70 + i);
-    r[ReceiptRecord::Tax] = QStringLiteral("8.25");
-    return r;
-}
-
 struct Timing
 {
     double seconds = 0;
@@ -67,7 +50,7 @@ QString writeCsv(const QTemporaryDir &work, int receipts)
 {
     QList<ReceiptRecord> records;
     for (int i = 0; i < receipts; ++i)
-        records.append(sample(i));
+        records.append(ExampleReceipt(i));
     const QString csv = work.filePath(QStringLiteral("receipts-%1.csv").arg(receipts));
     ReceiptCsv::writeFile(records, csv);
     return csv;

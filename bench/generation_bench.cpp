@@ -10,6 +10,7 @@
 //     generation_bench [rounds] [largest count]
 
 #include "DocumentGeneration.h"
+#include "ExampleReceipts.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "GuardedProcedure.h"
@@ -41,24 +42,6 @@ double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-ReceiptRecord sample(int i)
-{
-    ReceiptRecord r;
-    r[ReceiptRecord::Receipt] = QStringLiteral("Harbor Lights Bakery");
-    r[ReceiptRecord::No] = QStringLiteral("2021-%1").arg(i, 4, 10, QLatin1Char('0'));
-    r[ReceiptRecord::FromPayee] = QStringLiteral("Selma Orrick");
-    r[ReceiptRecord::FromAddress] = QStringLiteral("Birchwood st");
-    r[ReceiptRecord::FromCity] = QStringLiteral("French Leek, IN 33455");
-    r[ReceiptRecord::ToPayee] = QStringLiteral("Dorian Quell Jr.");
-    r[ReceiptRecord::ToAddress] = QStringLiteral("Elm Street");
-    r[ReceiptRecord::ToCity] = QStringLiteral("Holderness, NH 03245");
-    r[ReceiptRecord::Date] = QStringLiteral("08/30/2021");
-    r[ReceiptRecord::Description] = QStringLiteral("Building a tree house");
-    r[ReceiptRecord::Amount] = QString::number(70 + i);
-    r[ReceiptRecord::Tax] = QStringLiteral("8.25");
-    return r;
 }
 
 // Resident memory in kilobytes of one process (VmRSS), or of its peak (VmHWM).
@@ -137,7 +120,7 @@ int main(int argc, char *argv[])
             break;
         ReceiptList list;
         for (int i = 1; i <= count; ++i)
-            list.append(sample(i));
+            list.append(ExampleReceipt(i));
 
         Phases phases;
         long officePeak = 0;
@@ -178,7 +161,7 @@ int main(int argc, char *argv[])
             // The same run as the user starts it: from the click to the preview on screen.
             form.receipts()->clear();
             for (int i = 1; i <= count; ++i)
-                form.receipts()->append(sample(i));
+                form.receipts()->append(ExampleReceipt(i));
             form.show();
             timer.restart();
             form.PushButton6_Click();

@@ -5,6 +5,7 @@
 //
 //     stress_bench [cycles] [receipts]      (defaults: 200 cycles of 3 receipts)
 
+#include "ExampleReceipts.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "LibreOfficeEngine.h"
@@ -47,24 +48,6 @@ public:
     QString openFileName(QWidget *, const QString &, const QString &) override { return {}; }
     bool print(QWidget *, QPrinter &, int) override { return false; }
 };
-
-ReceiptRecord sample(int i)
-{
-    ReceiptRecord r;
-    r[ReceiptRecord::Receipt] = QStringLiteral("Harbor Lights Bakery");
-    r[ReceiptRecord::No] = QStringLiteral("2021-%1").arg(i, 4, 10, QLatin1Char('0'));
-    r[ReceiptRecord::FromPayee] = QStringLiteral("Selma Orrick");
-    r[ReceiptRecord::FromAddress] = QStringLiteral("Birchwood st");
-    r[ReceiptRecord::FromCity] = QStringLiteral("French Leek, IN 33455");
-    r[ReceiptRecord::ToPayee] = QStringLiteral("Dorian Quell Jr.");
-    r[ReceiptRecord::ToAddress] = QStringLiteral("Elm Street");
-    r[ReceiptRecord::ToCity] = QStringLiteral("Holderness, NH 03245");
-    r[ReceiptRecord::Date] = QStringLiteral("08/30/2021");
-    r[ReceiptRecord::Description] = QStringLiteral("Building a tree house");
-    r[ReceiptRecord::Amount] = QString::number(70 + i);
-    r[ReceiptRecord::Tax] = QStringLiteral("8.25");
-    return r;
-}
 
 // Resident memory in kilobytes of one process.
 long residentKilobytes(qint64 pid)
@@ -128,7 +111,7 @@ int main(int argc, char *argv[])
     }
     form.show();
     for (int i = 1; i <= receipts; ++i)
-        form.receipts()->append(sample(i));
+        form.receipts()->append(ExampleReceipt(i));
 
     std::printf("%d cycles of generate, preview and back, %d receipts each\n", cycles, receipts);
     std::printf("%7s %12s %12s %12s %12s %12s  %s\n", "cycle", "program MB", "office MB", "cycle ms", "slowest ms",

@@ -1,3 +1,4 @@
+#include "ExampleReceipts.h"
 #include "TestMain.h"
 // The batch command as a user runs it: the real program, as a process of its own, without any display.
 // Its exit status, what it says on standard error, and the file it writes, read back by another office
@@ -42,19 +43,6 @@ QByteArray receipts(int count)
     return csv;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
 QStringList entriesOf(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
@@ -68,23 +56,10 @@ QList<qint64> processesNaming(const QString &text)
     for (const QString &entry : entries) {
         bool number = false;
         const qint64 pid = entry.toLongLong(&number);
-        if (number && readAll(QStringLiteral("/proc/%1/cmdline").arg(entry)).contains(text.toLocal8Bit()))
+        if (number && ReadWholeFile(QStringLiteral("/proc/%1/cmdline").arg(entry)).contains(text.toLocal8Bit()))
             found.append(pid);
     }
     return found;
-}
-
-QStringList pdfText(const QByteArray &bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QPdfDocument pdf;
-    pdf.load(&buffer);
-    QStringList pages;
-    for (int page = 0; page < pdf.pageCount(); ++page)
-        pages.append(pdf.getAllText(page).text());
-    return pages;
 }
 
 /// A terminal for a child's standard error, read from here.
@@ -290,7 +265,7 @@ void tst_BatchCommand::usage()
     QFETCH(QString, out);
     QFETCH(QString, err);
 
-    writeFile(file(QStringLiteral("r.csv")), csv);
+    WriteWholeFile(file(QStringLiteral("r.csv")), csv);
     const Run result = run(arguments);
 
     QCOMPARE(result.status, QProcess::NormalExit);
@@ -312,8 +287,8 @@ void tst_BatchCommand::invalidRowsWriteNothing()
     csv += ",,Selma,,,,,,,,5,1\r\n";            // row 5
     csv += "Bakery,10,,,,,,,,,12.50,0.5\r\n";   // row 6, good
     csv += "Bakery,11,,,,,,,,,\"1,0,0\",x\r\n"; // row 7
-    writeFile(file(QStringLiteral("r.csv")), csv);
-    writeFile(file(QStringLiteral("out.pdf")), "the old file");
+    WriteWholeFile(file(QStringLiteral("r.csv")), csv);
+    WriteWholeFile(file(QStringLiteral("out.pdf")), "the old file");
 
     const Run result =
         run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), QStringLiteral("out.pdf")});
@@ -326,7 +301,7 @@ void tst_BatchCommand::invalidRowsWriteNothing()
              qPrintable(lines[0]));
     QVERIFY2(lines[1].startsWith(QStringLiteral("parvoline: r.csv: row 5: ")), qPrintable(lines[1]));
     QVERIFY2(lines[2].startsWith(QStringLiteral("parvoline: r.csv: row 7: ")), qPrintable(lines[2]));
-    QCOMPARE(readAll(file(QStringLiteral("out.pdf"))), QByteArray("the old file"));
+    QCOMPARE(ReadWholeFile(file(QStringLiteral("out.pdf"))), QByteArray("the old file"));
     QCOMPARE(entriesOf(mWork->path()), QStringList({QStringLiteral("out.pdf"), QStringLiteral("r.csv")}));
     verifyNothingLeft();
 }
@@ -346,10 +321,10 @@ void tst_BatchCommand::savesInTheFormatOfTheExtension()
     QFETCH(QString, output);
 
     constexpr int kCount = 12;
-    writeFile(file(QStringLiteral("r.csv")), receipts(kCount));
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(kCount));
     QVERIFY(QDir(mWork->path()).mkpath(QFileInfo(file(output)).path()));
     // An older file of that name is replaced.
-    writeFile(file(output), QByteArray(100000, 'o'));
+    WriteWholeFile(file(output), QByteArray(100000, 'o'));
 
     const Run result =
         run({QStringLiteral("--import"), file(QStringLiteral("r.csv")), QStringLiteral("--save"), output});
@@ -359,10 +334,10 @@ void tst_BatchCommand::savesInTheFormatOfTheExtension()
     // Standard error is no terminal here: no progress, and nothing else to tell.
     QCOMPARE(result.err, QByteArray());
     QCOMPARE(result.out, QByteArray());
-    const QByteArray bytes = readAll(file(output));
+    const QByteArray bytes = ReadWholeFile(file(output));
     if (output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
         QVERIFY(bytes.startsWith("%PDF-"));
-        const QString text = pdfText(bytes).join(QLatin1Char('\n'));
+        const QString text = PdfPageTexts(bytes).join(QLatin1Char('\n'));
         for (int n = 1; n <= kCount; ++n)
             QVERIFY2(text.contains(receiptNumber(n)), qPrintable(receiptNumber(n)));
         QVERIFY(text.contains(QStringLiteral("Cake \"Aurora\" & <candles>")));
@@ -386,8 +361,8 @@ void tst_BatchCommand::savesInTheFormatOfTheExtension()
 
 void tst_BatchCommand::severalRunAtOnce()
 {
-    writeFile(file(QStringLiteral("a.csv")), receipts(30));
-    writeFile(file(QStringLiteral("b.csv")), receipts(3));
+    WriteWholeFile(file(QStringLiteral("a.csv")), receipts(30));
+    WriteWholeFile(file(QStringLiteral("b.csv")), receipts(3));
     // Both on the same profile folder: the second finds it in use and takes one of its own.
     QProcess first;
     QProcess second;
@@ -401,7 +376,7 @@ void tst_BatchCommand::severalRunAtOnce()
     QCOMPARE(first.readAllStandardError(), QByteArray());
     QCOMPARE(second.readAllStandardError(), QByteArray());
 
-    const QString text = pdfText(readAll(file(QStringLiteral("a.pdf")))).join(QLatin1Char('\n'));
+    const QString text = PdfPageTexts(ReadWholeFile(file(QStringLiteral("a.pdf")))).join(QLatin1Char('\n'));
     for (int n = 1; n <= 30; ++n)
         QVERIFY(text.contains(receiptNumber(n)));
     QCOMPARE(DocumentInspector::ofFile(file(QStringLiteral("b.odt"))).tableCount(), 3);
@@ -413,11 +388,11 @@ void tst_BatchCommand::failedWriteKeepsTheOldFile()
     SmallFileSystem disk;
     if (!disk.mount(96 * 1024))
         QSKIP("No small file system can be mounted here");
-    writeFile(file(QStringLiteral("r.csv")), receipts(20));
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(20));
     const QString output = disk.filePath(QStringLiteral("receipts.pdf"));
-    writeFile(output, QByteArray(8 * 1024, 'o'));
+    WriteWholeFile(output, QByteArray(8 * 1024, 'o'));
     // Less room left than the PDF of twenty receipts needs.
-    writeFile(disk.filePath(QStringLiteral("other files")), QByteArray(72 * 1024, 'f'));
+    WriteWholeFile(disk.filePath(QStringLiteral("other files")), QByteArray(72 * 1024, 'f'));
 
     const Run result = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), output});
 
@@ -426,7 +401,7 @@ void tst_BatchCommand::failedWriteKeepsTheOldFile()
                  .match(QString::fromUtf8(result.err))
                  .hasMatch(),
              result.err.constData());
-    QCOMPARE(readAll(output), QByteArray(8 * 1024, 'o'));
+    QCOMPARE(ReadWholeFile(output), QByteArray(8 * 1024, 'o'));
     QCOMPARE(entriesOf(disk.path()), QStringList({QStringLiteral("other files"), QStringLiteral("receipts.pdf")}));
     verifyNothingLeft();
 }
@@ -447,8 +422,8 @@ void tst_BatchCommand::signalEndsItCleanly()
     QFETCH(QByteArray, when);
     QFETCH(int, signal);
 
-    writeFile(file(QStringLiteral("r.csv")), receipts(600));
-    writeFile(file(QStringLiteral("out.pdf")), "the old file");
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(600));
+    WriteWholeFile(file(QStringLiteral("out.pdf")), "the old file");
     Terminal terminal;
     QVERIFY(terminal.isOpen());
     QProcess process;
@@ -484,14 +459,14 @@ void tst_BatchCommand::signalEndsItCleanly()
     stop.dismiss();
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 128 + signal);
-    QCOMPARE(readAll(file(QStringLiteral("out.pdf"))), QByteArray("the old file"));
+    QCOMPARE(ReadWholeFile(file(QStringLiteral("out.pdf"))), QByteArray("the old file"));
     QCOMPARE(entriesOf(mWork->path()), QStringList({QStringLiteral("out.pdf"), QStringLiteral("r.csv")}));
     verifyNothingLeft();
 }
 
 void tst_BatchCommand::progressOnATerminal()
 {
-    writeFile(file(QStringLiteral("r.csv")), receipts(3));
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(3));
     Terminal terminal;
     QVERIFY(terminal.isOpen());
     QProcess process;

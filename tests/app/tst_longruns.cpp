@@ -1,3 +1,4 @@
+#include "ExampleReceipts.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "LibreOfficeEngine.h"
@@ -42,7 +43,6 @@ private slots:
     void longRunStops();
 
 private:
-    static ReceiptRecord receipt(int n);
     void fill(Form1 &form, int count);
     QStringList filesInTemp() const
     {
@@ -87,29 +87,11 @@ void TestLongRuns::cleanup()
     mTemp.reset();
 }
 
-ReceiptRecord TestLongRuns::receipt(int n)
-{
-    ReceiptRecord r;
-    r[ReceiptRecord::Receipt] = QStringLiteral("Receipt %1").arg(n);
-    r[ReceiptRecord::No] = QStringLiteral("No %1").arg(n);
-    r[ReceiptRecord::FromPayee] = QStringLiteral("Selma Orrick");
-    r[ReceiptRecord::FromAddress] = QStringLiteral("Birchwood st");
-    r[ReceiptRecord::FromCity] = QStringLiteral("French Leek, IN 33455");
-    r[ReceiptRecord::ToPayee] = QStringLiteral("Dorian Quell Jr.");
-    r[ReceiptRecord::ToAddress] = QStringLiteral("Elm Street");
-    r[ReceiptRecord::ToCity] = QStringLiteral("Holderness, NH 03245");
-    r[ReceiptRecord::Date] = QStringLiteral("08/30/2021");
-    r[ReceiptRecord::Description] = QStringLiteral("Rent for month %1").arg(n);
-    r[ReceiptRecord::Amount] = QString::number(100 + n);
-    r[ReceiptRecord::Tax] = QStringLiteral("8.25");
-    return r;
-}
-
 void TestLongRuns::fill(Form1 &form, int count)
 {
     QList<ReceiptRecord> records;
     for (int n = 1; n <= count; ++n)
-        records.append(receipt(n));
+        records.append(ExampleReceipt(n));
     form.receipts()->appendRecords(records);
 }
 

@@ -3,6 +3,7 @@
 // the whole run, on a private profile.
 
 #include "DocumentInspector.h"
+#include "ExampleReceipts.h"
 #include "PackageFile.h"
 #include "PdfFile.h"
 #include "PrivateOffice.h"
@@ -93,20 +94,6 @@ QString outputProblem(int format, const QByteArray &bytes)
     default:
         return PdfFile::problem(bytes);
     }
-}
-
-// The text of each page of a PDF file, as QtPdf reads it.
-QStringList pdfPages(const QByteArray &bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QPdfDocument pdf;
-    pdf.load(&buffer);
-    QStringList pages;
-    for (int page = 0; page < pdf.pageCount(); ++page)
-        pages.append(pdf.getAllText(page).text());
-    return pages;
 }
 
 int darkPixels(const QImage &image)
@@ -508,7 +495,7 @@ void TestLibreOfficeDocument::savesInEveryFormat()
         QVERIFY(!outputProblem(format, bytes.first(bytes.size() - 100) + QByteArray(100, '\0')).isEmpty());
 
     if (format == wdFormatPDF) {
-        const QString text = pdfPages(bytes).join(QLatin1Char('\n'));
+        const QString text = PdfPageTexts(bytes).join(QLatin1Char('\n'));
         for (int n = 1; n <= 2; ++n) {
             for (const QString &placeholder : kPlaceholders)
                 QVERIFY2(text.contains(value(placeholder, n)), qPrintable(value(placeholder, n)));
@@ -554,9 +541,9 @@ void TestLibreOfficeDocument::exportsTheChosenPages()
     document.ExportAsFixedFormat(part, wdExportFormatPDF, wdExportFromTo, 2, 3);
     opened.word->Quit();
 
-    const QStringList all = pdfPages(readAll(whole));
+    const QStringList all = PdfPageTexts(readAll(whole));
     QVERIFY2(all.size() >= 3, qPrintable(QString::number(all.size())));
-    QCOMPARE(pdfPages(readAll(part)), all.mid(1, 2));
+    QCOMPARE(PdfPageTexts(readAll(part)), all.mid(1, 2));
 }
 
 void TestLibreOfficeDocument::pictureOfOneReceiptIsAboutItsTable()

@@ -1,3 +1,4 @@
+#include "ExampleReceipts.h"
 #include "TestMain.h"
 // The preview's saves in other formats and its printing, against the real office: the document of a
 // real generation run, its page picture, and the files read back by another office or by QtPdf.
@@ -31,32 +32,6 @@ QString receiptNumber(int n)
     return QStringLiteral("No. 2024-%1").arg(n, 4, 10, QLatin1Char('0'));
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-// The text of each page of a PDF file, as QtPdf reads it; empty when it is no PDF.
-QStringList pdfPages(const QByteArray &bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QPdfDocument pdf;
-    pdf.load(&buffer);
-    QStringList pages;
-    for (int page = 0; page < pdf.pageCount(); ++page)
-        pages.append(pdf.getAllText(page).text());
-    return pages;
-}
 } // namespace
 
 class tst_Form2Office final : public QObject
@@ -124,7 +99,7 @@ void tst_Form2Office::initTestCase()
     const PagePicture picture = PagePicture::fromFile(picturePath);
     QVERIFY(QFile::remove(picturePath));
     QCOMPARE(mDialogs.errorReports().size(), 0);
-    mPages = pdfPages(picture.bytes());
+    mPages = PdfPageTexts(picture.bytes());
     QVERIFY2(mPages.size() >= 2, qPrintable(QString::number(mPages.size())));
 
     mForm = std::make_unique<Form2>();
@@ -184,7 +159,7 @@ void tst_Form2Office::savesInTheChosenFormat()
     QCOMPARE(outFiles(), QStringList{saved});
     if (saved.endsWith(QLatin1String(".pdf"))) {
         // The document's own pages, text and all.
-        QCOMPARE(pdfPages(readAll(path)), mPages);
+        QCOMPARE(PdfPageTexts(ReadWholeFile(path)), mPages);
     } else {
         const DocumentInspector inspect = DocumentInspector::ofFile(path);
         QCOMPARE(inspect.tableCount(), kReceipts);
@@ -195,7 +170,7 @@ void tst_Form2Office::savesInTheChosenFormat()
         }
     }
     // The generated document is still there for further saves.
-    QVERIFY(readAll(mDocument).startsWith(QByteArray::fromHex("d0cf11e0")));
+    QVERIFY(ReadWholeFile(mDocument).startsWith(QByteArray::fromHex("d0cf11e0")));
 }
 
 void tst_Form2Office::failedWriteKeepsTheOldFile()
@@ -204,10 +179,10 @@ void tst_Form2Office::failedWriteKeepsTheOldFile()
     if (!disk.mount(64 * 1024))
         QSKIP("No small file system can be mounted here");
     const QString path = disk.filePath(QStringLiteral("receipts.pdf"));
-    writeFile(path, QByteArray(8 * 1024, 'o'));
+    WriteWholeFile(path, QByteArray(8 * 1024, 'o'));
     // Less room left than the document's PDF needs.
-    writeFile(disk.filePath(QStringLiteral("other files")), QByteArray(48 * 1024, 'f'));
-    QVERIFY(readAll(mForm->wordFile()).size() > 0);
+    WriteWholeFile(disk.filePath(QStringLiteral("other files")), QByteArray(48 * 1024, 'f'));
+    QVERIFY(ReadWholeFile(mForm->wordFile()).size() > 0);
     mDialogs.queueSavePath(path);
     mDialogs.queueAnswer(UserDialogs::Answer::Yes);
 
@@ -219,7 +194,7 @@ void tst_Form2Office::failedWriteKeepsTheOldFile()
         reports.first().text.contains(QLatin1String(Location::Form2_PushButton6_Click) + QStringLiteral("at line 130")),
         qPrintable(reports.first().text));
     QVERIFY(!mDialogs.texts().contains(QStringLiteral("Done.")));
-    QCOMPARE(readAll(path), QByteArray(8 * 1024, 'o'));
+    QCOMPARE(ReadWholeFile(path), QByteArray(8 * 1024, 'o'));
     QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({QStringLiteral("other files"), QStringLiteral("receipts.pdf")}));
 }
@@ -246,7 +221,7 @@ void tst_Form2Office::printsToAPdfFile()
     QCOMPARE(mDialogs.printRequests.size(), 1);
     QCOMPARE(mDialogs.printRequests.first().pageCount, int(mPages.size()));
     const QStringList expected = from == 0 ? mPages : mPages.mid(from - 1, qMin<int>(to, mPages.size()) - from + 1);
-    QCOMPARE(pdfPages(readAll(path)), expected);
+    QCOMPARE(PdfPageTexts(ReadWholeFile(path)), expected);
     QCOMPARE(outFiles(), QStringList{QStringLiteral("printed.pdf")});
     QVERIFY(!mForm->isBusy());
 }

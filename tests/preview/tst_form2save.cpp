@@ -1,3 +1,4 @@
+#include "ExampleReceipts.h"
 #include "Form2.h"
 #include "Locations.h"
 #include "Main.h"
@@ -19,19 +20,6 @@
 
 namespace {
 using Answer = UserDialogs::Answer;
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 const QString kSaveFilter =
     QStringLiteral("Word Files (*.doc);;Word 2007-365 (*.docx);;OpenDocument Text (*.odt);;PDF (*.pdf)");
@@ -93,7 +81,7 @@ void tst_Form2Save::init()
     for (char &byte : mContent)
         byte = char(QRandomGenerator::global()->bounded(256));
     mDocument = mTemp->filePath(QStringLiteral("Sample12345678.doc"));
-    writeFile(mDocument, mContent);
+    WriteWholeFile(mDocument, mContent);
     mForm = std::make_unique<Form2>();
     mForm->setWordFile(mDocument);
 }
@@ -143,7 +131,7 @@ void tst_Form2Save::save()
 
     const QString target = saved.isEmpty() ? QString() : mTargets->filePath(saved);
     if (!existing.isNull())
-        writeFile(target, existing);
+        WriteWholeFile(target, existing);
     mDialogs.queueSavePath(typed.isEmpty() ? QString() : mTargets->filePath(typed));
     if (answer >= 0)
         mDialogs.queueAnswer(Answer(answer));
@@ -169,14 +157,14 @@ void tst_Form2Save::save()
     QCOMPARE(mDialogs.messages.last().icon, UserDialogs::Icon::None);
 
     if (replaced)
-        QCOMPARE(readAll(target), mContent);
+        QCOMPARE(ReadWholeFile(target), mContent);
     else if (!existing.isNull())
-        QCOMPARE(readAll(target), existing);
+        QCOMPARE(ReadWholeFile(target), existing);
     // Nothing else lands in the folder: no typed name beside the saved one, no temporary file.
     QCOMPARE(targetFolderFiles(),
              saved.isEmpty() || (existing.isNull() && !replaced) ? QStringList() : QStringList{saved});
     // The document stays for further saves.
-    QCOMPARE(readAll(mDocument), mContent);
+    QCOMPARE(ReadWholeFile(mDocument), mContent);
     QCOMPARE(mForm->wordFile(), mDocument);
 }
 
@@ -239,7 +227,7 @@ void tst_Form2Save::saveInAnotherFormat()
     if (format < 0) {
         // Word 97-2003 is the generated document itself: copied, no word processor needed.
         QCOMPARE(word.calls, QStringList());
-        QCOMPARE(readAll(target), mContent);
+        QCOMPARE(ReadWholeFile(target), mContent);
     } else {
         // The word processor of its own opens the document, writes the copy, and is done with it.
         QCOMPARE(word.calls, QStringList({QStringLiteral("Create"), QStringLiteral("Documents"),
@@ -247,12 +235,12 @@ void tst_Form2Save::saveInAnotherFormat()
                                           QStringLiteral("SaveAs2(%1, %2)").arg(target).arg(format),
                                           QStringLiteral("Close(0)"), QStringLiteral("Quit")}));
         QVERIFY(busyWhileSaving);
-        QVERIFY(readAll(target).startsWith("scripted document, format " + QByteArray::number(format)));
+        QVERIFY(ReadWholeFile(target).startsWith("scripted document, format " + QByteArray::number(format)));
     }
     QCOMPARE(targetFolderFiles(), QStringList{saved});
     QVERIFY(!mForm->isBusy());
     QCOMPARE(mForm->mousePointer().shape(), MousePointer::Shape::Default);
-    QCOMPARE(readAll(mDocument), mContent);
+    QCOMPARE(ReadWholeFile(mDocument), mContent);
 }
 
 void tst_Form2Save::clicksWaitWhileTheWordProcessorSaves()
@@ -274,7 +262,7 @@ void tst_Form2Save::clicksWaitWhileTheWordProcessorSaves()
     QCOMPARE(mDialogs.printRequests.size(), 0);
     QCOMPARE(word.callCount(QStringLiteral("SaveAs2")), 1);
     QCOMPARE(mDialogs.texts(), QStringList{QStringLiteral("Done.")});
-    QCOMPARE(readAll(mDocument), mContent);
+    QCOMPARE(ReadWholeFile(mDocument), mContent);
 }
 
 void tst_Form2Save::failedConversion_data()
@@ -299,7 +287,7 @@ void tst_Form2Save::failedConversion()
     else
         word.failAt(failing);
     const QString target = mTargets->filePath(QStringLiteral("old.odt"));
-    writeFile(target, "old content");
+    WriteWholeFile(target, "old content");
     mDialogs.queueSavePath(target);
     mDialogs.queueAnswer(Answer::Yes);
 
@@ -310,7 +298,7 @@ void tst_Form2Save::failedConversion()
     QVERIFY(reports.first().text.contains(QLatin1String(Location::Form2_PushButton6_Click)
                                           + QStringLiteral("at line 130")));
     QVERIFY(!mDialogs.texts().contains(QStringLiteral("Done.")));
-    QCOMPARE(readAll(target), QByteArray("old content"));
+    QCOMPARE(ReadWholeFile(target), QByteArray("old content"));
     QCOMPARE(targetFolderFiles(), QStringList{QStringLiteral("old.odt")});
     // Whatever failed, the word processor's instance is not left open.
     QCOMPARE(word.openDocuments, 0);
@@ -328,8 +316,8 @@ void tst_Form2Save::twoSavesGiveTwoIdenticalCopies()
     clickSave();
     clickSave();
 
-    QCOMPARE(readAll(first), mContent);
-    QCOMPARE(readAll(second), mContent);
+    QCOMPARE(ReadWholeFile(first), mContent);
+    QCOMPARE(ReadWholeFile(second), mContent);
     QCOMPARE(mDialogs.texts(), QStringList({QStringLiteral("Done."), QStringLiteral("Done.")}));
 }
 
@@ -339,7 +327,7 @@ void tst_Form2Save::savingOverTheDocumentItselfKeepsIt()
     mDialogs.queueAnswer(Answer::Yes);
     clickSave();
 
-    QCOMPARE(readAll(mDocument), mContent);
+    QCOMPARE(ReadWholeFile(mDocument), mContent);
     QCOMPARE(mDialogs.texts(), QStringList({overwriteQuestion(mDocument), QStringLiteral("Done.")}));
 }
 
@@ -369,9 +357,9 @@ void tst_Form2Save::failedCopy()
     const bool existing = target == QLatin1String("old.doc");
     if (fault == QLatin1String("target is a folder")) {
         QVERIFY(QDir(mTargets->path()).mkpath(target));
-        writeFile(path + QStringLiteral("/inside.txt"), "kept");
+        WriteWholeFile(path + QStringLiteral("/inside.txt"), "kept");
     } else if (existing) {
-        writeFile(path, "old content");
+        WriteWholeFile(path, "old content");
     }
     if (fault == QLatin1String("document gone"))
         QVERIFY(QFile::remove(mDocument));
@@ -389,15 +377,15 @@ void tst_Form2Save::failedCopy()
     QCOMPARE(mDialogs.messages.last().title, QStringLiteral("Application Error"));
     QCOMPARE(targetFolderFiles(), folderAfter);
     if (fault == QLatin1String("target is a folder"))
-        QCOMPARE(readAll(path + QStringLiteral("/inside.txt")), QByteArray("kept"));
+        QCOMPARE(ReadWholeFile(path + QStringLiteral("/inside.txt")), QByteArray("kept"));
     else if (existing)
-        QCOMPARE(readAll(path), QByteArray("old content"));
+        QCOMPARE(ReadWholeFile(path), QByteArray("old content"));
 }
 
 void tst_Form2Save::readOnlyFolderKeepsTheOldFile()
 {
     const QString path = mTargets->filePath(QStringLiteral("old.doc"));
-    writeFile(path, "old content");
+    WriteWholeFile(path, "old content");
     QFile::setPermissions(mTargets->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const auto restore = qScopeGuard([this] {
         QFile::setPermissions(mTargets->path(),
@@ -412,7 +400,7 @@ void tst_Form2Save::readOnlyFolderKeepsTheOldFile()
 
     QCOMPARE(mDialogs.errorReports().size(), 1);
     QVERIFY(!mDialogs.texts().contains(QStringLiteral("Done.")));
-    QCOMPARE(readAll(path), QByteArray("old content"));
+    QCOMPARE(ReadWholeFile(path), QByteArray("old content"));
     QCOMPARE(targetFolderFiles(), QStringList{QStringLiteral("old.doc")});
 }
 
@@ -437,7 +425,7 @@ void tst_Form2Save::realWriteFailure()
     // A document of one receipt: under 16 KiB, so a buffering writer sees no failure before it
     // commits. The user's old file is 12 KiB; the disk has 8 KiB left.
     mContent.truncate(14000);
-    writeFile(mDocument, mContent);
+    WriteWholeFile(mDocument, mContent);
     const QByteArray old = QByteArray(12288, 'o');
     SmallFileSystem disk;
     QString folder = mTargets->path();
@@ -448,9 +436,10 @@ void tst_Form2Save::realWriteFailure()
     }
     const QString path = QDir(folder).filePath(QStringLiteral("existing.doc"));
     if (existing)
-        writeFile(path, old);
+        WriteWholeFile(path, old);
     if (fault != QLatin1String("limit"))
-        writeFile(QDir(folder).filePath(QStringLiteral("other files")), QByteArray((existing ? 44 : 56) * 1024, 'f'));
+        WriteWholeFile(QDir(folder).filePath(QStringLiteral("other files")),
+                       QByteArray((existing ? 44 : 56) * 1024, 'f'));
     if (fault == QLatin1String("read-only"))
         QVERIFY(disk.makeReadOnly());
     const auto entries = [&] {
@@ -482,8 +471,8 @@ void tst_Form2Save::realWriteFailure()
 
     QCOMPARE(entries(), before);
     if (existing)
-        QCOMPARE(readAll(path), old);
-    QCOMPARE(readAll(mDocument), mContent);
+        QCOMPARE(ReadWholeFile(path), old);
+    QCOMPARE(ReadWholeFile(mDocument), mContent);
 }
 
 PARVOLINE_TEST_MAIN(tst_Form2Save)

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "ReceiptRecord.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+/// Receipt \a n of a run of many, as the tests and benchmarks make them: every field filled, the name
+/// ("Receipt n"), number, description and amount telling the receipts apart.
+ReceiptRecord ExampleReceipt(int n);
+
+/// The whole content of the file at \a path; empty when it cannot be read.
+QByteArray ReadWholeFile(const QString &path);
+/// Writes \a content as the file at \a path; a test that cannot even write its input stops.
+void WriteWholeFile(const QString &path, const QByteArray &content);
+/// The text of each page of a PDF, as QtPdf reads it; empty when it is no PDF.
+QStringList PdfPageTexts(const QByteArray &pdf);
