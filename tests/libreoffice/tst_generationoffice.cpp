@@ -1,5 +1,6 @@
 #include "DocumentGeneration.h"
 #include "DocumentInspector.h"
+#include "ExampleReceipts.h"
 #include "DocumentName.h"
 #include "GuardedProcedure.h"
 #include "Locations.h"
@@ -18,16 +19,9 @@
 namespace {
 ReceiptRecord receipt(const QString &name, const QString &amount, const QString &tax)
 {
-    ReceiptRecord r;
+    ReceiptRecord r = ExampleReceipt(1);
     r[ReceiptRecord::Receipt] = name;
     r[ReceiptRecord::No] = QStringLiteral("No ") + name;
-    r[ReceiptRecord::FromPayee] = QStringLiteral("Selma Orrick");
-    r[ReceiptRecord::FromAddress] = QStringLiteral("Birchwood st");
-    r[ReceiptRecord::FromCity] = QStringLiteral("French Leek, IN 33455");
-    r[ReceiptRecord::ToPayee] = QStringLiteral("Dorian Quell Jr.");
-    r[ReceiptRecord::ToAddress] = QStringLiteral("Elm Street");
-    r[ReceiptRecord::ToCity] = QStringLiteral("Holderness, NH 03245");
-    r[ReceiptRecord::Date] = QStringLiteral("08/30/2021");
     r[ReceiptRecord::Description] = name + QStringLiteral(" work");
     r[ReceiptRecord::Amount] = amount;
     r[ReceiptRecord::Tax] = tax;
