@@ -1,7 +1,7 @@
 #include "DocumentGeneration.h"
 #include "DocumentInspector.h"
-#include "ExampleReceipts.h"
 #include "DocumentName.h"
+#include "ExampleReceipts.h"
 #include "GuardedProcedure.h"
 #include "Locations.h"
 #include "PageSnapshot.h"
