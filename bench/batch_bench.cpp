@@ -5,9 +5,9 @@
 //
 //     batch_bench [receipts] [rounds]
 
-#include "ExampleReceipts.h"
 #include "ReceiptCsv.h"
 #include "ReceiptRecord.h"
+#include "TestData.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -10,7 +10,6 @@
 //     generation_bench [rounds] [largest count]
 
 #include "DocumentGeneration.h"
-#include "ExampleReceipts.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "GuardedProcedure.h"
@@ -21,6 +20,7 @@
 #include "PageSnapshot.h"
 #include "ReceiptList.h"
 #include "ReceiptTemplate.h"
+#include "TestData.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,28 +56,6 @@ long statusKilobytes(qint64 pid, const char *field)
             return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
     }
     return 0;
-}
-
-// The office is a launcher and its children, all in the launcher's process group.
-long officeKilobytes(qint64 group)
-{
-    long total = 0;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString &entry : entries) {
-        bool isPid = false;
-        const qint64 pid = entry.toLongLong(&isPid);
-        if (!isPid)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // The fields after the command name, which sits in brackets: state, parent, process group.
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 2 && fields.at(2).toLongLong() == group)
-            total += statusKilobytes(pid, "VmRSS");
-    }
-    return total;
 }
 
 struct Phases
@@ -150,7 +128,7 @@ int main(int argc, char *argv[])
             const double readBackMs = elapsed(timer);
             const bool pageRead = !page.isNull();
             page = PagePicture(); // the program keeps the page only in the preview
-            officePeak = std::max(officePeak, officeKilobytes(engine.officeProcessId()));
+            officePeak = std::max(officePeak, long(engine.officeResidentKilobytes()));
             if (document.isEmpty() || snapshot != SnapshotResult::Written || !pageRead || proc.failures() > 0) {
                 std::fprintf(stderr, "generation_bench: the run for %d receipts failed\n", count);
                 return 1;
@@ -166,7 +144,7 @@ int main(int argc, char *argv[])
             timer.restart();
             form.PushButton6_Click();
             const double clickMs = elapsed(timer);
-            officePeak = std::max(officePeak, officeKilobytes(engine.officeProcessId()));
+            officePeak = std::max(officePeak, long(engine.officeResidentKilobytes()));
             if (Form2 *preview = form.loadedPreview()) {
                 QFile::remove(preview->wordFile());
                 preview->hide();

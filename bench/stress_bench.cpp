@@ -5,12 +5,12 @@
 //
 //     stress_bench [cycles] [receipts]      (defaults: 200 cycles of 3 receipts)
 
-#include "ExampleReceipts.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "LibreOfficeEngine.h"
 #include "Main.h"
 #include "ReceiptList.h"
+#include "TestData.h"
 #include "UserDialogs.h"
 
 #include <QApplication>
@@ -61,15 +61,6 @@ long residentKilobytes(qint64 pid)
             return line.mid(6).trimmed().split(' ').value(0).toLong();
     }
     return 0;
-}
-
-// The office's resident memory: every process of its group.
-long officeKilobytes(const LibreOfficeEngine &engine)
-{
-    long total = 0;
-    for (qint64 pid : engine.officeProcessIds())
-        total += residentKilobytes(pid);
-    return total;
 }
 
 // The offscreen platform says at every preview that it cannot raise a window; that is no news here.
@@ -148,7 +139,7 @@ int main(int argc, char *argv[])
                 QDir(temp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
             std::printf("%7d %12.1f %12.1f %12.1f %12.1f %12lld  %s\n", cycle,
                         double(residentKilobytes(QCoreApplication::applicationPid())) / 1024.0,
-                        double(officeKilobytes(engine)) / 1024.0, sum / double(times.end() - first), slowest,
+                        double(engine.officeResidentKilobytes()) / 1024.0, sum / double(times.end() - first), slowest,
                         qint64(left.size()), qUtf8Printable(left.join(QLatin1Char(' '))));
             std::fflush(stdout);
         }

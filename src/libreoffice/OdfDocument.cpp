@@ -533,13 +533,6 @@ QList<QStringList> OdfDocument::cellTexts(const pugi::xml_node &table) const
     return rows;
 }
 
-qsizetype OdfDocument::textLength(const pugi::xml_node &table) const
-{
-    qsizetype length = 0;
-    OdfText::forEachParagraph(table, [&](const pugi::xml_node &p) { length += OdfText::read(p).size(); });
-    return length;
-}
-
 double OdfDocument::inches(const QString &length)
 {
     static const std::pair<const char *, double> units[] = {

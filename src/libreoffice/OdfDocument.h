@@ -98,9 +98,6 @@ public:
     /// The texts of the cells of \a table, row by row; a cell's paragraphs joined by "\n".
     QList<QStringList> cellTexts(const pugi::xml_node &table) const;
 
-    /// How many characters the cells of \a table hold in all.
-    qsizetype textLength(const pugi::xml_node &table) const;
-
     /// The height of the text area of the document's first page style, in inches (9 when the document
     /// does not say).
     double textAreaHeight() const;

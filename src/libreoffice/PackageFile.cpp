@@ -1,6 +1,7 @@
 #include "PackageFile.h"
 
 #include <QSet>
+#include <QtEndian>
 
 #include <cstdint>
 #include <cstring>
@@ -20,14 +21,12 @@ constexpr std::uint32_t kZip64 = 0xFFFFFFFFu;
 
 std::uint16_t u16(QByteArrayView bytes, qsizetype at)
 {
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data()) + at;
-    return std::uint16_t(p[0] | (p[1] << 8));
+    return qFromLittleEndian<quint16>(bytes.data() + at);
 }
 
 std::uint32_t u32(QByteArrayView bytes, qsizetype at)
 {
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data()) + at;
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+    return qFromLittleEndian<quint32>(bytes.data() + at);
 }
 
 bool signatureAt(QByteArrayView bytes, qsizetype at, const char *signature)

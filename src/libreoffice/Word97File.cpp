@@ -2,6 +2,7 @@
 
 #include <QSet>
 #include <QString>
+#include <QtEndian>
 
 #include <cstdint>
 #include <cstring>
@@ -22,14 +23,12 @@ constexpr std::uint16_t kWordIdent = 0xA5EC;
 
 std::uint16_t u16(QByteArrayView bytes, qsizetype at)
 {
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data()) + at;
-    return std::uint16_t(p[0] | (p[1] << 8));
+    return qFromLittleEndian<quint16>(bytes.data() + at);
 }
 
 std::uint32_t u32(QByteArrayView bytes, qsizetype at)
 {
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data()) + at;
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+    return qFromLittleEndian<quint32>(bytes.data() + at);
 }
 
 qsizetype sectorsFor(quint64 size, qsizetype sectorSize)

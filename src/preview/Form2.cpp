@@ -310,13 +310,18 @@ void Form2::saveCopy(const QString &path, int fileFormat)
         return;
     }
     // The word processor takes a moment, seconds for a long document; the window stays alive meanwhile.
+    whileBusy([&] { SaveDocumentCopy(mWordFile, path, fileFormat); });
+}
+
+void Form2::whileBusy(const std::function<void()> &work)
+{
     mBusy = true;
     mPointer.set(MousePointer::Shape::Busy);
     const auto done = qScopeGuard([this] {
         mPointer.set(MousePointer::Shape::Default);
         mBusy = false;
     });
-    SaveDocumentCopy(mWordFile, path, fileFormat);
+    work();
 }
 
 void Form2::PushButton8_Click()

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class PictureBox;
 class QGroupBox;
 class QPrinter;
@@ -79,6 +81,8 @@ private:
     void userScrolled(Viewport::ScrollBar &bar, int value);
     /// Saves the generated document at \a path in \a fileFormat, with the busy pointer while the word
     /// processor writes it.
+    /// Runs \a work with the busy pointer and further clicks on the window's actions ignored.
+    void whileBusy(const std::function<void()> &work);
     void saveCopy(const QString &path, int fileFormat);
     /// Prints on \a printer: rendered pages for a printer, the document's own pages for a PDF file.
     void printTo(QPrinter &printer, int pageCount);

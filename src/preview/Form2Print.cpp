@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QPrinter>
-#include <QScopeGuard>
 
 void Form2::PrintDocument()
 {
@@ -29,13 +28,7 @@ void Form2::PrintDocument()
     if (!accepted)
         return;
 
-    mBusy = true;
-    mPointer.set(MousePointer::Shape::Busy);
-    const auto done = qScopeGuard([this] {
-        mPointer.set(MousePointer::Shape::Default);
-        mBusy = false;
-    });
-    proc.step(106, [&] { printTo(printer, pageCount); });
+    proc.step(106, [&] { whileBusy([&] { printTo(printer, pageCount); }); });
 }
 
 void Form2::printTo(QPrinter &printer, int pageCount)

@@ -1,4 +1,4 @@
-#include "ExampleReceipts.h"
+#include "TestData.h"
 #include "TestMain.h"
 // The batch command as a user runs it: the real program, as a process of its own, without any display.
 // Its exit status, what it says on standard error, and the file it writes, read back by another office
@@ -41,11 +41,6 @@ QByteArray receipts(int count)
                  "03245\",08/30/2021,\"Cake \"\"Aurora\"\" & <candles>\","
                + QByteArray::number(100 + n) + ",8.25\r\n";
     return csv;
-}
-
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // The processes whose command line names \a text: offices started on a profile in a test's folder.
@@ -200,7 +195,7 @@ Run tst_BatchCommand::run(const QStringList &arguments) const
 void tst_BatchCommand::verifyNothingLeft()
 {
     // The run's template and document are gone, and so is its office.
-    QCOMPARE(entriesOf(mTemp->path()), QStringList());
+    QCOMPARE(FolderEntries(mTemp->path()), QStringList());
     QCOMPARE(processesNaming(mCache->path()), QList<qint64>());
     QCOMPARE(
         QDir(mCache->path() + QStringLiteral("/parvoline"))
@@ -276,7 +271,7 @@ void tst_BatchCommand::usage()
              result.out.constData());
     QVERIFY2(err.isEmpty() ? result.err.isEmpty() : errPattern.match(QString::fromUtf8(result.err)).hasMatch(),
              result.err.constData());
-    QCOMPARE(entriesOf(mWork->path()), QStringList{QStringLiteral("r.csv")});
+    QCOMPARE(FolderEntries(mWork->path()), QStringList{QStringLiteral("r.csv")});
     verifyNothingLeft();
 }
 
@@ -302,7 +297,7 @@ void tst_BatchCommand::invalidRowsWriteNothing()
     QVERIFY2(lines[1].startsWith(QStringLiteral("parvoline: r.csv: row 5: ")), qPrintable(lines[1]));
     QVERIFY2(lines[2].startsWith(QStringLiteral("parvoline: r.csv: row 7: ")), qPrintable(lines[2]));
     QCOMPARE(ReadWholeFile(file(QStringLiteral("out.pdf"))), QByteArray("the old file"));
-    QCOMPARE(entriesOf(mWork->path()), QStringList({QStringLiteral("out.pdf"), QStringLiteral("r.csv")}));
+    QCOMPARE(FolderEntries(mWork->path()), QStringList({QStringLiteral("out.pdf"), QStringLiteral("r.csv")}));
     verifyNothingLeft();
 }
 
@@ -402,7 +397,7 @@ void tst_BatchCommand::failedWriteKeepsTheOldFile()
                  .hasMatch(),
              result.err.constData());
     QCOMPARE(ReadWholeFile(output), QByteArray(8 * 1024, 'o'));
-    QCOMPARE(entriesOf(disk.path()), QStringList({QStringLiteral("other files"), QStringLiteral("receipts.pdf")}));
+    QCOMPARE(FolderEntries(disk.path()), QStringList({QStringLiteral("other files"), QStringLiteral("receipts.pdf")}));
     verifyNothingLeft();
 }
 
@@ -460,7 +455,7 @@ void tst_BatchCommand::signalEndsItCleanly()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 128 + signal);
     QCOMPARE(ReadWholeFile(file(QStringLiteral("out.pdf"))), QByteArray("the old file"));
-    QCOMPARE(entriesOf(mWork->path()), QStringList({QStringLiteral("out.pdf"), QStringLiteral("r.csv")}));
+    QCOMPARE(FolderEntries(mWork->path()), QStringList({QStringLiteral("out.pdf"), QStringLiteral("r.csv")}));
     verifyNothingLeft();
 }
 

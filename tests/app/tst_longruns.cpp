@@ -1,4 +1,3 @@
-#include "ExampleReceipts.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "LibreOfficeEngine.h"
@@ -7,6 +6,7 @@
 #include "ReceiptList.h"
 #include "ScriptedDialogs.h"
 #include "SmallFileSystem.h"
+#include "TestData.h"
 #include "TestMain.h"
 
 #include <QBuffer>

@@ -1,3 +1,4 @@
+#include "TestData.h"
 #include "TestMain.h"
 
 #include <QDir>
@@ -12,24 +13,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-namespace {
-bool processRuns(qint64 pid)
-{
-    if (::kill(static_cast<pid_t>(pid), 0) != 0)
-        return errno != ESRCH;
-    // A zombie no longer runs; only its parent still has to collect it.
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray line = stat.readAll();
-    return line.mid(line.lastIndexOf(')') + 2, 1) != "Z";
-}
-
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-} // namespace
+namespace {} // namespace
 
 // The whole program ended from outside: a signal ends it as closing its windows does, leaving
 // nothing in the temporary folder, no office, no office folder and no profile lock, with the exit
@@ -135,9 +119,9 @@ void TestProgramEnd::signalEndsTheProgramCleanly()
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 128 + signal);
     QVERIFY2(took < 5000, qPrintable(QStringLiteral("ending took %1 ms").arg(took)));
-    QCOMPARE(entriesOf(temp.path()), QStringList());
+    QCOMPARE(FolderEntries(temp.path()), QStringList());
     for (qint64 pid : office)
-        QVERIFY2(!processRuns(pid), qPrintable(QStringLiteral("office process %1 still runs").arg(pid)));
+        QVERIFY2(!ProcessRuns(pid), qPrintable(QStringLiteral("office process %1 still runs").arg(pid)));
     QVERIFY2(!QFileInfo::exists(officeFolder), qPrintable(officeFolder));
     QVERIFY2(!QFileInfo::exists(profileLock), qPrintable(profileLock));
     QCOMPARE(socketsLeft(), QStringList());

@@ -1,7 +1,6 @@
 #include "DocumentGeneration.h"
 #include "DocumentInspector.h"
 #include "DocumentName.h"
-#include "ExampleReceipts.h"
 #include "GuardedProcedure.h"
 #include "Locations.h"
 #include "PageSnapshot.h"
@@ -9,6 +8,7 @@
 #include "ReceiptList.h"
 #include "ReceiptTemplate.h"
 #include "ScriptedDialogs.h"
+#include "TestData.h"
 #include "TestMain.h"
 
 #include <QDir>

@@ -3,10 +3,10 @@
 // the whole run, on a private profile.
 
 #include "DocumentInspector.h"
-#include "ExampleReceipts.h"
 #include "PackageFile.h"
 #include "PdfFile.h"
 #include "PrivateOffice.h"
+#include "TestData.h"
 #include "TestMain.h"
 #include "Word97File.h"
 #include "WordAutomation.h"

@@ -4,6 +4,7 @@
 
 #include "LibreOfficeEngine.h"
 #include "PrivateOffice.h"
+#include "TestData.h"
 #include "TestMain.h"
 #include "WordAutomation.h"
 
@@ -23,19 +24,6 @@
 #include <unistd.h>
 
 namespace {
-bool processExists(qint64 pid)
-{
-    if (::kill(static_cast<pid_t>(pid), 0) != 0)
-        return errno != ESRCH;
-    // A zombie no longer runs: only its parent still has to collect it.
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray line = stat.readAll();
-    const qsizetype close = line.lastIndexOf(')');
-    return close < 0 || line.mid(close + 2, 1) != "Z";
-}
-
 // Processes whose command line mentions \a text.
 QList<qint64> processesMentioning(const QString &text)
 {
@@ -48,7 +36,7 @@ QList<qint64> processesMentioning(const QString &text)
             continue;
         QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
         if (cmdline.open(QIODevice::ReadOnly) && QString::fromLocal8Bit(cmdline.readAll()).contains(text)
-            && processExists(pid))
+            && ProcessRuns(pid))
             found.append(pid);
     }
     return found;
@@ -214,8 +202,8 @@ void TestLibreOfficeEngine::officeKilledDuringWorkFailsThatWorkAndRestarts()
     openTemplate(*fresh);
     fresh->Quit();
     for (qint64 pid : std::as_const(victims))
-        QVERIFY(!processExists(pid));
-    QVERIFY(!processExists(launcher));
+        QVERIFY(!ProcessRuns(pid));
+    QVERIFY(!ProcessRuns(launcher));
 }
 
 void TestLibreOfficeEngine::callThatNeverReturnsIsStoppedAtTheLimit()
@@ -261,7 +249,7 @@ void TestLibreOfficeEngine::callThatNeverReturnsIsStoppedAtTheLimit()
     std::unique_ptr<WordApplication> fresh = engine.createApplication();
     QVERIFY(engine.officeProcessId() != office);
     for (qint64 pid : processes)
-        QVERIFY(!processExists(pid));
+        QVERIFY(!ProcessRuns(pid));
     openTemplate(*fresh);
     fresh->Quit();
 }
@@ -280,7 +268,7 @@ void TestLibreOfficeEngine::shutdownLeavesNothingBehind()
     mOffice.shutdown();
     QCOMPARE(mOffice.engine().officeProcessId(), 0);
     for (qint64 pid : processes)
-        QVERIFY2(!processExists(pid), qPrintable(QString::number(pid)));
+        QVERIFY2(!ProcessRuns(pid), qPrintable(QString::number(pid)));
     QVERIFY(!QFileInfo::exists(temporary));
     QCOMPARE(leftoverSockets(), QStringList());
     QCOMPARE(keepersOfThisProgram(), QList<qint64>());
@@ -329,7 +317,7 @@ void TestLibreOfficeEngine::frozenOfficeIsEndedPromptly()
 
     QVERIFY2(took < 5000, qPrintable(QStringLiteral("shutting down took %1 ms").arg(took)));
     for (qint64 pid : processes)
-        QVERIFY2(!processExists(pid), qPrintable(QString::number(pid)));
+        QVERIFY2(!ProcessRuns(pid), qPrintable(QString::number(pid)));
     QVERIFY(!QFileInfo::exists(temporary));
     QCOMPARE(leftoverSockets(), socketsBefore);
     qInfo("a frozen office was ended in %lld ms", took);
@@ -365,7 +353,7 @@ void TestLibreOfficeEngine::officeEndsWithItsProgram()
     timer.restart();
     const auto officeGone = [&] {
         for (qint64 pid : processes) {
-            if (processExists(pid))
+            if (ProcessRuns(pid))
                 return false;
         }
         return !QFileInfo::exists(temporary) && socketsLeft().isEmpty();
@@ -374,7 +362,7 @@ void TestLibreOfficeEngine::officeEndsWithItsProgram()
         QTest::qWait(100);
 
     for (qint64 pid : processes)
-        QVERIFY2(!processExists(pid), qPrintable(QStringLiteral("office process %1 outlived its program").arg(pid)));
+        QVERIFY2(!ProcessRuns(pid), qPrintable(QStringLiteral("office process %1 outlived its program").arg(pid)));
     QVERIFY2(!QFileInfo::exists(temporary), qPrintable(temporary));
     QCOMPARE(socketsLeft(), QStringList());
     qInfo("the office was gone %lld ms after its program", timer.elapsed());
@@ -492,7 +480,7 @@ void TestLibreOfficeEngine::anotherProgramsOfficeIsNeverUsed()
     engine.shutdown();
 
     for (qint64 pid : foreignProcesses)
-        QVERIFY2(processExists(pid), "the engine stopped an office it did not start");
+        QVERIFY2(ProcessRuns(pid), "the engine stopped an office it did not start");
     for (qint64 pid : foreignProcesses)
         ::kill(static_cast<pid_t>(pid), SIGKILL);
     foreign.waitForFinished(10000);

@@ -1,4 +1,4 @@
-#include "ExampleReceipts.h"
+#include "TestData.h"
 #include "TestMain.h"
 // The preview's saves in other formats and its printing, against the real office: the document of a
 // real generation run, its page picture, and the files read back by another office or by QtPdf.

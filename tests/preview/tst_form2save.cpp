@@ -1,10 +1,10 @@
-#include "ExampleReceipts.h"
 #include "Form2.h"
 #include "Locations.h"
 #include "Main.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedWord.h"
 #include "SmallFileSystem.h"
+#include "TestData.h"
 #include "TestMain.h"
 #include "WordAutomation.h"
 

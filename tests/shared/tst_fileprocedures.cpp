@@ -1,6 +1,7 @@
 #include "Failure.h"
 #include "Main.h"
 #include "SmallFileSystem.h"
+#include "TestData.h"
 #include "TestMain.h"
 
 #include <QDir>
@@ -38,11 +39,6 @@ struct stat statOf(const QString &path)
     };
     ::lstat(QFile::encodeName(path).constData(), &st);
     return st;
-}
-
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // What a test plants at a path before the program writes there.
@@ -267,7 +263,7 @@ void TestFileProcedures::writeFailsForReal()
         QCOMPARE(RunWithFileSizeLimit(8192, [&] { WriteFileIfMissing(content, path); }), 3);
     }
     // No fragment that a later run would take for the template.
-    QCOMPARE(entriesOf(folder), QStringList());
+    QCOMPARE(FolderEntries(folder), QStringList());
 }
 
 void TestFileProcedures::ownFileIsKeptOrReplaced_data()
@@ -374,7 +370,7 @@ void TestFileProcedures::freshFileOnAFullDiskLeavesNothing()
     writeAll(path, "an older picture");
 
     QVERIFY_THROWS_EXCEPTION(Failure, WriteFileAfresh(QByteArray(64 * 1024, 'P'), path));
-    QCOMPARE(entriesOf(disk.path()), QStringList());
+    QCOMPARE(FolderEntries(disk.path()), QStringList());
 }
 
 void TestFileProcedures::deleteQuietly_data()

@@ -16,3 +16,7 @@ QByteArray ReadWholeFile(const QString &path);
 void WriteWholeFile(const QString &path, const QByteArray &content);
 /// The text of each page of a PDF, as QtPdf reads it; empty when it is no PDF.
 QStringList PdfPageTexts(const QByteArray &pdf);
+/// Every entry of \a folder, hidden ones and sockets included, by name.
+QStringList FolderEntries(const QString &folder);
+/// True while the process \a pid runs; a zombie, which only waits for its parent, does not.
+bool ProcessRuns(qint64 pid);

@@ -1,9 +1,13 @@
-#include "ExampleReceipts.h"
+#include "TestData.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QPdfDocument>
 #include <QPdfSelection>
+
+#include <cerrno>
+#include <signal.h>
 
 ReceiptRecord ExampleReceipt(int n)
 {
@@ -47,4 +51,21 @@ QStringList PdfPageTexts(const QByteArray &pdf)
     for (int page = 0; page < document.pageCount(); ++page)
         pages.append(document.getAllText(page).text());
     return pages;
+}
+
+QStringList FolderEntries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+bool ProcessRuns(qint64 pid)
+{
+    if (::kill(static_cast<pid_t>(pid), 0) != 0)
+        return errno != ESRCH;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close < 0 || line.mid(close + 2, 1) != "Z";
 }
