@@ -15,6 +15,8 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("parvoline"));
+    // Lets the desktop match the windows with the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QLatin1String(kApplicationId));
 
     // One warm office for the whole run; it goes when main() returns, however the program ends.
     LibreOfficeEngine engine;

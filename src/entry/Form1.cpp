@@ -14,6 +14,7 @@
 #include "ReceiptRules.h"
 #include "SingleLineValidator.h"
 #include "UserDialogs.h"
+#include "WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -27,7 +28,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 
@@ -235,7 +235,7 @@ void Form1::Form_Load()
     proc.step(100, [&] { ApplyMainWindowSkin(this); });
     proc.step(104, [&] {
         setWindowTitle(QString::fromLatin1(kProductName));
-        setWindowIcon(QIcon(QStringLiteral(":/icons/parvoline.png")));
+        setWindowIcon(ProgramIcon());
         SetApplicationTitle();
     });
 
@@ -280,13 +280,8 @@ void Form1::showEvent(QShowEvent *event)
     if (mCentred)
         return;
     mCentred = true;
-    if (const QScreen *onScreen = screen()) {
-        const QRect available = onScreen->availableGeometry();
-        QRect placed = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), available);
-        // A screen smaller than the window keeps the caption reachable.
-        placed.moveTopLeft(QPoint(qMax(placed.left(), available.left()), qMax(placed.top(), available.top())));
-        setGeometry(placed);
-    }
+    if (const QScreen *onScreen = screen())
+        PlaceOnScreen(this, onScreen->availableGeometry());
 }
 
 void Form1::Text_LostFocus(Qt::FocusReason reason)

@@ -7,6 +7,7 @@
 #include "PictureBox.h"
 #include "SaveCopy.h"
 #include "UserDialogs.h"
+#include "WindowPlacement.h"
 #include "WordAutomation.h"
 
 #include <QCloseEvent>
@@ -214,7 +215,7 @@ void Form2::Form_Load()
     proc.step(102, [&] { ApplyWindowColors(this); });
     proc.step(104, [&] {
         setWindowTitle(QLatin1String(kProductName));
-        setWindowIcon(QIcon(QStringLiteral(":/icons/parvoline.png")));
+        setWindowIcon(ProgramIcon());
     });
     const QString cursorFile = ProgramFolder() + QStringLiteral("/HAND-M.CUR");
     if (proc.test(108, [&] { return FileExists(cursorFile); }))
@@ -394,7 +395,7 @@ void Form2::showEvent(QShowEvent *event)
     if (!mCentred && !event->spontaneous()) {
         mCentred = true;
         if (const QScreen *shown = screen())
-            move(shown->availableGeometry().center() - rect().center());
+            PlaceOnScreen(this, shown->availableGeometry());
     }
     // A window manager may show the window without activating it; the new page is set up all the same.
     if (mFirstActivate)

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QPalette>
 #include <QRadioButton>
@@ -82,6 +83,11 @@ QString makePrivateFolder(const QString &parent, const QString &name)
     return isPrivateFolder(path) ? path : QString();
 }
 } // namespace
+
+QIcon ProgramIcon()
+{
+    return QIcon::fromTheme(QLatin1String(kApplicationId), QIcon(QStringLiteral(":/icons/parvoline.png")));
+}
 
 QUrl HomePageUrl()
 {

@@ -4,11 +4,19 @@
 
 class QByteArray;
 class QColor;
+class QIcon;
 class QUrl;
 class QWidget;
 
 /// The product name: window captions and the source of the application title.
 inline constexpr char kProductName[] = "Parvoline";
+
+/// The program's desktop id: the name of its desktop entry and of its icon in the icon theme.
+inline constexpr char kApplicationId[] = "example.kestravel.Parvoline";
+
+/// The windows' icon: the installed one of the icon theme, so windows and menu entry match, else the
+/// one built into the program (run from the build folder).
+QIcon ProgramIcon();
 
 /// The maker's pages: the home page opened now and then at start-up, the contact page named by "Help".
 QUrl HomePageUrl();

@@ -88,6 +88,7 @@ private slots:
     void activationKeepsZoomAndPosition();
     void secondHandOverShowsTheNewPage();
     void backDeletesDocumentAndShowsMainWindow();
+    void opensWithItsTitleBarOnTheScreen();
     void pointerHandlers_data();
     void pointerHandlers();
 
@@ -556,6 +557,20 @@ void tst_Form2::pointerHandlers()
     sendHover(control<QWidget>("PushButton6"));
     sendHover(mForm.get());
     QCOMPARE(mForm->cursor().shape(), Qt::WaitCursor);
+}
+
+void tst_Form2::opensWithItsTitleBarOnTheScreen()
+{
+    handOver(QImage(576, 301, QImage::Format_RGB32), writeDocument(QStringLiteral("placed.doc")));
+    QVERIFY(QTest::qWaitForWindowExposed(mForm.get()));
+    const QRect available = mForm->screen()->availableGeometry();
+    const QRect frame = mForm->frameGeometry();
+    QVERIFY2(available.contains(frame.topLeft()), "the title bar is off the screen");
+    QVERIFY(qAbs(frame.center().x() - available.center().x()) <= 1);
+    if (available.height() >= frame.height())
+        QVERIFY(available.contains(frame));
+    else
+        QCOMPARE(frame.top(), available.top());
 }
 
 PARVOLINE_TEST_MAIN(tst_Form2)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QtGlobal>
 
@@ -19,6 +21,28 @@ inline void pin()
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
         qputenv("QT_LOGGING_RULES", QByteArrayLiteral("qt.qpa.*=false"));
 }
+
+/// Pins the environment and gives the program one screen of \a width x \a height device-independent
+/// pixels at \a ratio device pixels each, with window frames drawn around the windows (the offscreen
+/// platform reads its screens from a file, which lives as long as the program).
+inline void pinScreen(int width, int height, qreal ratio)
+{
+    pin();
+    static QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("screen.json"));
+    QFile file(path);
+    const QByteArray screen = QStringLiteral(R"({"synthesizedWindowFrames": true, "screens": [{"name": "test",)"
+                                             R"( "x": 0, "y": 0, "width": %1, "height": %2, "logicalDpi": 96,)"
+                                             R"( "logicalBpi": 96, "dpr": %3}]})")
+                                  .arg(width)
+                                  .arg(height)
+                                  .arg(ratio)
+                                  .toUtf8();
+    if (!folder.isValid() || !file.open(QIODevice::WriteOnly) || file.write(screen) != screen.size())
+        qFatal("cannot write the test screen's description to %s", qPrintable(path));
+    file.close();
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen:configfile=") + QFile::encodeName(path));
+}
 } // namespace TestEnvironment
 
 /// QTEST_MAIN, QTEST_GUILESS_MAIN and QTEST_APPLESS_MAIN with the test environment pinned first.
@@ -26,3 +50,6 @@ inline void pin()
 #define PARVOLINE_TEST_GUILESS_MAIN(TestObject)                                                                        \
     QTEST_MAIN_WRAPPER(TestObject, TestEnvironment::pin(); QTEST_QAPP_SETUP(QCoreApplication))
 #define PARVOLINE_TEST_APPLESS_MAIN(TestObject) QTEST_MAIN_WRAPPER(TestObject, TestEnvironment::pin();)
+/// PARVOLINE_TEST_MAIN on a screen of the given size and device pixel ratio instead of the default one.
+#define PARVOLINE_TEST_MAIN_ON_SCREEN(TestObject, width, height, ratio)                                                \
+    QTEST_MAIN_WRAPPER(TestObject, TestEnvironment::pinScreen(width, height, ratio); QTEST_MAIN_SETUP())
