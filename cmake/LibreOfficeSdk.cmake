@@ -4,8 +4,9 @@
 # are generated here from the office's type libraries with cppumaker, into the build tree.
 # Defines:
 #   parvoline_uno          INTERFACE target: headers (SYSTEM, so our own warnings stay strict),
-#                          the UNO C++ environment definitions, the runtime libraries and the
-#                          run-time search path of the office's program folder
+#                          the UNO C++ environment definitions and the runtime libraries
+#   LIBREOFFICE_PROGRAM_DIR the office's program folder, which holds the runtime libraries; every
+#                          executable built after this file is included finds them there
 #   parvoline_uno_headers  the generation step, a dependency of everything that includes them
 #   PARVOLINE_SOFFICE      the office launcher, used to build the receipt template
 
@@ -50,6 +51,9 @@ target_link_libraries(parvoline_uno INTERFACE
     "${LIBREOFFICE_SDK_DIR}/lib/libuno_cppu.so"
     "${LIBREOFFICE_SDK_DIR}/lib/libuno_salhelpergcc3.so"
     "${LIBREOFFICE_SDK_DIR}/lib/libuno_sal.so")
-# The runtime libraries load the office's own libraries from its program folder.
-target_link_options(parvoline_uno INTERFACE "LINKER:-rpath,${LIBREOFFICE_PROGRAM_DIR}")
+# The runtime libraries (and the office's own libraries that they load) live in the office's program
+# folder, which the loader does not search by itself. A run-time search path given as a property, not as
+# a linker flag, is one that CMake knows: the install step replaces it instead of keeping it beside the
+# installed path (see cmake/Packaging.cmake).
+list(APPEND CMAKE_BUILD_RPATH "${LIBREOFFICE_PROGRAM_DIR}")
 add_dependencies(parvoline_uno parvoline_uno_headers)

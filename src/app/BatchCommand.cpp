@@ -88,7 +88,9 @@ int BatchCommand::run(const QStringList &arguments)
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (parser.isSet(help)) {
+    // Qt's help option brings --help-all along, which the help text lists; a command without a display has
+    // no Qt options of its own to add, so it shows the same help.
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         std::fputs(qUtf8Printable(parser.helpText()), stdout);
         return kSaved;
     }

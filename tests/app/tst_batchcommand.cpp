@@ -217,6 +217,9 @@ void tst_BatchCommand::usage_data()
     QTest::newRow("help") << QStringList{QStringLiteral("--help")} << good << 0
                           << "\\.docx.*Exit status.*Options:.*--import <csv>.*--save <file>"
                           << "";
+    QTest::newRow("help-all") << QStringList{QStringLiteral("--help-all")} << good << 0
+                              << "\\.docx.*Exit status.*Options:.*--import <csv>.*--save <file>"
+                              << "";
     QTest::newRow("version") << QStringList{QStringLiteral("--version")} << good << 0 << "^parvoline 1\\.0\\.0\\n$"
                              << "";
     QTest::newRow("no output") << QStringList{import, QStringLiteral("r.csv")} << good << 1 << ""
