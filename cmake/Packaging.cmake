@@ -43,7 +43,8 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "Parvoline starts and stops itself.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION office)
+# Where Debian files word processing (LibreOffice is there too); it has no section "office".
+set(CPACK_DEBIAN_PACKAGE_SECTION editors)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.kestravel.example/")
 # The libraries the program is linked with, each with the lowest version its symbols need, come from

@@ -170,7 +170,7 @@ fi
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = parvoline ] || fail "the package is named '$(field Package)', not parvoline"
 [ "$(field Version)" = "$version" ] || fail "the package's version is '$(field Version)', not $version"
-[ "$(field Section)" = office ] || fail "the package's section is '$(field Section)', not office"
+[ "$(field Section)" = editors ] || fail "the package's section is '$(field Section)', not editors"
 [ "$(field Maintainer)" = "Parvoline developers <support@kestravel.example>" ] ||
     fail "the package's maintainer is '$(field Maintainer)'"
 
