@@ -2,9 +2,8 @@
 #
 # `cmake --install <build>` puts the program, its menu entry, icons, AppStream metadata and man page
 # under the prefix; `cpack -G DEB` in the build folder makes parvoline_<version>_<arch>.deb of the same files.
-# Expects the parvoline target and LIBREOFFICE_PROGRAM_DIR (cmake/LibreOfficeSdk.cmake).
+# Expects the parvoline target, PARVOLINE_APPLICATION_ID and LIBREOFFICE_PROGRAM_DIR (cmake/LibreOfficeSdk.cmake).
 
-set(PARVOLINE_APPLICATION_ID "example.kestravel.Parvoline")
 set(_packaging_dir "${PROJECT_SOURCE_DIR}/packaging")
 
 # The UNO runtime lives in the office's private program folder, which the loader does not search by

@@ -12,7 +12,7 @@ class QWidget;
 inline constexpr char kProductName[] = "Parvoline";
 
 /// The program's desktop id: the name of its desktop entry and of its icon in the icon theme.
-inline constexpr char kApplicationId[] = "example.kestravel.Parvoline";
+inline constexpr char kApplicationId[] = PARVOLINE_APPLICATION_ID;
 
 /// The windows' icon: the installed one of the icon theme, so windows and menu entry match, else the
 /// one built into the program (run from the build folder).
