@@ -48,13 +48,12 @@ public:
         if (type != QEvent::Move && type != QEvent::Expose && type != QEvent::WindowActivate && type != QEvent::Resize)
             return false;
         const QMargins margins = frameMarginsOf(mWindow);
-        if (margins != mAssumed) {
+        const bool framed = margins != mAssumed;
+        if (framed)
             mWindow->move(PlacedFramePosition(mWindow->size().grownBy(margins), mAvailable));
-            deleteLater();
+        if (framed || ++mSeen >= kFrameWaitEvents) {
             mWindow->removeEventFilter(this);
-        } else if (++mSeen >= kFrameWaitEvents) {
             deleteLater();
-            mWindow->removeEventFilter(this);
         }
         return false;
     }
