@@ -41,6 +41,10 @@ public:
         std::fprintf(stderr, "stress_bench: message \"%s\": %s\n", qUtf8Printable(title), qUtf8Printable(shown));
         return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
     }
+    int choose(const QString &, const QString &, Icon, const QStringList &, int defaultButton) override
+    {
+        return defaultButton;
+    }
     QString saveFileName(QWidget *, const QString &, const QString &, const QString &, QString *) override
     {
         return {};

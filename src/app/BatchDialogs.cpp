@@ -25,6 +25,11 @@ UserDialogs::Answer BatchDialogs::message(const QString &title, const QString &t
     return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
 }
 
+int BatchDialogs::choose(const QString &, const QString &, Icon, const QStringList &, int)
+{
+    return -1;
+}
+
 QString BatchDialogs::saveFileName(QWidget *, const QString &, const QString &, const QString &, QString *)
 {
     return {};

@@ -16,6 +16,9 @@ public:
     BatchDialogs &operator=(const BatchDialogs &) = delete;
 
     Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons) override;
+    /// Nobody is there to choose: the box counts as closed without a choice.
+    int choose(const QString &title, const QString &text, Icon icon, const QStringList &buttons,
+               int defaultButton) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &fileName, const QString &filter,
                          QString *selectedFilter = nullptr) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;

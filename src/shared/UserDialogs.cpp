@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPushButton>
 
 #include <cstdio>
 
@@ -55,6 +56,27 @@ UserDialogs::Answer QtUserDialogs::message(const QString &title, const QString &
     if (buttons == Buttons::Ok)
         return Answer::Ok;
     return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+int QtUserDialogs::choose(const QString &title, const QString &text, Icon icon, const QStringList &buttons,
+                          int defaultButton)
+{
+    if (ending())
+        return -1;
+    QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
+                    QMessageBox::NoButton, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton *> added;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        // The default button accepts, the others are alternatives; Escape picks none of them.
+        QPushButton *button =
+            box.addButton(buttons.at(i), i == defaultButton ? QMessageBox::AcceptRole : QMessageBox::ActionRole);
+        if (i == defaultButton)
+            box.setDefaultButton(button);
+        added.append(button);
+    }
+    box.exec();
+    return int(added.indexOf(box.clickedButton()));
 }
 
 QString QtUserDialogs::saveFileName(QWidget *parent, const QString &title, const QString &fileName,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 class QWidget;
@@ -17,6 +18,11 @@ public:
 
     /// Shows a modal message box and returns the button pressed.
     virtual Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons) = 0;
+
+    /// Shows a modal message box with the buttons \a buttons (left to right), \a defaultButton the one
+    /// that Enter presses; returns the index of the button pressed, or -1 when the box was closed without one.
+    virtual int choose(const QString &title, const QString &text, Icon icon, const QStringList &buttons,
+                       int defaultButton) = 0;
 
     /// Asks for a file to save to; returns the chosen path, or an empty text when the user cancelled.
     /// \a filter lists the file types, separated by ";;", the first one chosen at first; the type the
@@ -42,6 +48,8 @@ class QtUserDialogs final : public UserDialogs
 {
 public:
     Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons) override;
+    int choose(const QString &title, const QString &text, Icon icon, const QStringList &buttons,
+               int defaultButton) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &fileName, const QString &filter,
                          QString *selectedFilter = nullptr) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;

@@ -14,7 +14,7 @@ ScriptedDialogs::~ScriptedDialogs()
 
 UserDialogs::Answer ScriptedDialogs::message(const QString &title, const QString &text, Icon icon, Buttons buttons)
 {
-    messages.append({title, text, icon, buttons});
+    messages.append({title, text, icon, buttons, {}});
     if (mOnMessage) {
         auto action = std::move(mOnMessage);
         mOnMessage = nullptr;
@@ -23,6 +23,20 @@ UserDialogs::Answer ScriptedDialogs::message(const QString &title, const QString
     if (buttons == Buttons::Ok)
         return Answer::Ok;
     return mAnswers.isEmpty() ? Answer::No : mAnswers.dequeue();
+}
+
+int ScriptedDialogs::choose(const QString &title, const QString &text, Icon icon, const QStringList &buttons,
+                            int defaultButton)
+{
+    messages.append({title, text, icon, Buttons::Ok, buttons});
+    if (mOnMessage) {
+        auto action = std::move(mOnMessage);
+        mOnMessage = nullptr;
+        action();
+    }
+    if (mChoices.isEmpty())
+        return defaultButton;
+    return int(buttons.indexOf(mChoices.dequeue()));
 }
 
 QString ScriptedDialogs::saveFileName(QWidget *parent, const QString &title, const QString &fileName,
@@ -84,6 +98,7 @@ void ScriptedDialogs::clear()
     openRequests.clear();
     printRequests.clear();
     mAnswers.clear();
+    mChoices.clear();
     mSavePaths.clear();
     mPrints.clear();
     mOpenPaths.clear();

@@ -20,6 +20,8 @@ public:
         QString text;
         Icon icon;
         Buttons buttons;
+        /// The buttons of a choice; empty for a plain message.
+        QStringList choices;
     };
     struct SaveRequest
     {
@@ -43,6 +45,8 @@ public:
     ScriptedDialogs &operator=(const ScriptedDialogs &) = delete;
 
     Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons) override;
+    int choose(const QString &title, const QString &text, Icon icon, const QStringList &buttons,
+               int defaultButton) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &fileName, const QString &filter,
                          QString *selectedFilter = nullptr) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
@@ -50,6 +54,8 @@ public:
 
     /// The answer to the next Yes/No question (No when nothing is queued).
     void queueAnswer(Answer answer) { mAnswers.enqueue(answer); }
+    /// The button the next choice presses, by its text (the default button when nothing is queued).
+    void queueChoice(const QString &button) { mChoices.enqueue(button); }
     /// The path the next save dialog returns (empty: cancelled, also when nothing is queued), with the
     /// file type chosen in it (empty: the first one, which a dialog chooses unless the user picks another).
     void queueSavePath(const QString &path, const QString &selectedFilter = {})
@@ -88,6 +94,7 @@ private:
         int to;
     };
     QQueue<Answer> mAnswers;
+    QQueue<QString> mChoices;
     QQueue<SaveAnswer> mSavePaths;
     QQueue<PrintAnswer> mPrints;
     QQueue<QString> mOpenPaths;
