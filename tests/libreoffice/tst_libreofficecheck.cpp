@@ -6,6 +6,7 @@
 #include "LibreOfficeEngine.h"
 #include "Main.h"
 #include "ScriptedDialogs.h"
+#include "TestData.h"
 #include "TestMain.h"
 #include "WordAutomation.h"
 
@@ -32,7 +33,7 @@ QString captureStandardError(const QString &file, Action &&action)
     std::fclose(capture);
     QFile written(file);
     written.open(QIODevice::ReadOnly);
-    return QString::fromLocal8Bit(written.readAll());
+    return QString::fromLocal8Bit(ProgramLines(written.readAll()));
 }
 } // namespace
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPdfDocument>
 #include <QPdfSelection>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <signal.h>
@@ -68,4 +69,32 @@ bool ProcessRuns(qint64 pid)
     const QByteArray line = stat.readAll();
     const qsizetype close = line.lastIndexOf(')');
     return close < 0 || line.mid(close + 2, 1) != "Z";
+}
+
+QByteArray ProgramLines(const QByteArray &standardError)
+{
+    // A sanitizer report is a "runtime error:" line naming the source, notes about addresses and an
+    // indented dump of the bytes with a marker under them; a summary line names the source again. Only
+    // reports about the office's headers (installed, or generated into the build) are dropped: one
+    // about the program's own code stays, so the test that reads it fails.
+    static const QRegularExpression foreignReport(
+        QStringLiteral("^(SUMMARY: UndefinedBehaviorSanitizer: \\S+ )?\\S*(/usr/|/uno-inc/)\\S*:\\d+:\\d+"));
+    static const QRegularExpression reportDetail(QStringLiteral("^(0x[0-9a-f]+: note: |\\s)"));
+    QByteArray kept;
+    bool inForeignReport = false;
+    const QList<QByteArray> lines = standardError.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = QString::fromLocal8Bit(lines.at(i));
+        if (foreignReport.match(line).hasMatch()) {
+            inForeignReport = true;
+            continue;
+        }
+        if (inForeignReport && !line.isEmpty() && reportDetail.match(line).hasMatch())
+            continue;
+        inForeignReport = false;
+        kept += lines.at(i);
+        if (i + 1 < lines.size())
+            kept += '\n';
+    }
+    return kept;
 }

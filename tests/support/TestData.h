@@ -20,3 +20,6 @@ QStringList PdfPageTexts(const QByteArray &pdf);
 QStringList FolderEntries(const QString &folder);
 /// True while the process \a pid runs; a zombie, which only waits for its parent, does not.
 bool ProcessRuns(qint64 pid);
+/// What a child program wrote to standard error, without the reports that a sanitizer run adds for code
+/// outside the program (the office's UNO runtime has a known vptr note): the program's own lines only.
+QByteArray ProgramLines(const QByteArray &standardError);
