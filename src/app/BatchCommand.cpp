@@ -11,6 +11,7 @@
 #include "ReceiptCsv.h"
 #include "ReceiptList.h"
 #include "ReceiptTemplate.h"
+#include "RunLeftovers.h"
 #include "SaveCopy.h"
 
 #include <QCommandLineParser>
@@ -19,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -149,7 +151,10 @@ int BatchCommand::make(const QString &csvFile, const QString &output)
     // at once, or beside the windowed program, never share a file.
     std::unique_ptr<QTemporaryDir> work;
     try {
-        work = std::make_unique<QTemporaryDir>(TempFolder() + QStringLiteral("/batch-XXXXXX"));
+        const QString temp = TempFolder();
+        // What a killed command left behind goes now; this command's folder is watched from here on.
+        RunLeftovers::start(temp);
+        work = std::make_unique<QTemporaryDir>(temp + QStringLiteral("/batch-XXXXXX"));
     } catch (const Failure &failure) {
         printError(failure.description());
         return kFailed;
@@ -158,6 +163,12 @@ int BatchCommand::make(const QString &csvFile, const QString &output)
         printError(QStringLiteral("no working folder can be made: %1").arg(work->errorString()));
         return kFailed;
     }
+    RunLeftovers::add(work->path());
+    const auto forgetWork = qScopeGuard([&] {
+        const QString path = work->path();
+        work.reset();
+        RunLeftovers::forget(path);
+    });
     qputenv("TEMP", QFile::encodeName(work->path()));
 
     BatchDialogs dialogs;

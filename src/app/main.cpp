@@ -4,6 +4,7 @@
 #include "Form1.h"
 #include "LibreOfficeEngine.h"
 #include "ProgramEnd.h"
+#include "RunLeftovers.h"
 
 #include <QApplication>
 
@@ -23,6 +24,13 @@ int main(int argc, char *argv[])
     engine.install();
     // After the engine's guard: a request to end from outside ends the program as closing it does.
     InstallEndSignalHandlers();
+
+    // What a killed run left behind goes now; this run's own files are watched from here on.
+    try {
+        RunLeftovers::start(TempFolder());
+    } catch (...) {
+        // Without a temporary folder no run can be made either; the run says so when it is tried.
+    }
 
     Form1 form;
     // The start-up found no word processor, told the user and ended the program; or the program was

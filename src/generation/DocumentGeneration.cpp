@@ -6,6 +6,7 @@
 #include "Main.h"
 #include "ReceiptList.h"
 #include "ReceiptTotal.h"
+#include "RunLeftovers.h"
 #include "WordAutomation.h"
 
 #include <QFile>
@@ -218,11 +219,13 @@ QString DocumentGeneration::reserveDocumentPath()
                 taken = true;
                 return true;
             }
+            RunLeftovers::add(path);
             QFile reservation(path);
             if (reservation.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
                 mReserved = true;
                 return false;
             }
+            RunLeftovers::forget(path);
             if (FileExists(path)) {
                 taken = true;
                 return true;

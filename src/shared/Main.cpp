@@ -2,6 +2,7 @@
 
 #include "CheckedFile.h"
 #include "Failure.h"
+#include "RunLeftovers.h"
 #include "UrlOpener.h"
 
 #include <QApplication>
@@ -152,16 +153,19 @@ bool HoldsOwnFile(const QByteArray &content, const QString &path)
 void EnsureOwnFile(const QByteArray &content, const QString &path)
 {
     QCoreApplication::processEvents();
+    // A run's own file, whether written now or found: nothing to leave behind after a kill.
+    RunLeftovers::add(path);
     if (HoldsOwnFile(content, path))
         return;
     // Whatever else is there (other bytes, someone else's file, a link) is replaced, never followed.
-    // A run's own file: checked, but nothing to keep after a crash.
+    // Checked, but nothing to keep after a crash.
     WriteFileChecked(content, path, CheckedFile::Mode::Replace, kPrivateFilePermissions, false);
 }
 
 void WriteFileAfresh(const QByteArray &content, const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
+    RunLeftovers::add(path);
     // The entry goes, never what a link there points to.
     if (::unlink(native.constData()) != 0 && errno != ENOENT) {
         const int error = errno;
@@ -175,12 +179,16 @@ void DeleteFileQuietly(const QString &path)
 {
     QCoreApplication::processEvents();
     try {
-        if (QFile::remove(path))
-            return;
-        ForceDeleteFile(path);
+        if (!QFile::remove(path))
+            ForceDeleteFile(path);
     } catch (...) {
         // A file that cannot be deleted simply stays.
     }
+    struct stat st
+    {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        RunLeftovers::forget(path);
 }
 
 void ForceDeleteFile(const QString &path)

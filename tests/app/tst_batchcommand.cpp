@@ -143,6 +143,7 @@ private slots:
     void signalEndsItCleanly_data();
     void signalEndsItCleanly();
     void progressOnATerminal();
+    void killedRunLeavesNothing();
 
 private:
     QProcessEnvironment environment() const;
@@ -496,6 +497,51 @@ void tst_BatchCommand::progressOnATerminal()
     const QByteArray shown = terminal.read();
     QVERIFY2(shown.contains("\r1/3") && shown.endsWith("3/3\r\n"), shown.constData());
     QVERIFY(QFileInfo(file(QStringLiteral("out.doc"))).size() > 0);
+}
+
+void tst_BatchCommand::killedRunLeavesNothing()
+{
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(600));
+    QProcess process;
+    start(process,
+          {QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), QStringLiteral("out.pdf")});
+    QVERIFY(process.waitForStarted());
+    auto stop = qScopeGuard([&] {
+        process.kill();
+        process.waitForFinished();
+    });
+    // Killed once the run has made its template and its document's name.
+    const auto madeFiles = [&] {
+        for (const QString &folder : QDir(mTemp->path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            if (QDir(mTemp->filePath(folder)).entryList(QDir::Files).size() >= 2)
+                return true;
+        }
+        return false;
+    };
+    QElapsedTimer timer;
+    timer.start();
+    while (!madeFiles() && process.state() == QProcess::Running && timer.elapsed() < 120000)
+        QTest::qWait(5);
+    QVERIFY(process.state() == QProcess::Running);
+    process.kill();
+    QVERIFY(process.waitForFinished());
+    stop.dismiss();
+
+    // The program had no say; what watched it removes the run's folder and the office.
+    timer.restart();
+    while ((!FolderEntries(mTemp->path()).isEmpty() || !processesNaming(mCache->path()).isEmpty())
+           && timer.elapsed() < 20000)
+        QTest::qWait(10);
+    QCOMPARE(FolderEntries(mTemp->path()), QStringList());
+    QCOMPARE(processesNaming(mCache->path()), QList<qint64>());
+    QCOMPARE(FolderEntries(mWork->path()), QStringList{QStringLiteral("r.csv")});
+
+    // The next command takes over the profile that the killed one held.
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(1));
+    const Run next =
+        run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), QStringLiteral("out.pdf")});
+    QCOMPARE(next.exitCode, 0);
+    verifyNothingLeft();
 }
 
 PARVOLINE_TEST_GUILESS_MAIN(tst_BatchCommand)
