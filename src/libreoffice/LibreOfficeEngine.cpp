@@ -116,6 +116,9 @@ void LibreOfficeEngine::shutdown() noexcept
     }
     // Nothing runs in the windows any more while the office goes.
     SetOfficeWaitProcessesEvents(false);
+    // A stopped office answers nothing: closing its documents would only wait for the call limit.
+    if (mSession)
+        mSession->abortIfStopped();
     // Documents still loaded are closed while the office still answers. Instances made so far are
     // done for; later ones share a backend of their own.
     mBackend->close();

@@ -285,6 +285,18 @@ QList<pid_t> LibreOfficeProcess::members() const
     return found;
 }
 
+bool LibreOfficeProcess::stopped() const
+{
+    const QList<pid_t> pids = members();
+    for (pid_t pid : pids) {
+        pid_t group = 0;
+        char state = 0;
+        if (readProcessState(QString::number(pid), &group, &state) && (state == 'T' || state == 't'))
+            return true;
+    }
+    return false;
+}
+
 void LibreOfficeProcess::recordSockets()
 {
     QSet<QByteArray> inodes;

@@ -41,6 +41,9 @@ public:
     bool waitForExit(std::chrono::milliseconds limit) const;
     /// The processes of the group that have not ended yet, the launcher included.
     QList<pid_t> members() const;
+    /// True when a process of the group is stopped (by SIGSTOP, a debugger, or a job control stop):
+    /// it answers nothing until someone continues it.
+    bool stopped() const;
 
     /// Remembers the local sockets that the group's processes hold open in the shared temporary
     /// folder (the office's pipes), so that stop() (or the keeper) can remove those an office

@@ -267,6 +267,16 @@ void LibreOfficeSession::abort() noexcept
         ::kill(-group, SIGKILL);
 }
 
+bool LibreOfficeSession::abortIfStopped() noexcept
+{
+    if (mProcess.processId() == 0 || !mProcess.stopped())
+        return false;
+    mStopped.store(true);
+    abort();
+    mDead = true;
+    return true;
+}
+
 void LibreOfficeSession::endCall() noexcept
 {
     if (--mCallDepth == 0)
@@ -321,9 +331,10 @@ void LibreOfficeSession::shutdown() noexcept
 {
     // The watchdog stays until the last call: an office that does not answer is killed, not waited for.
     mShuttingDown.store(true);
+    abortIfStopped();
     if (mProcess.processId() != 0) {
         beginCall();
-        if (mDesktop.is() && checkAlive()) {
+        if (!mDead && mDesktop.is() && checkAlive()) {
             try {
                 const uno::Reference<container::XEnumeration> components =
                     mDesktop->getComponents()->createEnumeration();

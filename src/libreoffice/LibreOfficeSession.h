@@ -66,6 +66,9 @@ public:
     bool isBusy() const { return mCallStarted.load() != 0; }
     /// Stops the office at once (its calls then fail); for a cancelled or overdue call. Never throws.
     void abort() noexcept;
+    /// Stops the office at once when it cannot answer because its process is stopped: closing the
+    /// program then waits for no call. True when it did. Never throws.
+    bool abortIfStopped() noexcept;
     /// The call limit, and whether the office was stopped because a call exceeded it. (Once the
     /// program is asked to end, or the session shuts down, a call gets far less time.)
     std::chrono::milliseconds callLimit() const { return mCallLimit; }
