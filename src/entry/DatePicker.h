@@ -14,6 +14,9 @@ class DatePicker final : public QDateEdit
 public:
     explicit DatePicker(QWidget *parent = nullptr);
 
+    /// The date that the text shown now names, or an invalid date while it names none.
+    QDate typedDate() const { return dateOf(text()); }
+
     QValidator::State validate(QString &input, int &pos) const override;
     void fixup(QString &input) const override;
     void stepBy(int steps) override;
