@@ -7,6 +7,7 @@
 #include "ReceiptSort.h"
 #include "SingleLineValidator.h"
 
+#include <QEvent>
 #include <QLineEdit>
 
 namespace {
@@ -15,6 +16,8 @@ constexpr int kMaxFieldLength = 1000000;
 
 // The text an editor showed when it opened, to tell an edit from a look.
 const char *const kShownText = "parvolineShownText";
+// The date picker's text as typed when the edit ended, before the picker put its last date back.
+const char *const kTypedText = "parvolineTypedText";
 } // namespace
 
 ReceiptDelegate::ReceiptDelegate(CanEdit canEdit, Commit commit, QObject *parent)
@@ -51,6 +54,7 @@ void ReceiptDelegate::setEditorData(QWidget *editor, const QModelIndex &index) c
         const QDate date = ReceiptCellDate(text);
         picker->setDate(date.isValid() ? date : Clock::today());
         picker->setProperty(kShownText, picker->text());
+        picker->setProperty(kTypedText, picker->text());
         picker->selectAll();
     } else if (auto *box = qobject_cast<QLineEdit *>(editor)) {
         box->setText(text);
@@ -59,12 +63,24 @@ void ReceiptDelegate::setEditorData(QWidget *editor, const QModelIndex &index) c
     }
 }
 
+bool ReceiptDelegate::eventFilter(QObject *object, QEvent *event)
+{
+    // The keys and the focus change that end an edit make a date picker replace a text that is no date
+    // with its last date before the edit is committed; what was typed is noted first.
+    if (auto *picker = qobject_cast<DatePicker *>(object)) {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::FocusOut || event->type() == QEvent::Hide)
+            picker->setProperty(kTypedText, picker->text());
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}
+
 void ReceiptDelegate::setModelData(QWidget *editor, QAbstractItemModel *, const QModelIndex &index) const
 {
     if (auto *picker = qobject_cast<DatePicker *>(editor)) {
-        if (picker->text() == picker->property(kShownText).toString())
+        const QString typed = picker->property(kTypedText).toString();
+        if (typed == picker->property(kShownText).toString())
             return;
-        const QDate date = picker->typedDate();
+        const QDate date = picker->dateOf(typed);
         mCommit(index, date.isValid() ? std::optional<QString>(FormatReceiptDate(date)) : std::nullopt);
     } else if (auto *box = qobject_cast<QLineEdit *>(editor)) {
         if (box->text() == box->property(kShownText).toString())

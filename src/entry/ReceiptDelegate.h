@@ -24,6 +24,9 @@ public:
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
 
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
+
 private:
     CanEdit mCanEdit;
     Commit mCommit;
