@@ -88,8 +88,8 @@ private:
     void commitListEdit(const QModelIndex &index, const std::optional<QString> &text);
     /// The selected rows (1 to count), ascending.
     QList<int> selectedRows() const;
-    /// Selects \a rows (1 to count) and scrolls to the first.
-    void showRows(const QList<int> &rows);
+    /// Selects \a rows (1 to count) and scrolls to the first, its cell in \a column the current one.
+    void showRows(const QList<int> &rows, int column);
     void updateSortIndicator();
     /// Enables the list's actions as the history and a run allow.
     void updateListActions();

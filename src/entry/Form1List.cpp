@@ -175,7 +175,7 @@ QList<int> Form1::selectedRows() const
     return rows;
 }
 
-void Form1::showRows(const QList<int> &rows)
+void Form1::showRows(const QList<int> &rows, int column)
 {
     if (rows.isEmpty())
         return;
@@ -197,7 +197,7 @@ void Form1::showRows(const QList<int> &rows)
         first = last = rows.at(i);
     }
     addRun();
-    const QModelIndex firstIndex = mReceipts->index(rows.first() - 1, 0);
+    const QModelIndex firstIndex = mReceipts->index(rows.first() - 1, std::clamp(column, 0, lastColumn));
     ListView2->selectionModel()->setCurrentIndex(firstIndex, QItemSelectionModel::NoUpdate);
     ListView2->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     ListView2->scrollTo(firstIndex);

@@ -32,6 +32,8 @@ protected:
     ReceiptList &list() const { return *mHistory.mList; }
     /// Changes the list forward (\a forward) or back, and gives the rows to show afterwards.
     virtual QList<int> apply(bool forward) = 0;
+    /// The column that the rows to show changed.
+    virtual int shownColumn() const { return 0; }
 
 private:
     void run(bool forward)
@@ -46,7 +48,7 @@ private:
             qWarning("A step of the receipt list's history failed: %s",
                      qUtf8Printable(DescribeException(std::current_exception())));
         }
-        emit mHistory.rowsToShow(shown);
+        emit mHistory.rowsToShow(shown, shownColumn());
     }
 
     ReceiptHistory &mHistory;
@@ -125,6 +127,7 @@ protected:
         list().setText(mRow, mColumn, forward ? mAfter : mBefore);
         return {mRow};
     }
+    int shownColumn() const override { return mColumn; }
 
 private:
     int mRow;

@@ -37,8 +37,9 @@ public:
     void redo();
 
 signals:
-    /// After an undo or redo: the rows (1 to count) that it brought back or changed, to be shown.
-    void rowsToShow(const QList<int> &rows);
+    /// After an undo or redo: the rows (1 to count) that it brought back or changed, to be shown, and the
+    /// column it changed (0 when it changed whole rows).
+    void rowsToShow(const QList<int> &rows, int column);
 
 private:
     friend class ReceiptHistoryStep;
