@@ -179,7 +179,6 @@ void Form1::createControls()
     ListView2->setRootIsDecorated(false);
     ListView2->setItemsExpandable(false);
     ListView2->setUniformRowHeights(true);
-    ListView2->setAllColumnsShowFocus(true);
     ListView2->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView2->header()->setStretchLastSection(false);
     ListView2->header()->setSectionsMovable(false);
