@@ -14,6 +14,9 @@ class DatePicker final : public QDateEdit
 public:
     explicit DatePicker(QWidget *parent = nullptr);
 
+    /// The date that \a text names as the picker reads it, or an invalid date.
+    QDate dateOf(const QString &text) const;
+
     QValidator::State validate(QString &input, int &pos) const override;
     void fixup(QString &input) const override;
     void stepBy(int steps) override;
@@ -27,8 +30,6 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    /// The date that \a text names, or an invalid date.
-    QDate dateOf(const QString &text) const;
     /// Whether the picker's own text has words in it (a month name, a word after the year).
     bool showsWords() const;
 };

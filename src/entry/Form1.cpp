@@ -9,6 +9,7 @@
 #include "IsInstalled.h"
 #include "Locations.h"
 #include "Main.h"
+#include "ReceiptHistory.h"
 #include "ReceiptList.h"
 #include "ReceiptRecord.h"
 #include "ReceiptRules.h"
@@ -78,6 +79,7 @@ Form1::Form1(QWidget *parent)
 
     createControls();
     connectHandlers();
+    setUpReceiptEditing();
     setUpReceiptCsv();
     DateTimePicker1->setDate(Clock::today());
     Form_Load();
@@ -177,10 +179,7 @@ void Form1::createControls()
     ListView2->setRootIsDecorated(false);
     ListView2->setItemsExpandable(false);
     ListView2->setUniformRowHeights(true);
-    ListView2->setAllColumnsShowFocus(true);
     ListView2->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView2->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView2->header()->setStretchLastSection(false);
     ListView2->header()->setSectionsMovable(false);
 
@@ -323,12 +322,6 @@ void Form1::PushButton2_Click()
     });
 }
 
-int Form1::selectedRow() const
-{
-    const QModelIndexList rows = ListView2->selectionModel()->selectedRows();
-    return rows.isEmpty() ? 0 : rows.first().row() + 1;
-}
-
 void Form1::appendFieldsAsRow(GuardedProcedure &proc, int appendLine, int firstSubItemLine)
 {
     int row = 0;
@@ -367,21 +360,29 @@ void Form1::PushButton3_Click()
         return;
     }
 
-    appendFieldsAsRow(proc, 106, 108);
+    mHistory->recordAppend(QStringLiteral("Add Receipt"), [&] { appendFieldsAsRow(proc, 106, 108); });
 
     int line = 130;
     for (QLineEdit *box : {Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Text9, Text10, Text11, Text12,
                            Text14, Text15, Text16}) {
-        proc.step(line, [box] { box->clear(); });
+        // Emptied with its typing history, so that Ctrl+Z in the box now undoes the add itself.
+        proc.step(line, [box] { box->setText(QString()); });
         line += 2;
     }
+    // The next receipt is typed straight away, without reaching for the mouse.
+    Text1->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::PushButton4_Click()
 {
     GuardedProcedure proc(Location::Form1_PushButton4_Click);
     if (proc.test(100, [&] { return mReceipts->count() > 0; }))
-        proc.step(102, [&] { mReceipts->removeRow(selectedRow()); });
+        proc.step(102, [&] {
+            const QList<int> rows = selectedRows();
+            if (rows.isEmpty())
+                throw Failure(QStringLiteral("Index out of bounds"));
+            mHistory->remove(rows);
+        });
 }
 
 void Form1::PushButton1_Click()
@@ -409,5 +410,5 @@ void Form1::PushButton1_Click()
     }
     proc.step(130, [&] { DateTimePicker1->setDate(Clock::today().addDays(-1)); });
 
-    appendFieldsAsRow(proc, 132, 134);
+    mHistory->recordAppend(QStringLiteral("Add Sample Receipt"), [&] { appendFieldsAsRow(proc, 132, 134); });
 }

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class Form2;
 class GuardedProcedure;
@@ -16,8 +17,10 @@ class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QModelIndex;
 class QPushButton;
 class QTreeView;
+class ReceiptHistory;
 class ReceiptList;
 
 /// The main window: the fields of one receipt, the receipt list, and the buttons that add, delete,
@@ -34,6 +37,8 @@ public:
 
     /// The receipts of the list view, in list order.
     ReceiptList *receipts() const { return mReceipts; }
+    /// The steps of the receipt list that undo and redo walk.
+    ReceiptHistory *history() const { return mHistory; }
     /// The window's pointer: default, hand or busy.
     MousePointer &pointer() { return mPointer; }
     /// True while "Start Creating Template" runs.
@@ -65,6 +70,36 @@ public:
     /// while a run is busy.
     void importReceiptsFrom(const QString &path);
 
+    // The receipt list kept in place: editing, undo and redo, many rows at once, sorting (Form1List.cpp).
+public slots:
+    /// A click on a column header: sorts by the column, then the other way, then back to the order of entry.
+    void ListView2_ColumnClick(int column);
+    /// Undoes the list's last change (Ctrl+Z).
+    void undoListChange();
+    /// Redoes the change undone last (Ctrl+Shift+Z, Ctrl+Y).
+    void redoListChange();
+    /// "Clear List" in the list's context menu: removes every receipt, as one step that undo brings back.
+    void clearList();
+
+private:
+    void setUpReceiptEditing();
+    /// Checks the edited text of a cell as "Add" checks a field and keeps it, or tells why not and keeps
+    /// the old text. No text: the date typed is no date.
+    void commitListEdit(const QModelIndex &index, const std::optional<QString> &text);
+    /// The selected rows (1 to count), ascending.
+    QList<int> selectedRows() const;
+    /// Selects \a rows (1 to count) and scrolls to the first, its cell in \a column the current one.
+    void showRows(const QList<int> &rows, int column);
+    void updateSortIndicator();
+    /// Enables the list's actions as the history and a run allow.
+    void updateListActions();
+
+    ReceiptHistory *mHistory = nullptr;
+    QAction *mUndoAction = nullptr;
+    QAction *mRedoAction = nullptr;
+    QAction *mClearAction = nullptr;
+    QAction *mDeleteAction = nullptr;
+
 private:
     /// The list's context menu, the shortcuts, and CSV files dropped on the window.
     void setUpReceiptCsv();
@@ -93,8 +128,6 @@ private:
     /// Appends a row from the window's fields: its text at \a appendLine, sub-items 1 to 11 at the
     /// eleven even lines from \a firstSubItemLine.
     void appendFieldsAsRow(GuardedProcedure &proc, int appendLine, int firstSubItemLine);
-    /// The list's selected row (1 to count), or 0 when no row is selected.
-    int selectedRow() const;
     /// The preview window, loaded on first use.
     Form2 *previewWindow();
     /// Gives the finished document and its page picture to the preview, shows it and hides this window.

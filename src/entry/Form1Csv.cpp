@@ -3,6 +3,7 @@
 #include "GuardedProcedure.h"
 #include "Main.h"
 #include "ReceiptCsv.h"
+#include "ReceiptHistory.h"
 #include "ReceiptList.h"
 #include "UserDialogs.h"
 
@@ -16,6 +17,7 @@
 #include <QMimeData>
 #include <QTimer>
 #include <QTreeView>
+#include <QUndoStack>
 #include <QUrl>
 
 #include <functional>
@@ -181,15 +183,24 @@ void Form1::showListMenu(const QPoint &at)
     auto *menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("ListView2Menu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(mUndoAction);
+    menu->addAction(mRedoAction);
+    menu->addSeparator();
     menu->addAction(mImportAction);
     menu->addAction(mExportAction);
+    menu->addSeparator();
+    menu->addAction(mClearAction);
     // While a run works the list must hold still, and it has no time for a dialog.
     const bool idle = !mBusy;
     mImportAction->setEnabled(idle);
     mExportAction->setEnabled(idle);
+    updateListActions();
     connect(menu, &QMenu::aboutToHide, this, [this] {
         mImportAction->setEnabled(true);
         mExportAction->setEnabled(true);
+        // The shortcuts stay with the history, whatever the menu showed.
+        mUndoAction->setEnabled(mHistory->stack()->canUndo());
+        mRedoAction->setEnabled(mHistory->stack()->canRedo());
     });
     menu->popup(ListView2->viewport()->mapToGlobal(at));
 }
@@ -224,7 +235,7 @@ void Form1::importReceiptsFrom(const QString &path)
             return;
         }
 
-        mReceipts->appendRecords(result.records);
+        mHistory->recordAppend(QStringLiteral("Import Receipts"), [&] { mReceipts->appendRecords(result.records); });
 
         QStringList lines;
         if (!result.rejected.isEmpty()) {

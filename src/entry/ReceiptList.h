@@ -37,6 +37,49 @@ public:
     void removeRow(int row);
     void clear();
 
+    /// Sets field \a column (0 to 11) of row \a row (1 to count). Throws Failure when out of range.
+    void setText(int row, int column, const QString &value);
+
+    /// Rows taken out of the list, with what puts them back exactly where they were, typed order included.
+    class Taken
+    {
+    public:
+        /// The rows' numbers (ascending) as they stood in the list.
+        const QList<int> &rows() const { return mRows; }
+        const QList<ReceiptRecord> &records() const { return mRecords; }
+        int size() const { return int(mRows.size()); }
+
+    private:
+        friend class ReceiptList;
+        QList<int> mRows;
+        QList<ReceiptRecord> mRecords;
+        QList<quint64> mSerials;
+    };
+
+    /// A copy of rows \a first to the end, as takeRows() would take them.
+    Taken rowsFrom(int first) const;
+    /// Removes the rows \a rows (numbers 1 to count, in any order) in one change of the model: one removal
+    /// per run of neighbouring rows, or one reset when they are scattered widely. Throws Failure, and changes
+    /// nothing, when a number is out of range.
+    Taken takeRows(QList<int> rows);
+    /// Puts rows taken by takeRows() back at their numbers; the list must be as takeRows() left it.
+    void putBack(const Taken &taken);
+
+    /// How the list was last sorted: a column, or -1 for the order in which the receipts were entered.
+    struct Sorting
+    {
+        int column = -1;
+        Qt::SortOrder order = Qt::AscendingOrder;
+        bool operator==(const Sorting &other) const = default;
+    };
+    Sorting sorting() const { return mSorting; }
+    /// The order of the rows (their current numbers minus one, first to last) that \a sorting gives. Rows
+    /// that compare equal, and every row for column -1, keep the order in which they were entered.
+    QList<int> sortedOrder(const Sorting &sorting) const;
+    /// Puts the rows in the order \a from (for each new place, the old place of its row, from 0) in one
+    /// layout change, and notes \a sorting as the list's sorting.
+    void reorder(const QList<int> &from, const Sorting &sorting);
+
     /// Adds a column header to the list's display; the start-up creates the twelve of the record.
     /// Rows keep all twelve fields whatever columns are shown.
     void addColumnHeader(const QString &header);
@@ -47,10 +90,20 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+signals:
+    /// The list was sorted (or put back in the order of entry).
+    void sortingChanged();
 
 private:
     void checkRow(int row) const;
+    quint64 nextSerial() { return mNextSerial++; }
 
     QList<ReceiptRecord> mRows;
+    /// Where each row stands in the order of entry: a number that only grows, one per row.
+    QList<quint64> mSerials;
+    quint64 mNextSerial = 0;
+    Sorting mSorting;
     QStringList mHeaders;
 };

@@ -47,6 +47,8 @@ private slots:
     void deleteSelectedRow();
     void deleteRowClickedInTheList();
     void deleteWithoutSelectionIsReported();
+    void deleteSeveralSelectedRows_data();
+    void deleteSeveralSelectedRows();
     void deleteOnEmptyListDoesNothing();
 
 private:
@@ -523,6 +525,48 @@ void TestReceiptEntry::deleteWithoutSelectionIsReported()
     QCOMPARE(form.receipts()->count(), 2);
     QCOMPARE(form.receipts()->text(1, 0), QStringLiteral("a"));
     QCOMPARE(form.receipts()->text(2, 0), QStringLiteral("b"));
+}
+
+void TestReceiptEntry::deleteSeveralSelectedRows_data()
+{
+    QTest::addColumn<QList<int>>("clicked");
+    QTest::addColumn<QList<int>>("modifiers");
+    QTest::addColumn<QString>("left");
+    QTest::newRow("Ctrl-clicks") << QList<int>{1, 3, 5} << QList<int>{0, Qt::ControlModifier, Qt::ControlModifier}
+                                 << QStringLiteral("ace");
+    QTest::newRow("Shift-click") << QList<int>{1, 3} << QList<int>{0, Qt::ShiftModifier} << QStringLiteral("aef");
+    QTest::newRow("Ctrl-click takes one back")
+        << QList<int>{1, 3, 2} << QList<int>{0, Qt::ShiftModifier, Qt::ControlModifier} << QStringLiteral("acef");
+    QTest::newRow("Ctrl+A") << QList<int>{} << QList<int>{} << QString();
+}
+
+void TestReceiptEntry::deleteSeveralSelectedRows()
+{
+    QFETCH(QList<int>, clicked);
+    QFETCH(QList<int>, modifiers);
+    QFETCH(QString, left);
+
+    Form1 &form = loaded();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    for (const char *name : {"a", "b", "c", "d", "e", "f"})
+        form.receipts()->appendRow(QLatin1String(name));
+    for (qsizetype i = 0; i < clicked.size(); ++i) {
+        const QPoint at = list()->visualRect(form.receipts()->index(clicked.at(i), 2)).center();
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::KeyboardModifiers(modifiers.at(i)), at);
+    }
+    if (clicked.isEmpty()) {
+        list()->setFocus();
+        QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
+    }
+
+    button("PushButton4")->click();
+
+    QVERIFY(mFixture->dialogs.messages.isEmpty());
+    QString names;
+    for (int row = 1; row <= form.receipts()->count(); ++row)
+        names += form.receipts()->text(row, 0);
+    QCOMPARE(names, left);
 }
 
 void TestReceiptEntry::deleteOnEmptyListDoesNothing()

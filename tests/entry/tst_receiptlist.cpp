@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <numeric>
+
 namespace {
 ReceiptRecord record(const QString &name)
 {
@@ -30,6 +32,8 @@ private slots:
     void headers();
     void viewSeesTheRows();
     void manyRowsArriveInOneGo();
+    void takeAndPutBack_data();
+    void takeAndPutBack();
     void toolTipOfALongValueIsCut_data();
     void toolTipOfALongValueIsCut();
 };
@@ -239,6 +243,55 @@ void TestReceiptList::toolTipOfALongValueIsCut()
     // The list itself still shows and keeps the whole value.
     QCOMPARE(list.data(list.index(0, ReceiptRecord::FromAddress)).toString(), value);
     QCOMPARE(list.text(1, ReceiptRecord::FromAddress), value);
+}
+
+void TestReceiptList::takeAndPutBack_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("every");
+    QTest::addColumn<int>("removals");
+    QTest::addColumn<int>("resets");
+    QTest::newRow("one run") << 10 << 20 << 1 << 1 << 0;
+    QTest::newRow("a few rows apart") << 1 << 200 << 40 << 5 << 0;
+    QTest::newRow("the last row") << 200 << 200 << 1 << 1 << 0;
+    // So many runs are one reset, not a hundred signals.
+    QTest::newRow("every other row") << 2 << 200 << 2 << 0 << 1;
+}
+
+void TestReceiptList::takeAndPutBack()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, every);
+    QFETCH(int, removals);
+    QFETCH(int, resets);
+
+    ReceiptList list;
+    for (int i = 1; i <= 200; ++i)
+        list.append(record(QString::number(i)));
+    const QList<ReceiptRecord> before = list.records();
+    QList<int> rows;
+    QList<ReceiptRecord> kept = before;
+    for (int row = to; row >= from; row -= every) {
+        rows.append(row);
+        kept.removeAt(row - 1);
+    }
+
+    QSignalSpy removed(&list, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy reset(&list, &QAbstractItemModel::modelReset);
+    const ReceiptList::Taken taken = list.takeRows(rows);
+    QCOMPARE(list.records(), kept);
+    QCOMPARE(removed.size(), removals);
+    QCOMPARE(reset.size(), resets);
+    QCOMPARE(taken.size(), rows.size());
+
+    list.putBack(taken);
+    QCOMPARE(list.records(), before);
+    // What comes back is also back in the order of entry.
+    QList<int> entered(200);
+    std::iota(entered.begin(), entered.end(), 0);
+    QCOMPARE(list.sortedOrder({}), entered);
 }
 
 PARVOLINE_TEST_GUILESS_MAIN(TestReceiptList)
