@@ -187,6 +187,7 @@ void Form1::showListMenu(const QPoint &at)
     const bool idle = !mBusy;
     mImportAction->setEnabled(idle);
     mExportAction->setEnabled(idle);
+    addTemplateActions(menu);
     connect(menu, &QMenu::aboutToHide, this, [this] {
         mImportAction->setEnabled(true);
         mExportAction->setEnabled(true);
