@@ -60,22 +60,27 @@ void Form1::addTemplateActions(QMenu *menu)
     if (!choice.usesBuiltIn())
         inUse->setToolTip(QDir::toNativeSeparators(choice.userTemplate()));
 
-    QAction *use = menu->addAction(QStringLiteral("Use Template..."), this, &Form1::useTemplate);
-    use->setObjectName(QStringLiteral("useTemplate"));
-    QAction *builtIn = menu->addAction(QStringLiteral("Use Built-in Template"), this, &Form1::useBuiltInTemplate);
-    builtIn->setObjectName(QStringLiteral("useBuiltInTemplate"));
+    // The menu and its actions go when it closes: what they start runs once they are gone, never inside
+    // an action that a dialog's own event loop could delete.
+    const auto add = [&](QMenu *to, const QString &text, const QString &name, auto slot) {
+        QAction *action = to->addAction(text);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, slot, Qt::QueuedConnection);
+        return action;
+    };
+    QAction *use = add(menu, QStringLiteral("Use Template..."), QStringLiteral("useTemplate"), &Form1::useTemplate);
+    QAction *builtIn = add(menu, QStringLiteral("Use Built-in Template"), QStringLiteral("useBuiltInTemplate"),
+                           &Form1::useBuiltInTemplate);
     builtIn->setCheckable(true);
     builtIn->setChecked(choice.usesBuiltIn());
-    QAction *save =
-        menu->addAction(QStringLiteral("Save Built-in Template As..."), this, &Form1::saveBuiltInTemplateAs);
-    save->setObjectName(QStringLiteral("saveBuiltInTemplateAs"));
+    QAction *save = add(menu, QStringLiteral("Save Built-in Template As..."), QStringLiteral("saveBuiltInTemplateAs"),
+                        &Form1::saveBuiltInTemplateAs);
 
     QMenu *paperMenu = menu->addMenu(QStringLiteral("Paper of the Built-in Template"));
     paperMenu->setObjectName(QStringLiteral("builtInPaperMenu"));
     auto *papers = new QActionGroup(paperMenu);
     const auto addPaper = [&](const QString &text, const QString &name, std::optional<Paper> paper) {
-        QAction *action = paperMenu->addAction(text, this, [this, paper] { setBuiltInPaper(paper); });
-        action->setObjectName(name);
+        QAction *action = add(paperMenu, text, name, [this, paper] { setBuiltInPaper(paper); });
         action->setCheckable(true);
         action->setChecked(choice.chosenPaper() == paper);
         action->setActionGroup(papers);
@@ -131,7 +136,9 @@ bool Form1::useTemplateFile(const QString &path)
 
     TemplateChoice choice = TemplateChoice::load();
     if (!review.usable()) {
-        tell(QStringLiteral("%1\n\nThe template in use stays %2.").arg(review.refusal, choice.describe()));
+        tell(QStringLiteral("%1\n\nThe template in use is still %2.")
+                 .arg(review.refusal, choice.usesBuiltIn() ? QStringLiteral("the built-in one")
+                                                           : QDir::toNativeSeparators(choice.userTemplate())));
         return false;
     }
     choice.setUserTemplate(absolute);
