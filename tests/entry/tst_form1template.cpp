@@ -1,7 +1,9 @@
 #include "Form1Fixture.h"
 #include "ReceiptList.h"
 #include "ReceiptRecord.h"
+#include "ReceiptTemplate.h"
 #include "ScriptedWord.h"
+#include "SmallFileSystem.h"
 #include "TemplateChoice.h"
 #include "TestData.h"
 #include "TestMain.h"
@@ -26,6 +28,8 @@ private slots:
     void menuShowsAndChangesTheTemplate();
     void refusedTemplateChangesNothing();
     void goneTemplateIsToldOnce();
+    void builtInTemplateIsSaved();
+    void builtInTemplateOnAFullDisk();
 
 private:
     /// Opens the list's context menu and returns it.
@@ -156,6 +160,34 @@ void TestForm1Template::goneTemplateIsToldOnce()
                                                "instead.")
                                     .arg(mTemp->filePath(QStringLiteral("moved away.docx")))});
     QVERIFY(TemplateChoice::load().usesBuiltIn());
+}
+
+void TestForm1Template::builtInTemplateIsSaved()
+{
+    choose(QStringLiteral("paperA4"));
+    // A name without an extension gets the template's.
+    mFixture->dialogs.queueSavePath(mTemp->filePath(QStringLiteral("start from here")));
+    choose(QStringLiteral("saveBuiltInTemplateAs"));
+
+    QCOMPARE(mFixture->dialogs.texts(), QStringList());
+    QCOMPARE(ReadWholeFile(mTemp->filePath(QStringLiteral("start from here.dot"))), BuiltInTemplateBytes(Paper::A4));
+}
+
+void TestForm1Template::builtInTemplateOnAFullDisk()
+{
+    SmallFileSystem disk;
+    QVERIFY2(disk.mount(16 * 1024), "a small file system is needed to make the write fail");
+    const QString path = disk.filePath(QStringLiteral("receipt.dot"));
+    WriteWholeFile(path, "an older template");
+    mFixture->dialogs.queueSavePath(path);
+    choose(QStringLiteral("saveBuiltInTemplateAs"));
+
+    QCOMPARE(mFixture->dialogs.texts().size(), 1);
+    QVERIFY2(mFixture->dialogs.texts().constFirst().startsWith(
+                 QStringLiteral("Saving the template as %1 failed.").arg(path)),
+             qPrintable(mFixture->dialogs.texts().constFirst()));
+    QCOMPARE(ReadWholeFile(path), QByteArray("an older template"));
+    QCOMPARE(FolderEntries(disk.path()), QStringList{QStringLiteral("receipt.dot")});
 }
 
 PARVOLINE_TEST_MAIN(TestForm1Template)
