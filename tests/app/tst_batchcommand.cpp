@@ -513,9 +513,6 @@ void tst_BatchCommand::templateAndPaper_data()
     QTest::newRow("A4 in the United States")
         << QStringList{paper, QStringLiteral("A4")} << QByteArray() << "en_US.UTF-8" << 0 << ""
         << "a4";
-    QTest::newRow("Letter in Germany") << QStringList{paper, QStringLiteral("letter")} << QByteArray() << "de_DE.UTF-8"
-                                       << 0 << ""
-                                       << "letter";
     QTest::newRow("own template keeps its paper") << mine << BuiltInTemplateBytes(Paper::A4) << "en_US.UTF-8" << 0 << ""
                                                   << "a4";
     QTest::newRow("own template, placeholders lacking and misspelt")

@@ -5,9 +5,6 @@
 #include "TemplateChoice.h"
 #include "TestMain.h"
 
-#include <QDir>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 // What the check makes of a template's receipt table, and which paper the built-in template takes,
@@ -19,11 +16,8 @@ class TestTemplateCheck : public QObject
 private slots:
     void reviewTable_data();
     void reviewTable();
-    void looksLikeDocument_data();
-    void looksLikeDocument();
     void paperOfTheCountry_data();
     void paperOfTheCountry();
-    void choiceIsRemembered();
 };
 
 namespace {
@@ -97,24 +91,6 @@ void TestTemplateCheck::reviewTable()
         QVERIFY2(warning.contains(name), qPrintable(warning));
 }
 
-void TestTemplateCheck::looksLikeDocument_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("document");
-    QTest::newRow("Word 97-2003") << QByteArray::fromHex("d0cf11e0a1b11ae1000000") << true;
-    QTest::newRow("zip package") << QByteArray("PK\x03\x04rest", 8) << true;
-    QTest::newRow("text") << QByteArray("[Amount]\n") << false;
-    QTest::newRow("PDF") << QByteArray("%PDF-1.7") << false;
-    QTest::newRow("empty") << QByteArray() << false;
-}
-
-void TestTemplateCheck::looksLikeDocument()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, document);
-    QCOMPARE(TemplateCheck::looksLikeDocument(bytes), document);
-}
-
 void TestTemplateCheck::paperOfTheCountry_data()
 {
     QTest::addColumn<QString>("locale");
@@ -141,27 +117,6 @@ void TestTemplateCheck::paperOfTheCountry()
     QCOMPARE(choice.builtInPaper(), paper);
     choice.setChosenPaper(paper == Paper::A4 ? Paper::Letter : Paper::A4);
     QVERIFY(choice.builtInPaper() != paper);
-}
-
-void TestTemplateCheck::choiceIsRemembered()
-{
-    QTemporaryDir config;
-    QVERIFY(config.isValid());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    QStandardPaths::setTestModeEnabled(false);
-
-    QVERIFY(TemplateChoice::load().usesBuiltIn());
-    TemplateChoice choice;
-    choice.setUserTemplate(QStringLiteral("/somewhere/mine.docx"));
-    choice.setChosenPaper(Paper::A4);
-    choice.save();
-
-    const TemplateChoice again = TemplateChoice::load();
-    QCOMPARE(again.userTemplate(), QStringLiteral("/somewhere/mine.docx"));
-    QCOMPARE(again.chosenPaper(), std::optional<Paper>(Paper::A4));
-    QCOMPARE(again.describe(), QStringLiteral("mine.docx"));
-    QVERIFY(QDir(config.filePath(QStringLiteral("parvoline"))).exists());
-    qunsetenv("XDG_CONFIG_HOME");
 }
 
 PARVOLINE_TEST_GUILESS_MAIN(TestTemplateCheck)
