@@ -13,6 +13,7 @@
 #include "ReceiptTemplate.h"
 #include "RunLeftovers.h"
 #include "SaveCopy.h"
+#include "TemplateCheck.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -60,8 +61,15 @@ const char kDescription[] =
     "97-2003), .docx (Word 2007-365), .odt (OpenDocument Text) or .pdf. An existing output file is replaced\n"
     "once the new one is complete.\n"
     "\n"
+    "A template of your own is a Word or OpenDocument text file whose first table is the receipt, with\n"
+    "some or all of the placeholders [Receipt], [No.], [FromPayee], [FromAddress], [FromCity], [ToPayee],\n"
+    "[ToAddress], [ToCity], [Date], [Description], [Amount], [Tax], [SubTotal] and [Total]. Placeholders\n"
+    "it lacks, and texts that look like misspelt ones, are warned about; a file without a table or\n"
+    "without any placeholder is refused, and nothing is written."
+    "\n"
+    "\n"
     "Exit status: 0 saved; 2 rows of the file are invalid (each is listed, nothing is written);\n"
-    "1 any other failure.";
+    "1 any other failure (a refused template too).";
 } // namespace
 
 int BatchCommand::main(int &argc, char **argv)
@@ -83,8 +91,19 @@ int BatchCommand::run(const QStringList &arguments)
     const QCommandLineOption save(QStringList{QStringLiteral("s"), QStringLiteral("save")},
                                   QStringLiteral("Saves the document as <file>: .doc, .docx, .odt or .pdf."),
                                   QStringLiteral("file"));
+    const QCommandLineOption templateOption(
+        QStringList{QStringLiteral("t"), QStringLiteral("template")},
+        QStringLiteral("Fills the template <file> (.dot, .doc, .dotx, .docx, .ott, .odt) instead of the built-in one."),
+        QStringLiteral("file"));
+    const QCommandLineOption paperOption(
+        QStringList{QStringLiteral("p"), QStringLiteral("paper")},
+        QStringLiteral("Lays the built-in template out on <paper>: a4 or letter (default: the paper of the "
+                       "locale's country)."),
+        QStringLiteral("paper"));
     parser.addOption(import);
     parser.addOption(save);
+    parser.addOption(templateOption);
+    parser.addOption(paperOption);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -111,10 +130,28 @@ int BatchCommand::run(const QStringList &arguments)
         if (parser.value(*option).isEmpty())
             return usageError(QStringLiteral("%1 names no file").arg(name));
     }
-    return make(parser.value(import), parser.value(save));
+    Options options;
+    for (const QCommandLineOption *option : {&templateOption, &paperOption}) {
+        const QString name = QStringLiteral("--") + option->names().constLast();
+        if (parser.values(*option).size() > 1)
+            return usageError(QStringLiteral("%1 is given more than once").arg(name));
+        if (parser.isSet(*option) && parser.value(*option).isEmpty())
+            return usageError(QStringLiteral("%1 names nothing").arg(name));
+    }
+    options.templateFile = parser.value(templateOption);
+    if (parser.isSet(paperOption)) {
+        options.paper = PaperNamed(parser.value(paperOption));
+        if (!options.paper)
+            return usageError(QStringLiteral("--paper is a4 or letter, not %1").arg(parser.value(paperOption)));
+        // A template of one's own keeps its own paper.
+        if (!options.templateFile.isEmpty())
+            return usageError(QStringLiteral("--paper is for the built-in template; %1 keeps its own paper")
+                                  .arg(options.templateFile));
+    }
+    return make(parser.value(import), parser.value(save), options);
 }
 
-int BatchCommand::make(const QString &csvFile, const QString &output)
+int BatchCommand::make(const QString &csvFile, const QString &output, const Options &options)
 {
     // Everything that can be known before the office starts is checked first.
     const std::optional<int> fileFormat = FileFormatOfName(output);
@@ -177,6 +214,38 @@ int BatchCommand::make(const QString &csvFile, const QString &output)
     // After the engine's guard: SIGTERM, SIGINT and SIGHUP end the command as they end the windows.
     InstallEndSignalHandlers();
 
+    // The template is checked, and a bad one refused, before any receipt is made; a file that is no
+    // document at all is refused before the office starts.
+    std::function<QByteArray()> templateSource;
+    if (options.templateFile.isEmpty()) {
+        const Paper paper = options.paper.value_or(LocalPaper());
+        templateSource = [paper] {
+            return BuiltInTemplateBytes(paper);
+        };
+    } else {
+        QByteArray templateBytes;
+        TemplateReview review;
+        try {
+            review = TemplateCheck::checkFile(options.templateFile, templateBytes);
+        } catch (...) {
+            printError(QStringLiteral("%1: the template cannot be checked: %2")
+                           .arg(options.templateFile, DescribeException(std::current_exception())));
+            engine.shutdown();
+            return ProgramExitCode(kFailed);
+        }
+        if (!review.usable()) {
+            printError(review.refusal);
+            engine.shutdown();
+            return ProgramExitCode(kFailed);
+        }
+        const QString warning = review.warning(options.templateFile);
+        for (const QString &line : warning.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            printError(QStringLiteral("warning: ") + line);
+        templateSource = [templateBytes] {
+            return templateBytes;
+        };
+    }
+
     ReceiptList receipts;
     receipts.appendRecords(csv.records);
     mShowProgress = ::isatty(STDERR_FILENO) == 1;
@@ -184,7 +253,7 @@ int BatchCommand::make(const QString &csvFile, const QString &output)
     {
         GuardedProcedure procedure(Location::Form1_PushButton6_Click);
         DocumentGeneration generation(receipts, procedure);
-        generation.setTemplateSource(&ReceiptTemplateBytes);
+        generation.setTemplateSource(templateSource);
         // Made in the format asked for: no Word file is written just to be converted.
         generation.setFileFormat(*fileFormat);
         generation.setProgress([this](DocumentGeneration::Stage stage, int receipt, int count) {

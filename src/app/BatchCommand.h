@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
+enum class Paper;
+
 /// The program as a command: `parvoline --import receipts.csv --save receipts.pdf` makes the document
 /// of the receipts in a CSV file, without any window, in the format that the output's extension names
 /// (.doc, .docx, .odt or .pdf). Each command runs an office of its own, so several may run at once.
@@ -23,7 +27,14 @@ public:
     int run(const QStringList &arguments);
 
 private:
-    int make(const QString &csvFile, const QString &output);
+    struct Options
+    {
+        /// The user's template; empty: the built-in one.
+        QString templateFile;
+        /// The built-in template's paper; none: the paper of the locale's country.
+        std::optional<Paper> paper;
+    };
+    int make(const QString &csvFile, const QString &output, const Options &options);
     void showProgress(int receipt, int count);
 
     bool mShowProgress = false;

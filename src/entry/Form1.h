@@ -5,12 +5,15 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
+enum class Paper;
 class Form2;
 class GuardedProcedure;
 class QAction;
+class QMenu;
 class QTimer;
 class QProgressDialog;
 class QDateEdit;
@@ -107,6 +110,30 @@ private:
 
     QAction *mImportAction = nullptr;
     QAction *mExportAction = nullptr;
+
+    // The template the runs fill (Form1Template.cpp).
+public slots:
+    /// "Use Template..." in the list's context menu: a Word or OpenDocument file of the user's.
+    void useTemplate();
+    /// "Use Built-in Template"
+    void useBuiltInTemplate();
+    /// "Save Built-in Template As...": the built-in template as a file to start one's own from.
+    void saveBuiltInTemplateAs();
+
+public:
+    /// Makes the file at \a path the template of the runs when it passes the check; tells the user what
+    /// the check found. Returns whether the file is now in use.
+    bool useTemplateFile(const QString &path);
+    /// Makes the built-in template's paper \a paper; none: the paper of the user's country.
+    void setBuiltInPaper(std::optional<Paper> paper);
+
+private:
+    void addTemplateActions(QMenu *menu);
+    /// Where a run's template comes from, checked; empty when the run cannot go on (the user was told).
+    std::function<QByteArray()> templateForRun();
+
+    /// The warning last shown about the chosen template, so that a run repeats it only when it changed.
+    QString mTemplateWarning;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

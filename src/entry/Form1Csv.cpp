@@ -195,6 +195,7 @@ void Form1::showListMenu(const QPoint &at)
     mImportAction->setEnabled(idle);
     mExportAction->setEnabled(idle);
     updateListActions();
+    addTemplateActions(menu);
     connect(menu, &QMenu::aboutToHide, this, [this] {
         mImportAction->setEnabled(true);
         mExportAction->setEnabled(true);

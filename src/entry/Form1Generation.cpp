@@ -7,7 +7,6 @@
 #include "Main.h"
 #include "PageSnapshot.h"
 #include "ReceiptList.h"
-#include "ReceiptTemplate.h"
 #include "UserDialogs.h"
 
 #include <QCoreApplication>
@@ -34,10 +33,17 @@ void Form1::PushButton6_Click()
 
     if (!proc.test(104, [&] { return mReceipts->count() == 0; })) {
         proc.step(106, [&] { mPointer.set(MousePointer::Shape::Busy); });
+        // A template of the user's is checked before any receipt is made from it.
+        const std::function<QByteArray()> templateSource = templateForRun();
+        if (!templateSource) {
+            mPointer.set(MousePointer::Shape::Default);
+            proc.step(584, [&] { mBusy = false; });
+            return;
+        }
         startProgress();
 
         DocumentGeneration generation(*mReceipts, proc);
-        generation.setTemplateSource(&ReceiptTemplateBytes);
+        generation.setTemplateSource(templateSource);
         generation.setProgress([this](DocumentGeneration::Stage stage, int receipt, int count) {
             if (stage == DocumentGeneration::Stage::Receipt)
                 showProgress(QStringLiteral("Creating receipt %1 of %2...").arg(receipt).arg(count), receipt - 1,

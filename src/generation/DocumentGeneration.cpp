@@ -11,6 +11,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 constexpr int kTemplateTable = 1;
 // A full folder of names is not worth more tries than this; the save then reports the trouble.
@@ -83,7 +85,12 @@ QString DocumentGeneration::run()
                 mDocument = use(use(mWord).Documents()).Open(mTemplatePath, true);
             },
             true);
-        step(118, [&] { use(use(use(mDocument).Tables()).Item(kTemplateTable)).Select(); });
+        step(118, [&] {
+            // A template of the user's may hold more tables after the receipt; the copies go after them.
+            const std::shared_ptr<WordTables> tables = use(mDocument).Tables();
+            mTemplateTables = std::max(1, use(tables).Count());
+            use(use(tables).Item(kTemplateTable)).Select();
+        });
         step(120, [&] { use(use(use(mDocument).ActiveWindow()).Selection()).Copy(); });
 
         int count = 0;
@@ -93,7 +100,7 @@ QString DocumentGeneration::run()
             fillReceipt(receipt);
             if (test(516, [&] { return receipt < mReceipts.count(); })) {
                 auto nextTable = [&] {
-                    return use(use(mDocument).Tables()).Item(receipt + 1);
+                    return use(use(mDocument).Tables()).Item(receiptTable(receipt + 1));
                 };
                 step(518, [&] { use(selection()).EndKey(wdStory); });
                 step(520, [&] { use(selection()).TypeParagraph(); });
@@ -106,9 +113,13 @@ QString DocumentGeneration::run()
 
         int tables = 0;
         step(532, [&] { tables = use(use(mDocument).Tables()).Count(); });
-        for (int table = 1; table <= tables; ++table)
+        for (int table = 1; table <= tables; ++table) {
+            // The template's other tables are the user's, and stay as the template has them.
+            if (table > 1 && table <= mTemplateTables)
+                continue;
             step(534,
                  [&] { use(use(use(use(mDocument).Tables()).Item(table)).Rows()).setAlignment(wdAlignRowCenter); });
+        }
 
         mDocumentPath = reserveDocumentPath();
         notify(Stage::Saving, count, count);
@@ -146,6 +157,11 @@ void DocumentGeneration::notify(Stage stage, int receipt, int count)
     } catch (...) {
         // A progress display that fails must not stop the run.
     }
+}
+
+int DocumentGeneration::receiptTable(int receipt) const
+{
+    return receipt == 1 ? kTemplateTable : mTemplateTables + receipt - 1;
 }
 
 std::shared_ptr<WordSelection> DocumentGeneration::selection()
@@ -193,7 +209,7 @@ void DocumentGeneration::fillReceipt(int receipt)
         // never reaches another receipt.
         step(line + 26, [&] {
             if (!table)
-                table = use(use(mDocument).Tables()).Item(receipt);
+                table = use(use(mDocument).Tables()).Item(receiptTable(receipt));
             use(table).FillPlaceholder(mFindText, mReplacementText);
         });
     }

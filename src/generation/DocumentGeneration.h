@@ -71,6 +71,9 @@ private:
     /// someone holds them, so callers keep the pointer for the whole statement.
     std::shared_ptr<WordSelection> selection();
     void fillReceipt(int receipt);
+    /// The number (from 1) of receipt \a receipt's table: the template's first table, then the copies
+    /// pasted after everything the template holds.
+    int receiptTable(int receipt) const;
     void notify(Stage stage, int receipt, int count);
     QString reserveDocumentPath();
     void cleanUp();
@@ -86,6 +89,7 @@ private:
     std::shared_ptr<WordDocument> mDocument;
     std::shared_ptr<WordFind> mFind;
     QString mTemplatePath;
+    int mTemplateTables = 1;
     QString mDocumentPath;
     bool mReserved = false;
     bool mSaved = false;

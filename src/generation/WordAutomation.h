@@ -118,10 +118,14 @@ public:
     virtual void setWrapAroundText(bool wrap) = 0;
 };
 
+class WordRange;
+
 class WordTable
 {
 public:
     virtual ~WordTable() = default;
+    /// The table's own text.
+    virtual std::shared_ptr<WordRange> Range() = 0;
     /// Makes the whole table the selection of the document's window.
     virtual void Select() = 0;
     virtual std::shared_ptr<WordRows> Rows() = 0;
@@ -146,6 +150,8 @@ public:
     virtual ~WordRange() = default;
     /// Puts a picture of the range on the program's clipboard.
     virtual void CopyAsPicture() = 0;
+    /// The text of the range: paragraphs, and the cells of a table, each on a line of its own.
+    virtual QString Text() = 0;
 };
 
 class WordDocument

@@ -108,6 +108,8 @@ std::shared_ptr<OfficeDocument> LibreOfficeDocument::loaded(const QString &what)
         throw WordProcessorLost(QStringLiteral("%1: the word processor has stopped running.").arg(what));
     }
     releaseTallReceipts();
+    // Whatever the document is written as, it tells no counts it inherited from its template.
+    mModel->dropStatistics();
     mLoaded.reset();
     mLoaded =
         OfficeDocument::load(mBackend->session(), mModel->serialize(), QLatin1String(OfficeDocument::kFlatXml), what);

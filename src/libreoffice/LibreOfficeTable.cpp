@@ -1,6 +1,7 @@
 #include "LibreOfficeTable.h"
 
 #include "LibreOfficeDocument.h"
+#include "LibreOfficeRange.h"
 #include "LibreOfficeRows.h"
 #include "OdfDocument.h"
 
@@ -25,6 +26,18 @@ void LibreOfficeTable::Select()
     selection = {};
     selection.kind = LibreOfficeDocument::Selection::Kind::Table;
     selection.table = table;
+}
+
+OdfDocument &LibreOfficeTable::model() const
+{
+    node();
+    return mDocument->model();
+}
+
+std::shared_ptr<WordRange> LibreOfficeTable::Range()
+{
+    node();
+    return std::make_shared<LibreOfficeRange>(shared_from_this());
 }
 
 std::shared_ptr<WordRows> LibreOfficeTable::Rows()

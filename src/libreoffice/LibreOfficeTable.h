@@ -9,7 +9,7 @@ class LibreOfficeDocument;
 class OdfDocument;
 
 /// A table of a document.
-class LibreOfficeTable final : public WordTable
+class LibreOfficeTable final : public WordTable, public std::enable_shared_from_this<LibreOfficeTable>
 {
 public:
     LibreOfficeTable(std::shared_ptr<LibreOfficeDocument> document, const pugi::xml_node &table);
@@ -17,11 +17,14 @@ public:
     /// Selects the whole table: a copy of that selection holds the whole table.
     void Select() override;
     std::shared_ptr<WordRows> Rows() override;
+    std::shared_ptr<WordRange> Range() override;
     void FillPlaceholder(const QString &placeholder, const QString &value) override;
 
     /// The table in the document's content. Throws AutomationError when the document is closed or
     /// its content was replaced.
     pugi::xml_node node() const;
+    /// The content the table belongs to.
+    OdfDocument &model() const;
 
 private:
     std::shared_ptr<LibreOfficeDocument> mDocument;

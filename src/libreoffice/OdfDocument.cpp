@@ -501,6 +501,13 @@ void OdfDocument::releaseKeeps(const pugi::xml_node &table)
     });
 }
 
+void OdfDocument::dropStatistics()
+{
+    pugi::xml_node meta = mXml.document_element().child("office:meta");
+    while (pugi::xml_node statistics = meta.child("meta:document-statistic"))
+        meta.remove_child(statistics);
+}
+
 QStringList OdfDocument::outline() const
 {
     QStringList lines;

@@ -93,6 +93,11 @@ public:
     /// which could otherwise never be laid out.
     void releaseKeeps(const pugi::xml_node &table);
 
+    /// Removes the counts of pages, words, tables and so on that the document carries about itself:
+    /// those of a template say nothing true about what is made from it. Writers then count anew or
+    /// write none.
+    void dropStatistics();
+
     /// The main text, for reading: a paragraph as its text, a table as "<table>".
     QStringList outline() const;
     /// The texts of the cells of \a table, row by row; a cell's paragraphs joined by "\n".

@@ -5,6 +5,8 @@
 // or by QtPdf.
 
 #include "DocumentInspector.h"
+#include "FlatOdf.h"
+#include "ReceiptTemplate.h"
 #include "SmallFileSystem.h"
 
 #include <QBuffer>
@@ -144,6 +146,8 @@ private slots:
     void signalEndsItCleanly();
     void progressOnATerminal();
     void killedRunLeavesNothing();
+    void templateAndPaper_data();
+    void templateAndPaper();
 
 private:
     QProcessEnvironment environment() const;
@@ -155,6 +159,7 @@ private:
     std::unique_ptr<QTemporaryDir> mWork;
     std::unique_ptr<QTemporaryDir> mTemp;
     std::unique_ptr<QTemporaryDir> mCache;
+    QString mLocale;
 };
 
 void tst_BatchCommand::init()
@@ -167,11 +172,13 @@ void tst_BatchCommand::init()
 
 void tst_BatchCommand::cleanup()
 {
+    mLocale.clear();
     DocumentInspector::shutdownReader();
 }
 
 QProcessEnvironment tst_BatchCommand::environment() const
 {
+    const QString locale = mLocale.isEmpty() ? QStringLiteral("en_US.UTF-8") : mLocale;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // No display of any kind: the command needs none.
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -179,7 +186,7 @@ QProcessEnvironment tst_BatchCommand::environment() const
     environment.insert(QStringLiteral("TEMP"), mTemp->path());
     // The office's profile goes into the user's cache folder: the test's own.
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), mCache->path());
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
+    environment.insert(QStringLiteral("LC_ALL"), locale);
     return environment;
 }
 
@@ -541,6 +548,100 @@ void tst_BatchCommand::killedRunLeavesNothing()
     const Run next =
         run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), QStringLiteral("out.pdf")});
     QCOMPARE(next.exitCode, 0);
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::templateAndPaper_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("templateFile");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<QString>("paper");
+
+    const QString paper = QStringLiteral("--paper");
+    const QStringList mine{QStringLiteral("--template"), QStringLiteral("mine.dot")};
+    const QByteArray lacking = DocumentInspector::convert(
+        FlatOdf::document("<table:table table:name=\"T\"><table:table-column/><table:table-row><table:table-cell>"
+                          "<text:p>[Receipt] [Amount] [Totl]</text:p></table:table-cell></table:table-row>"
+                          "</table:table>"),
+        QStringLiteral("MS Word 97"));
+
+    QTest::newRow("built-in, United States") << QStringList() << QByteArray() << "en_US.UTF-8" << 0 << ""
+                                             << "letter";
+    QTest::newRow("built-in, Germany") << QStringList() << QByteArray() << "de_DE.UTF-8" << 0 << ""
+                                       << "a4";
+    QTest::newRow("A4 in the United States")
+        << QStringList{paper, QStringLiteral("A4")} << QByteArray() << "en_US.UTF-8" << 0 << ""
+        << "a4";
+    QTest::newRow("own template keeps its paper") << mine << BuiltInTemplateBytes(Paper::A4) << "en_US.UTF-8" << 0 << ""
+                                                  << "a4";
+    QTest::newRow("own template, placeholders lacking and misspelt")
+        << mine << lacking << "en_US.UTF-8" << 0
+        << "^parvoline: warning: The template mine\\.dot has no place for \\[NO\\.\\], [^\\n]*\\[Total\\]: "
+           "nothing is filled in for them\\.\\nparvoline: warning: The template mine\\.dot holds \\[Totl\\] \\(for "
+           "\\[Total\\]\\)[^\\n]*\\n$"
+        << "";
+    QTest::newRow("own template is no document")
+        << mine << QByteArray("[Receipt] [Amount]\n") << "en_US.UTF-8" << 1
+        << "^parvoline: The template mine\\.dot cannot be used: it is not a Word or OpenDocument text document\\.\\n$"
+        << "";
+    QTest::newRow("own template is missing")
+        << mine << QByteArray() << "en_US.UTF-8" << 1
+        << "^parvoline: The template mine\\.dot cannot be used: there is no such file\\.\\n$"
+        << "";
+    QTest::newRow("unknown paper") << QStringList{paper, QStringLiteral("b5")} << QByteArray() << "en_US.UTF-8" << 1
+                                   << "^parvoline: --paper is a4 or letter, not b5 [^\\n]*\\n$"
+                                   << "";
+    QTest::newRow("paper for one's own template")
+        << mine + QStringList{paper, QStringLiteral("a4")} << BuiltInTemplateBytes(Paper::A4) << "en_US.UTF-8" << 1
+        << "^parvoline: --paper is for the built-in template; mine\\.dot keeps its own paper [^\\n]*\\n$"
+        << "";
+}
+
+void tst_BatchCommand::templateAndPaper()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, templateFile);
+    QFETCH(QString, locale);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    QFETCH(QString, paper);
+
+    mLocale = locale;
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(3));
+    if (!templateFile.isEmpty())
+        WriteWholeFile(file(QStringLiteral("mine.dot")), templateFile);
+    WriteWholeFile(file(QStringLiteral("out.pdf")), "the old file");
+
+    const Run result = run(QStringList{QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"),
+                                       QStringLiteral("out.pdf")}
+                           + arguments);
+
+    QCOMPARE(result.status, QProcess::NormalExit);
+    QVERIFY2(result.exitCode == exitCode, result.err.constData());
+    QVERIFY2(err.isEmpty() ? result.err.isEmpty()
+                           : QRegularExpression(err).match(QString::fromUtf8(result.err)).hasMatch(),
+             result.err.constData());
+    const QByteArray output = ReadWholeFile(file(QStringLiteral("out.pdf")));
+    if (exitCode != 0) {
+        QCOMPARE(output, QByteArray("the old file"));
+    } else {
+        QVERIFY(output.startsWith("%PDF-"));
+        // Every receipt's name, whichever placeholders the template holds.
+        QVERIFY(PdfPageTexts(output).join(u' ').simplified().count(QStringLiteral("Harbor Lights Bakery")) >= 3);
+        if (!paper.isEmpty()) {
+            const QString width = paper == QLatin1String("a4") ? QStringLiteral("595") : QStringLiteral("612");
+            QVERIFY2(QRegularExpression(QStringLiteral("MediaBox\\s*\\[\\s*0 0 %1[. ]").arg(width))
+                         .match(QString::fromLatin1(output))
+                         .hasMatch(),
+                     qPrintable(paper));
+        }
+    }
+    // The user's template is only read.
+    if (!templateFile.isEmpty())
+        QCOMPARE(ReadWholeFile(file(QStringLiteral("mine.dot"))), templateFile);
     verifyNothingLeft();
 }
 

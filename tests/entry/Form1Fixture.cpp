@@ -2,6 +2,7 @@
 
 #include "Main.h"
 #include "QuietWordApplication.h"
+#include "Settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,11 @@
 
 Form1Fixture::Form1Fixture()
 {
+    // The window remembers choices; a test starts from none and never sees or touches the user's. The
+    // settings' folder is fixed at their first use in a process, so it is one for the whole program.
+    static QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    OpenSettings()->clear();
     QuietWordApplication::install();
     OverrideProgramFolder(programFolder.path());
 }

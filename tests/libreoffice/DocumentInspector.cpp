@@ -84,7 +84,8 @@ DocumentInspector::DocumentInspector(WordDocument &document)
 DocumentInspector::~DocumentInspector() = default;
 DocumentInspector::DocumentInspector(DocumentInspector &&) noexcept = default;
 
-DocumentInspector DocumentInspector::ofFile(const QString &path)
+namespace {
+Reader &startedReader()
 {
     std::unique_ptr<Reader> &office = reader();
     if (!office) {
@@ -93,17 +94,38 @@ DocumentInspector DocumentInspector::ofFile(const QString &path)
         settings.profileFolder = office->folder.filePath(QStringLiteral("profile"));
         office->engine = std::make_unique<LibreOfficeEngine>(settings);
     }
+    return *office;
+}
+} // namespace
+
+DocumentInspector DocumentInspector::ofFile(const QString &path)
+{
+    Reader &office = startedReader();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("cannot read " + path.toStdString());
     const QByteArray bytes = file.readAll();
-    office->engine->createApplication(); // starts the reader's office
+    office.engine->createApplication(); // starts the reader's office
     const std::shared_ptr<OfficeDocument> loaded =
-        OfficeDocument::load(office->engine->runningSession(), bytes, {}, QStringLiteral("Reading back"));
+        OfficeDocument::load(office.engine->runningSession(), bytes, {}, QStringLiteral("Reading back"));
     DocumentInspector inspector;
     inspector.mOwn =
         OdfDocument::parse(loaded->store(QLatin1String(OfficeDocument::kFlatXml), QStringLiteral("Reading back")));
     return inspector;
+}
+
+QByteArray DocumentInspector::flatXml() const
+{
+    return model().serialize();
+}
+
+QByteArray DocumentInspector::convert(const QByteArray &bytes, const QString &filter)
+{
+    Reader &office = startedReader();
+    office.engine->createApplication();
+    const std::shared_ptr<OfficeDocument> loaded =
+        OfficeDocument::load(office.engine->runningSession(), bytes, {}, QStringLiteral("Converting"));
+    return loaded->store(filter, QStringLiteral("Converting"));
 }
 
 void DocumentInspector::shutdownReader()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,14 @@ public:
     bool hasParagraphStyle(const QString &name) const;
     /// Whether the document is bound to a file (a template opened read-only is not).
     bool hasLocation() const;
+
+    /// The whole document as flat OpenDocument XML: page styles, headers, pictures and all.
+    QByteArray flatXml() const;
+
+    /// \a bytes, a document in any format the office reads, written by the reading office with the
+    /// filter \a filter ("MS Word 2007 XML", "writer8", "MS Word 97"): files made as a word processor
+    /// would make them.
+    static QByteArray convert(const QByteArray &bytes, const QString &filter);
 
     /// Stops the office that reads saved files, if one was started.
     static void shutdownReader();

@@ -213,6 +213,33 @@ private:
     std::shared_ptr<ScriptedTable> mTable;
 };
 
+/// The text of one table: its cells, one a line.
+class TableRange final : public WordRange
+{
+public:
+    TableRange(Session *session, std::shared_ptr<ScriptedTable> table)
+        : mSession(session)
+        , mTable(std::move(table))
+    {}
+    void CopyAsPicture() override
+    {
+        mSession->word->enter(QStringLiteral("CopyAsPicture"));
+        throw AutomationError(QStringLiteral("Only the whole document has a picture."));
+    }
+    QString Text() override
+    {
+        mSession->word->enter(QStringLiteral("Range.Text"));
+        QStringList cells;
+        for (const QStringList &row : std::as_const(mTable->rows))
+            cells.append(row);
+        return cells.join(QLatin1Char('\n'));
+    }
+
+private:
+    Session *mSession;
+    std::shared_ptr<ScriptedTable> mTable;
+};
+
 class Table final : public WordTable
 {
 public:
@@ -225,6 +252,11 @@ public:
     {
         mSession->word->enter(QStringLiteral("Select"));
         mState->table = mTable;
+    }
+    std::shared_ptr<WordRange> Range() override
+    {
+        mSession->word->enter(QStringLiteral("Range"));
+        return std::make_shared<TableRange>(mSession, mTable);
     }
     std::shared_ptr<WordRows> Rows() override
     {
@@ -307,6 +339,11 @@ public:
     {
         mSession->word->enter(QStringLiteral("CopyAsPicture"));
         ProgramClipboard::current().setPicture(PagePicture::fromImage(ScriptedWord::pictureOf(*mModel)));
+    }
+    QString Text() override
+    {
+        mSession->word->enter(QStringLiteral("Range.Text"));
+        return mModel->text();
     }
 
 private:

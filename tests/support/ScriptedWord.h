@@ -57,7 +57,7 @@ public:
     /// "Find.setWrap", "Find.setFormat", "Find.setMatchCase", "Find.setMatchWholeWord",
     /// "Find.setMatchWildcards", "Find.setMatchSoundsLike", "Find.setMatchAllWordForms", "Execute",
     /// "FillPlaceholder", "Copy", "Paste", "EndKey", "TypeParagraph", "Rows", "Rows.setAlignment",
-    /// "Rows.setWrapAroundText", "Range", "CopyAsPicture", "SaveAs", "SaveAs2", "ExportAsFixedFormat",
+    /// "Rows.setWrapAroundText", "Range", "Range.Text", "CopyAsPicture", "SaveAs", "SaveAs2", "ExportAsFixedFormat",
     /// "setDisplayAlerts", "Close", "ActiveDocument", "Documents", "Quit".
     ///
     /// The \a occurrence-th call of \a operation (counted over all instances) throws AutomationError.
