@@ -4,6 +4,7 @@
 #include "CheckedFile.h"
 #include "DocumentGeneration.h"
 #include "Failure.h"
+#include "FontCoverage.h"
 #include "GuardedProcedure.h"
 #include "LibreOfficeEngine.h"
 #include "Locations.h"
@@ -14,6 +15,7 @@
 #include "ReceiptTemplate.h"
 #include "ReceiptTotal.h"
 #include "SaveCopy.h"
+#include "UnprintableText.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -164,6 +166,16 @@ int BatchCommand::make(const QString &csvFile, const QString &output)
     if (csv.records.isEmpty()) {
         printError(QStringLiteral("%1: the file holds no receipts").arg(csvFile));
         return kFailed;
+    }
+    // Text that no installed font draws would print as empty boxes: told, and the document made all the same.
+    try {
+        const QStringList warnings =
+            UnprintableTextWarnings(FindUnprintableText(csv.records, *FontCoverage::current(), csv.recordRows),
+                                    QStringLiteral("Row"), QStringLiteral("Rows"));
+        for (const QString &warning : warnings)
+            printError(QStringLiteral("%1: warning: %2").arg(csvFile, warning));
+    } catch (...) {
+        // The check only warns; without it the command does what it always did.
     }
 
     // The run's template and document go to a folder of this command's own, so that commands running
