@@ -43,6 +43,7 @@ private slots:
     void exportAsksBeforeReplacing_data();
     void exportAsksBeforeReplacing();
     void failedExportSaysSoAndKeepsTheOldFile();
+    void exportRefusesAReadOnlyFile();
 
     void droppedFileIsImported_data();
     void droppedFileIsImported();
@@ -408,6 +409,25 @@ void TestForm1Csv::failedExportSaysSoAndKeepsTheOldFile()
     QCOMPARE(kept.readAll(), oldContent);
     QCOMPARE(filesInFolder(), QStringList{QStringLiteral("receipts.csv")});
     QCOMPARE(mForm->receipts()->count(), 100);
+}
+
+void TestForm1Csv::exportRefusesAReadOnlyFile()
+{
+    addReceipt(QStringLiteral("Rent"));
+    const QString path = putFile(QStringLiteral("kept.csv"), "old content");
+    // Mode 0444: protected by the user. The superuser could write it, and must leave it alone all the same.
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    mFixture->dialogs.queueSavePath(path);
+    mFixture->dialogs.queueAnswer(UserDialogs::Answer::Yes);
+    action("ExportReceipts")->trigger();
+
+    // Refused at once, without the question whether to replace it.
+    QCOMPARE(mFixture->dialogs.texts(), QStringList{path + QStringLiteral(" is read-only.")});
+    QCOMPARE(mFixture->dialogs.messages.first().icon, UserDialogs::Icon::Exclamation);
+    QFile kept(path);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("old content"));
+    QCOMPARE(filesInFolder(), QStringList{QStringLiteral("kept.csv")});
 }
 
 void TestForm1Csv::droppedFileIsImported_data()
