@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -75,8 +74,6 @@ private slots:
     void unreachableFileNamesTheCause_data();
     void unreachableFileNamesTheCause();
     void failedWriteLeavesTheOldFile();
-    void protectedOrLinkedTarget_data();
-    void protectedOrLinkedTarget();
 };
 
 void TestReceiptCsv::readsRecords_data()
@@ -558,57 +555,6 @@ void TestReceiptCsv::unreachableFileNamesTheCause()
     const ReceiptCsv::Import result = ReceiptCsv::readFile(path);
     QVERIFY(::seteuid(self) == 0);
     QCOMPARE(result.error, error.contains(QLatin1String("%1")) ? error.arg(dir.path()) : error);
-}
-
-void TestReceiptCsv::protectedOrLinkedTarget_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("refused");
-
-    QTest::newRow("read-only file") << "read-only" << true;
-    QTest::newRow("link to a file in another folder") << "link" << false;
-    QTest::newRow("link to a read-only file") << "link to read-only" << true;
-}
-
-void TestReceiptCsv::protectedOrLinkedTarget()
-{
-    QFETCH(QString, kind);
-    QFETCH(bool, refused);
-
-    QTemporaryDir dir;
-    QTemporaryDir synced;
-    QVERIFY(dir.isValid() && synced.isValid());
-    const QString path = dir.filePath(QStringLiteral("receipts.csv"));
-    const QString file = kind == QLatin1String("read-only") ? path : synced.filePath(QStringLiteral("kept.csv"));
-    QFile old(file);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
-    // Mode 0444: protected by the user. The superuser could write it, and must leave it alone all the same.
-    if (kind != QLatin1String("link"))
-        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    if (file != path)
-        QVERIFY(QFile::link(file, path));
-
-    const QList<ReceiptRecord> records{receipt(QStringLiteral("Rent"), QStringLiteral("1"), QStringLiteral("75"))};
-    QString description;
-    try {
-        ReceiptCsv::writeFile(records, path);
-    } catch (const Failure &failure) {
-        description = failure.description();
-    }
-
-    QCOMPARE(description, refused ? QDir::toNativeSeparators(path) + QStringLiteral(" is read-only.") : QString());
-    QFile written(file);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll(), refused ? QByteArray("old") : ReceiptCsv::compose(records));
-    QCOMPARE(QFileInfo(path).isSymLink(), file != path);
-    // Nothing beside either file.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral("receipts.csv")});
-    if (file != path)
-        QCOMPARE(QDir(synced.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("kept.csv")});
 }
 
 PARVOLINE_TEST_GUILESS_MAIN(TestReceiptCsv)

@@ -414,9 +414,6 @@ void TestCheckedFile::saveWritesWhatLinksName_data()
 
     QTest::newRow("relative link into a folder")
         << QStringList{QStringLiteral("out.pdf"), QStringLiteral("synced/a.pdf")} << "synced/a.pdf";
-    QTest::newRow("chain of two links") << QStringList{QStringLiteral("out.pdf"), QStringLiteral("synced/b.pdf"),
-                                                       QStringLiteral("synced/b.pdf"), QStringLiteral("c.pdf")}
-                                        << "synced/c.pdf";
     QTest::newRow("links in a loop") << QStringList{QStringLiteral("out.pdf"), QStringLiteral("b.pdf"),
                                                     QStringLiteral("b.pdf"), QStringLiteral("out.pdf")}
                                      << "";
