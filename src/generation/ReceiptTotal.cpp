@@ -18,6 +18,12 @@ QString quoted(const QString &value)
         value.size() <= kShownValueLength ? value : value.first(kShownValueLength - 3) + QStringLiteral("...");
     return QLatin1Char('"') + shown + QLatin1Char('"');
 }
+
+QString totalTooLarge(const QString &amount, const QString &tax)
+{
+    return QStringLiteral("the total of the amount %1 and the tax %2 is too large to be written")
+        .arg(quoted(amount), quoted(tax));
+}
 } // namespace
 
 double LeadingNumber(const QString &text)
@@ -87,8 +93,7 @@ QString ReceiptTotal(const QString &amount, const QString &tax, const QLocale &l
 {
     const double total = ReceiptValue(tax, locale) + ReceiptValue(amount, locale);
     if (!std::isfinite(total))
-        throw Failure(QStringLiteral("Overflow: the total of the amount %1 and the tax %2 is too large to be written")
-                          .arg(quoted(amount), quoted(tax)));
+        throw Failure(QStringLiteral("Overflow: ") + totalTooLarge(amount, tax));
     return GeneralNumber(total, locale);
 }
 
@@ -96,15 +101,13 @@ QString ReceiptTotalOf(const ReceiptList &receipts, int receipt)
 {
     const QString amount = receipts.text(receipt, ReceiptRecord::Amount);
     const QString tax = receipts.text(receipt, ReceiptRecord::Tax);
-    try {
-        return ReceiptTotal(amount, tax);
-    } catch (const Failure &failure) {
-        QString description = failure.description();
-        description.replace(QStringLiteral("Overflow: "),
-                            QStringLiteral("Overflow in receipt %1 (%2 No %3): ")
-                                .arg(receipt)
-                                .arg(quoted(receipts.text(receipt, ReceiptRecord::Receipt)),
-                                     quoted(receipts.text(receipt, ReceiptRecord::No))));
-        throw Failure(description);
-    }
+    const QLocale locale;
+    const double total = ReceiptValue(tax, locale) + ReceiptValue(amount, locale);
+    if (!std::isfinite(total))
+        throw Failure(QStringLiteral("Overflow in receipt %1 (%2 No %3): ")
+                          .arg(receipt)
+                          .arg(quoted(receipts.text(receipt, ReceiptRecord::Receipt)),
+                               quoted(receipts.text(receipt, ReceiptRecord::No)))
+                      + totalTooLarge(amount, tax));
+    return GeneralNumber(total, locale);
 }

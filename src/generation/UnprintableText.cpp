@@ -5,6 +5,8 @@
 #include <QChar>
 #include <QHash>
 
+#include <array>
+
 namespace {
 // A message names this many receipts and counts the rest.
 constexpr qsizetype kNamedOwners = 5;
@@ -148,19 +150,32 @@ QList<UnprintableScript> FindUnprintableText(const QList<ReceiptRecord> &records
 {
     QList<UnprintableScript> found;
     QHash<QString, qsizetype> groups; // group key -> index in found
+    // Each character is judged once; the common ones, Latin letters and digits, from a table.
     QHash<char32_t, bool> drawable;
+    std::array<signed char, 128> asciiDrawable;
+    asciiDrawable.fill(-1);
+    const auto canDraw = [&](char32_t c) {
+        if (c < asciiDrawable.size()) {
+            signed char &known = asciiDrawable[c];
+            if (known < 0)
+                known = !isLookedAt(c) || coverage.canDraw(c) ? 1 : 0;
+            return known == 1;
+        }
+        auto known = drawable.find(c);
+        if (known == drawable.end())
+            known = drawable.insert(c, !isLookedAt(c) || coverage.canDraw(c));
+        return *known;
+    };
     for (qsizetype r = 0; r < records.size(); ++r) {
         const int owner = r < numbers.size() ? numbers.at(r) : int(r + 1);
         for (const QString &field : records.at(r).fields) {
-            const QList<uint> characters = field.toUcs4();
-            for (const uint character : characters) {
-                const char32_t c = character;
-                if (!isLookedAt(c))
-                    continue;
-                auto known = drawable.find(c);
-                if (known == drawable.end())
-                    known = drawable.insert(c, coverage.canDraw(c));
-                if (*known)
+            for (qsizetype i = 0; i < field.size(); ++i) {
+                char32_t c = field.at(i).unicode();
+                if (QChar::isHighSurrogate(c) && i + 1 < field.size() && field.at(i + 1).isLowSurrogate()) {
+                    c = QChar::surrogateToUcs4(field.at(i).unicode(), field.at(i + 1).unicode());
+                    ++i;
+                }
+                if (canDraw(c))
                     continue;
                 const QString key = groupKey(c);
                 auto group = groups.find(key);
