@@ -1,8 +1,10 @@
 #include "BatchCommand.h"
 
 #include "BatchDialogs.h"
+#include "CheckedFile.h"
 #include "DocumentGeneration.h"
 #include "Failure.h"
+#include "FontCoverage.h"
 #include "GuardedProcedure.h"
 #include "LibreOfficeEngine.h"
 #include "Locations.h"
@@ -11,9 +13,11 @@
 #include "ReceiptCsv.h"
 #include "ReceiptList.h"
 #include "ReceiptTemplate.h"
+#include "ReceiptTotal.h"
 #include "RunLeftovers.h"
 #include "SaveCopy.h"
 #include "TemplateCheck.h"
+#include "UnprintableText.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -24,6 +28,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <unistd.h>
@@ -165,6 +170,13 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
         printError(QStringLiteral("%1: the folder does not exist").arg(output));
         return kFailed;
     }
+    // Protected by the user: refused, as editors do, rather than replaced.
+    try {
+        SaveTargetOf(output);
+    } catch (const Failure &failure) {
+        printError(failure.description());
+        return kFailed;
+    }
 
     const ReceiptCsv::Import csv = ReceiptCsv::readFile(csvFile);
     if (!csv.error.isEmpty()) {
@@ -174,8 +186,19 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
     if (!csv.ignoredColumns.isEmpty())
         printError(QStringLiteral("%1: warning: columns not read: %2")
                        .arg(csvFile, csv.ignoredColumns.join(QStringLiteral(", "))));
-    if (!csv.rejected.isEmpty()) {
-        for (const ReceiptCsv::RejectedRow &row : csv.rejected)
+    QList<ReceiptCsv::RejectedRow> rejected = csv.rejected;
+    // A total too large to be written would stop the run halfway: such rows are told now, with the others.
+    for (qsizetype i = 0; i < csv.records.size(); ++i) {
+        try {
+            ReceiptTotal(csv.records.at(i)[ReceiptRecord::Amount], csv.records.at(i)[ReceiptRecord::Tax]);
+        } catch (const Failure &failure) {
+            rejected.append({csv.recordRows.value(i), failure.description()});
+        }
+    }
+    if (!rejected.isEmpty()) {
+        std::sort(rejected.begin(), rejected.end(),
+                  [](const ReceiptCsv::RejectedRow &a, const ReceiptCsv::RejectedRow &b) { return a.row < b.row; });
+        for (const ReceiptCsv::RejectedRow &row : rejected)
             printError(QStringLiteral("%1: row %2: %3").arg(csvFile).arg(row.row).arg(row.reason));
         return kInvalidRows;
     }
@@ -183,21 +206,38 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
         printError(QStringLiteral("%1: the file holds no receipts").arg(csvFile));
         return kFailed;
     }
+    // Text that no installed font draws would print as empty boxes: told, and the document made all the same.
+    try {
+        const QStringList warnings =
+            UnprintableTextWarnings(FindUnprintableText(csv.records, *FontCoverage::current(), csv.recordRows),
+                                    QStringLiteral("Row"), QStringLiteral("Rows"));
+        for (const QString &warning : warnings)
+            printError(QStringLiteral("%1: warning: %2").arg(csvFile, warning));
+    } catch (...) {
+        // The check only warns; without it the command does what it always did.
+    }
 
     // The run's template and document go to a folder of this command's own, so that commands running
     // at once, or beside the windowed program, never share a file.
     std::unique_ptr<QTemporaryDir> work;
+    QString temp;
     try {
-        const QString temp = TempFolder();
-        // What a killed command left behind goes now; this command's folder is watched from here on.
-        RunLeftovers::start(temp);
-        work = std::make_unique<QTemporaryDir>(temp + QStringLiteral("/batch-XXXXXX"));
+        temp = TempFolder();
     } catch (const Failure &failure) {
         printError(failure.description());
         return kFailed;
     }
+    // A TEMP that names no usable folder is the user's to mend: say which one, and why.
+    if (const QString problem = FolderProblem(temp); !problem.isEmpty()) {
+        printError(qEnvironmentVariableIsEmpty("TEMP") ? problem : QStringLiteral("TEMP: %1").arg(problem));
+        return kFailed;
+    }
+    // What a killed command left behind goes now; this command's folder is watched from here on.
+    RunLeftovers::start(temp);
+    work = std::make_unique<QTemporaryDir>(temp + QStringLiteral("/batch-XXXXXX"));
     if (!work->isValid()) {
-        printError(QStringLiteral("no working folder can be made: %1").arg(work->errorString()));
+        printError(QStringLiteral("no working folder can be made in %1: %2")
+                       .arg(QDir::toNativeSeparators(temp), work->errorString()));
         return kFailed;
     }
     RunLeftovers::add(work->path());

@@ -1,3 +1,4 @@
+#include "CheckedFile.h"
 #include "Failure.h"
 #include "Form1.h"
 #include "GuardedProcedure.h"
@@ -282,6 +283,12 @@ void Form1::exportReceipts()
         const QString path = ReceiptCsv::withCsvExtension(chosen);
         if (path.isEmpty())
             return;
+        // A file the user protected is refused, as editors do, rather than offered for overwriting.
+        if (IsReadOnlyFile(path)) {
+            MsgBox(QDir::toNativeSeparators(path) + QStringLiteral(" is read-only."), UserDialogs::Buttons::Ok,
+                   UserDialogs::Icon::Exclamation);
+            return;
+        }
         // The dialog leaves the overwrite question to the program, as the preview's save does.
         if (FileExists(path)
             && MsgBox(QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"),

@@ -1,5 +1,6 @@
 #include "Cancellation.h"
 #include "DocumentGeneration.h"
+#include "FontCoverage.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "GuardedProcedure.h"
@@ -7,6 +8,7 @@
 #include "Main.h"
 #include "PageSnapshot.h"
 #include "ReceiptList.h"
+#include "UnprintableText.h"
 #include "UserDialogs.h"
 
 #include <QCoreApplication>
@@ -19,6 +21,29 @@ namespace {
 constexpr int kProgressDelayMs = 800;
 // How often a run that is busy in the program lets the windows catch up.
 constexpr int kProgressPumpMs = 40;
+
+// Text that no installed font draws would print as empty boxes: the user hears of it, with the package
+// that mends it, before anything is made, and decides. True to go on.
+bool confirmUnprintableText(const ReceiptList &receipts)
+{
+    try {
+        const QStringList warnings =
+            UnprintableTextWarnings(FindUnprintableText(receipts.records(), *FontCoverage::current()),
+                                    QStringLiteral("Receipt"), QStringLiteral("Receipts"));
+        if (warnings.isEmpty())
+            return true;
+        const QStringList buttons{QStringLiteral("Make the Document"), QStringLiteral("Cancel")};
+        return UserDialogs::current().choose(ApplicationTitle(),
+                                             warnings.join(QStringLiteral("\n\n"))
+                                                 + QStringLiteral("\n\nMake the document all the same?"),
+                                             UserDialogs::Icon::Exclamation, buttons, 0)
+               == 0;
+    } catch (...) {
+        // The check only warns: when it cannot be made, the run goes on as it always did.
+        qWarning("The fonts could not be checked: %s", qUtf8Printable(DescribeException(std::current_exception())));
+        return true;
+    }
+}
 } // namespace
 
 void Form1::PushButton6_Click()
@@ -32,6 +57,10 @@ void Form1::PushButton6_Click()
     });
 
     if (!proc.test(104, [&] { return mReceipts->count() == 0; })) {
+        if (!confirmUnprintableText(*mReceipts)) {
+            proc.step(584, [&] { mBusy = false; });
+            return;
+        }
         proc.step(106, [&] { mPointer.set(MousePointer::Shape::Busy); });
         // A template of the user's is checked before any receipt is made from it.
         const std::function<QByteArray()> templateSource = templateForRun();

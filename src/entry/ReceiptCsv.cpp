@@ -5,9 +5,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace {
 const std::array<QChar, 3> kSeparators = {QLatin1Char(','), QLatin1Char(';'), QLatin1Char('\t')};
@@ -116,6 +120,59 @@ HeaderGuess guessHeader(QStringView text, qsizetype headerStart)
             best = {separator, captions, known};
     }
     return best;
+}
+
+// Why the file at \a path cannot even be looked at, as a sentence; empty when it can. "Does not exist"
+// is said only when that is the cause: a folder on the way that cannot be entered is another matter.
+QString unreachableBecause(const QString &path)
+{
+    struct stat st
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+        return {};
+    const int error = errno;
+    if (error == ENOENT)
+        return QStringLiteral("The file does not exist.");
+    // The first folder on the way that fails names the trouble.
+    const QFileInfo info(path);
+    const QStringList parts = info.absoluteFilePath().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString folder;
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        folder += QLatin1Char('/') + parts.at(i);
+        if (const QString problem = FolderProblem(folder); !problem.isEmpty()) {
+            if (error == ENOTDIR)
+                return QStringLiteral("The file cannot be there: %1.").arg(problem);
+            return problem.first(1).toUpper() + problem.sliced(1) + QLatin1Char('.');
+        }
+    }
+    return QStringLiteral("The file cannot be reached: %1.").arg(QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// A spreadsheet takes a cell that begins with one of these as a formula, or as the start of one.
+bool startsAFormula(QStringView value)
+{
+    if (value.isEmpty())
+        return false;
+    const QChar c = value.front();
+    return c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('@')
+           || c == QLatin1Char('\t') || c == QLatin1Char('\r');
+}
+
+// A signed number such as -5, +1.5, -1,234.50 or -2E3: a spreadsheet reads it as the number it is.
+bool isPlainNumber(QStringView value)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9.,]*[0-9][0-9.,]*([eE][+-]?[0-9]+)?$"));
+    return number.match(value).hasMatch();
+}
+
+// Apostrophes, then what starts a formula: the form that export guards with one more apostrophe.
+bool guardedForm(QStringView value)
+{
+    qsizetype i = 0;
+    while (i < value.size() && value[i] == QLatin1Char('\''))
+        ++i;
+    return startsAFormula(value.sliced(i));
 }
 
 ReceiptCsv::Import failed(const QString &error)
@@ -252,7 +309,7 @@ Import parse(QByteArrayView bytes, const QLocale &locale)
             if (column >= target.size()) {
                 extraValues = extraValues || !value.isEmpty();
             } else if (target.at(column) >= 0) {
-                record[target.at(column)] = cleanValue(value);
+                record[target.at(column)] = cleanValue(withoutFormulaGuard(value));
             } else if (unnamed.at(column) && !value.isEmpty()) {
                 unnamedWithValues[column] = true;
             }
@@ -290,9 +347,9 @@ Import parse(QByteArrayView bytes, const QLocale &locale)
 
 Import readFile(const QString &path, const QLocale &locale)
 {
+    if (const QString problem = unreachableBecause(path); !problem.isEmpty())
+        return failed(problem);
     const QFileInfo info(path);
-    if (!info.exists())
-        return failed(QStringLiteral("The file does not exist."));
     if (info.isDir())
         return failed(QStringLiteral("It is a folder, not a file."));
     if (info.size() > kMaxFileSize) {
@@ -313,9 +370,27 @@ Import readFile(const QString &path, const QLocale &locale)
     return parse(bytes, locale);
 }
 
+QString withFormulaGuard(const QString &value)
+{
+    // One apostrophe more than the value has before its formula's start, so import takes exactly one off
+    // again, also from a value that itself begins with apostrophes. A value of only apostrophes before
+    // anything else never starts a formula, so it stays as it is and import leaves it alone.
+    if (guardedForm(value) && !isPlainNumber(value))
+        return QLatin1Char('\'') + value;
+    return value;
+}
+
+QString withoutFormulaGuard(const QString &value)
+{
+    if (value.startsWith(QLatin1Char('\'')) && guardedForm(value))
+        return value.sliced(1);
+    return value;
+}
+
 QByteArray compose(const QList<ReceiptRecord> &records)
 {
-    auto appendValue = [](QString &out, const QString &value) {
+    auto appendValue = [](QString &out, const QString &written) {
+        const QString value = withFormulaGuard(written);
         const bool needsQuotes = value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('"'))
                                  || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))
                                  || (!value.isEmpty() && (value.front().isSpace() || value.back().isSpace()));
@@ -350,7 +425,7 @@ QByteArray compose(const QList<ReceiptRecord> &records)
 
 void writeFile(const QList<ReceiptRecord> &records, const QString &path)
 {
-    WriteFileChecked(compose(records), path);
+    WriteFileChecked(compose(records), path, CheckedFile::Mode::Save);
 }
 
 QString withCsvExtension(const QString &path)

@@ -23,10 +23,11 @@
 /// Rows without any text are skipped. A row is taken when its amount passes the number test of "Add" and
 /// its receipt name and number are not both empty; other rows are listed with their reasons.
 ///
-/// Values are taken exactly as they stand, blanks included, with one exception: a list cell is one
-/// line and its text goes into a document, so a line break or a tab inside a value becomes one blank,
-/// and other control characters (U+0000 to U+001F, U+007F) and the non-characters U+FFFE and U+FFFF
-/// are dropped.
+/// Values are taken exactly as they stand, blanks included, with two exceptions: the apostrophe that
+/// export puts before a value a spreadsheet would take for a formula is taken off (withoutFormulaGuard());
+/// and a list cell is one line and its text goes into a document, so a line break or a tab inside a value
+/// becomes one blank, and other control characters (U+0000 to U+001F, U+007F) and the non-characters
+/// U+FFFE and U+FFFF are dropped.
 ///
 /// Rows are numbered as a spreadsheet shows the file: the file's first row (normally the header) is
 /// row 1, and every record is one row, also when a quoted value in it spans several lines.
@@ -77,13 +78,25 @@ int fieldOfCaption(QStringView caption);
 /// A value as the list takes it: line breaks and tabs become blanks, other control characters go.
 QString cleanValue(QStringView value);
 
+/// \a value as export writes it, so that a spreadsheet opening the file never runs it as a formula: a
+/// value that begins with "=", "+", "-", "@", a tab or a carriage return, after any apostrophes, gets one
+/// apostrophe in front (spreadsheets show such a cell as the text after it); a signed number such as -5
+/// or +1.5 stays as it is, a number.
+QString withFormulaGuard(const QString &value);
+
+/// What withFormulaGuard() added taken off again: one leading apostrophe, when the value after it
+/// begins with apostrophes and then one of the characters that start a formula.
+QString withoutFormulaGuard(const QString &value);
+
 /// The records as a CSV file: a byte-order mark (so spreadsheets know the text is UTF-8), the header row
 /// with the twelve captions, then one row per record in order; comma separators, CR LF line ends, and
-/// quotes around a value that holds a comma, a quote, a line break or blanks at either end.
+/// quotes around a value that holds a comma, a quote, a line break or blanks at either end. Values are
+/// guarded against formulas (withFormulaGuard()); reading the file back gives the records exactly.
 QByteArray compose(const QList<ReceiptRecord> &records);
 
 /// Writes compose(\a records) to \a path through a checked write: the old file stays as it was unless
-/// every byte of the new one reached the disk. Throws Failure.
+/// every byte of the new one reached the disk. A link at \a path is followed and stays; a file the user
+/// protected is refused ("<path> is read-only."). Throws Failure.
 void writeFile(const QList<ReceiptRecord> &records, const QString &path);
 
 /// \a path with ".csv" added when its file name has no extension; an empty path stays empty.

@@ -188,9 +188,8 @@ void DocumentGeneration::fillReceipt(int receipt)
             // A value that cannot be had leaves its placeholder empty, never with the one before.
             mReplacementText.clear();
             // The value is read now: the list may have changed while earlier steps let events run.
-            const QString value = placeholder.column >= 0
-                                      ? mReceipts.text(receipt, placeholder.column)
-                                      : ReceiptTotal(mReceipts.text(receipt, 10), mReceipts.text(receipt, 11));
+            const QString value = placeholder.column >= 0 ? mReceipts.text(receipt, placeholder.column)
+                                                          : ReceiptTotalOf(mReceipts, receipt);
             use(use(mFind).Replacement()).setText(value);
             mReplacementText = value;
         });

@@ -1,10 +1,30 @@
 #include "ReceiptTotal.h"
 
 #include "Failure.h"
+#include "ReceiptList.h"
+#include "ReceiptRecord.h"
 #include "ReceiptRules.h"
 
 #include <cmath>
 #include <cstdlib>
+
+namespace {
+// Longer values are shortened in a message, so that one odd value cannot flood it.
+constexpr qsizetype kShownValueLength = 40;
+
+QString quoted(const QString &value)
+{
+    const QString shown =
+        value.size() <= kShownValueLength ? value : value.first(kShownValueLength - 3) + QStringLiteral("...");
+    return QLatin1Char('"') + shown + QLatin1Char('"');
+}
+
+QString totalTooLarge(const QString &amount, const QString &tax)
+{
+    return QStringLiteral("the total of the amount %1 and the tax %2 is too large to be written")
+        .arg(quoted(amount), quoted(tax));
+}
+} // namespace
 
 double LeadingNumber(const QString &text)
 {
@@ -71,5 +91,23 @@ QString GeneralNumber(double value, const QLocale &locale)
 
 QString ReceiptTotal(const QString &amount, const QString &tax, const QLocale &locale)
 {
-    return GeneralNumber(ReceiptValue(tax, locale) + ReceiptValue(amount, locale), locale);
+    const double total = ReceiptValue(tax, locale) + ReceiptValue(amount, locale);
+    if (!std::isfinite(total))
+        throw Failure(QStringLiteral("Overflow: ") + totalTooLarge(amount, tax));
+    return GeneralNumber(total, locale);
+}
+
+QString ReceiptTotalOf(const ReceiptList &receipts, int receipt)
+{
+    const QString amount = receipts.text(receipt, ReceiptRecord::Amount);
+    const QString tax = receipts.text(receipt, ReceiptRecord::Tax);
+    const QLocale locale;
+    const double total = ReceiptValue(tax, locale) + ReceiptValue(amount, locale);
+    if (!std::isfinite(total))
+        throw Failure(QStringLiteral("Overflow in receipt %1 (%2 No %3): ")
+                          .arg(receipt)
+                          .arg(quoted(receipts.text(receipt, ReceiptRecord::Receipt)),
+                               quoted(receipts.text(receipt, ReceiptRecord::No)))
+                      + totalTooLarge(amount, tax));
+    return GeneralNumber(total, locale);
 }

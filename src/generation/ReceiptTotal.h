@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QString>
 
+class ReceiptList;
+
 /// The leading number of a text, read the old way: blanks skipped, "." as the decimal point
 /// whatever the settings, reading stops at the first character that cannot continue the number;
 /// 0 when there is none, infinite when it is too large for a double.
@@ -16,6 +18,10 @@ double ReceiptValue(const QString &text, const QLocale &locale = QLocale());
 /// the locale's decimal separator. Throws Failure ("Overflow") for a value that is not finite.
 QString GeneralNumber(double value, const QLocale &locale = QLocale());
 
-/// The text of "[Total]": amount plus tax. Throws Failure ("Overflow") when the sum is too large to be
-/// a number.
+/// The text of "[Total]": amount plus tax. Throws Failure ("Overflow: ...", naming both values) when the
+/// sum is too large to be a number.
 QString ReceiptTotal(const QString &amount, const QString &tax, const QLocale &locale = QLocale());
+
+/// The total of receipt \a receipt (from 1) of \a receipts, as ReceiptTotal(); its Failure also names the
+/// receipt by its number, name and "No".
+QString ReceiptTotalOf(const ReceiptList &receipts, int receipt);

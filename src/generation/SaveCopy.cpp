@@ -89,7 +89,7 @@ void CopyFileReplacing(const QString &source, const QString &target)
 
     // Written beside the target and put in its place only once every byte is on the disk: a copy
     // that fails halfway leaves the user's old file as it was and no fragment of the new one.
-    CheckedFile output(target, CheckedFile::Mode::Replace);
+    CheckedFile output(target, CheckedFile::Mode::Save);
     output.open();
     constexpr qint64 kChunk = 64 * 1024;
     for (;;) {
@@ -110,15 +110,19 @@ void SaveDocumentCopy(const QString &document, const QString &target, int fileFo
         CopyFileReplacing(document, target);
         return;
     }
-    withDocument(document, [&](WordDocument &opened) { opened.SaveAs2(target, fileFormat); });
+    // The word processor's own write replaces whatever is at the name it is given: it gets the file that
+    // the user's name stands for, once that is known not to be protected.
+    const QString saved = SaveTargetOf(target);
+    withDocument(document, [&](WordDocument &opened) { opened.SaveAs2(saved, fileFormat); });
 }
 
 void ExportDocumentPages(const QString &document, const QString &target, int from, int to)
 {
+    const QString saved = SaveTargetOf(target);
     withDocument(document, [&](WordDocument &opened) {
         if (from == 0)
-            opened.ExportAsFixedFormat(target, wdExportFormatPDF, wdExportAllDocument, 1, 1);
+            opened.ExportAsFixedFormat(saved, wdExportFormatPDF, wdExportAllDocument, 1, 1);
         else
-            opened.ExportAsFixedFormat(target, wdExportFormatPDF, wdExportFromTo, from, to);
+            opened.ExportAsFixedFormat(saved, wdExportFormatPDF, wdExportFromTo, from, to);
     });
 }

@@ -45,12 +45,14 @@ SaveTarget ChooseSaveTarget(const QString &typed, const QString &selectedFilter)
 
 /// Copies \a source to \a target byte for byte. The copy is written next to the target and takes the
 /// target's place only when complete, so an existing target is either replaced whole or left exactly as
-/// it was, and a failed copy leaves no partial file. Throws Failure with the reason.
+/// it was, and a failed copy leaves no partial file. A link at \a target is followed and stays; a target
+/// the user protected is refused (CheckedFile::Mode::Save). Throws Failure with the reason.
 void CopyFileReplacing(const QString &source, const QString &target);
 
 /// Saves the generated document \a document at \a target in \a fileFormat: a Word 97-2003 copy byte
 /// for byte, any other format written by an instance of the word processor of its own. Either way the
-/// target is replaced whole or left as it was. Throws Failure (AutomationError from the word processor).
+/// target is replaced whole or left as it was; a link there is followed, a protected target refused, as
+/// CopyFileReplacing does. Throws Failure (AutomationError from the word processor).
 void SaveDocumentCopy(const QString &document, const QString &target, int fileFormat);
 
 /// Writes pages \a from to \a to (from 1) of \a document as a PDF file at \a target, as SaveDocumentCopy

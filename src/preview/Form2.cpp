@@ -1,5 +1,6 @@
 #include "Form2.h"
 
+#include "CheckedFile.h"
 #include "EventHooks.h"
 #include "GuardedProcedure.h"
 #include "Locations.h"
@@ -12,6 +13,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeySequence>
@@ -284,14 +286,24 @@ void Form2::PushButton6_Click()
         target = ChooseSaveTarget(chosen, chosenType);
         path = target.path;
     });
+    bool refused = false;
     if (!proc.test(116, [&] { return path.isEmpty(); })) {
         if (proc.test(118, [&] { return FileExists(path); })) {
-            // The copy replaces the old file in one move once it is complete, so a Yes needs no
-            // deletion beforehand and a failed copy still leaves the user's file as it was.
-            proc.assign(120, answer, [&] {
-                return MsgBox(QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"),
-                              UserDialogs::Buttons::YesNo);
-            });
+            // A file the user protected is refused, as editors do, rather than offered for overwriting.
+            refused = proc.test(118, [&] { return IsReadOnlyFile(path); });
+            if (refused) {
+                proc.step(118, [&] {
+                    MsgBox(QDir::toNativeSeparators(path) + QStringLiteral(" is read-only."), UserDialogs::Buttons::Ok,
+                           UserDialogs::Icon::Exclamation);
+                });
+            } else {
+                // The copy replaces the old file in one move once it is complete, so a Yes needs no
+                // deletion beforehand and a failed copy still leaves the user's file as it was.
+                proc.assign(120, answer, [&] {
+                    return MsgBox(QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"),
+                                  UserDialogs::Buttons::YesNo);
+                });
+            }
         } else {
             proc.step(126, [&] { answer = UserDialogs::Answer::Yes; });
         }
@@ -299,8 +311,8 @@ void Form2::PushButton6_Click()
     bool copyFailed = false;
     if (proc.test(128, [&] { return answer == UserDialogs::Answer::Yes; }))
         copyFailed = !proc.step(130, [&] { saveCopy(path, target.fileFormat); });
-    // The report of a failed copy is the last word: "Done." would tell the user it worked.
-    if (!copyFailed)
+    // The report of a failed copy, or the refusal, is the last word: "Done." would tell the user it worked.
+    if (!copyFailed && !refused)
         proc.step(132, [&] { MsgBox(QStringLiteral("Done.")); });
 }
 

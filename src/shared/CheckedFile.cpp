@@ -20,6 +20,8 @@ namespace {
 // Room for the random part within the file system's limit on one name.
 constexpr qsizetype kMaxNameInPartial = 100;
 constexpr unsigned kPrivatePermissions = 0600;
+// As many links as the system itself follows in one path.
+constexpr int kMaxLinks = 40;
 
 QString describeError(int error)
 {
@@ -62,7 +64,90 @@ int placeWithoutReplacing(const QByteArray &partial, const QByteArray &target)
     ::unlink(partial.constData());
     return 0;
 }
+QString shownPath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// The text of the link at \a native, or an empty text when it is none.
+QString linkText(const QByteArray &native)
+{
+    QByteArray text(4096, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t size = ::readlink(native.constData(), text.data(), size_t(text.size()));
+        if (size < 0)
+            return {};
+        if (size < text.size())
+            return QFile::decodeName(text.first(size));
+        text.resize(text.size() * 2);
+    }
+}
 } // namespace
+
+bool IsReadOnlyFile(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st
+    {
+    };
+    if (::stat(native.constData(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    // The bits say what the user wants, whoever could override them.
+    if ((st.st_mode & 0222) == 0 || (st.st_uid == ::geteuid() && (st.st_mode & S_IWUSR) == 0))
+        return true;
+    // A read-only file system is no choice of the user's about this file: the write itself tells it.
+    if (::faccessat(AT_FDCWD, native.constData(), W_OK, AT_EACCESS) == 0)
+        return false;
+    return errno == EACCES || errno == EPERM;
+}
+
+QString SaveTargetOf(const QString &path)
+{
+    QString target = path;
+    for (int links = 0;; ++links) {
+        struct stat st
+        {
+        };
+        const QByteArray native = QFile::encodeName(target);
+        if (::lstat(native.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        const QString text = linkText(native);
+        if (links == kMaxLinks || text.isEmpty())
+            throw Failure(QStringLiteral("Path/File access error: %1 (%2)")
+                              .arg(describeError(links == kMaxLinks ? ELOOP : errno), shownPath(path)));
+        // A relative link counts from its own folder, as the system reads it; the path is not tidied,
+        // since ".." after a linked folder means something else to the system than to the text.
+        if (text.startsWith(QLatin1Char('/')))
+            target = text;
+        else
+            target = target.left(target.lastIndexOf(QLatin1Char('/')) + 1) + text;
+    }
+    if (IsReadOnlyFile(target))
+        throw Failure(QStringLiteral("%1 is read-only.").arg(shownPath(path)));
+    return target;
+}
+
+QString FolderProblem(const QString &folder)
+{
+    const QString shown = shownPath(folder.isEmpty() ? QDir::currentPath() : folder);
+    const QByteArray native = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    struct stat st
+    {
+    };
+    if (::stat(native.constData(), &st) != 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return QStringLiteral("the folder %1 does not exist").arg(shown);
+        return QStringLiteral("the folder %1 cannot be reached: %2").arg(shown, describeError(error));
+    }
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("%1 is not a folder").arg(shown);
+    if (::faccessat(AT_FDCWD, native.constData(), X_OK, AT_EACCESS) != 0)
+        return QStringLiteral("the folder %1 cannot be entered: %2").arg(shown, describeError(errno));
+    return {};
+}
 
 unsigned NewFilePermissions()
 {
@@ -108,6 +193,9 @@ void CheckedFile::open()
     if (mTarget.isEmpty() || QFileInfo(mTarget).fileName().isEmpty())
         throw Failure(QStringLiteral("Bad file name or number: ") + QDir::toNativeSeparators(mTarget));
 
+    if (mMode == Mode::Save)
+        mTarget = SaveTargetOf(mTarget);
+
     struct stat existing
     {
     };
@@ -127,6 +215,10 @@ void CheckedFile::open()
     if (mFd < 0) {
         const int error = errno;
         mPartial.clear();
+        // "No such file or directory" would leave the user guessing which one.
+        const QString folderProblem = FolderProblem(QFileInfo(mTarget).path());
+        if (!folderProblem.isEmpty())
+            throw Failure(QStringLiteral("Path/File access error: %1 (%2)").arg(folderProblem, shownPath(mTarget)));
         fail(QStringLiteral("Path/File access error: "), error);
     }
 }

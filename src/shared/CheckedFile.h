@@ -19,6 +19,9 @@ public:
     enum class Mode {
         Replace,   ///< replaces a file at the target (a link there is replaced, never followed)
         CreateNew, ///< fails when anything is at the target already
+        /// a file the user saves to: a link there is followed and the file it names is replaced (the
+        /// link stays); a file the user protected against writing is refused (see SaveTargetOf)
+        Save,
     };
 
     explicit CheckedFile(const QString &target, Mode mode = Mode::Replace);
@@ -64,3 +67,18 @@ void WriteFileChecked(QByteArrayView content, const QString &path, CheckedFile::
 
 /// The permissions a new file of the user gets (0666 less the umask).
 unsigned NewFilePermissions();
+
+/// True when a file exists at \a path (links followed) that the user may not or must not write: one
+/// without any write permission, one of the user's own without the owner's write permission, or another
+/// owner's that the user may not write. As editors do, the permission bits count also for the superuser,
+/// who could write the file anyway. Never throws.
+bool IsReadOnlyFile(const QString &path);
+
+/// Where a save onto the user's \a path writes: the file that a symbolic link at \a path names (through
+/// any chain of links; it need not exist yet), else \a path itself. Throws Failure "<path> is read-only."
+/// when that file passes IsReadOnlyFile(), and when the links go round in a loop.
+QString SaveTargetOf(const QString &path);
+
+/// Why nothing can be made in the folder \a folder: it does not exist, it is not a folder, it cannot be
+/// entered; empty when none of these. Never throws.
+QString FolderProblem(const QString &folder);

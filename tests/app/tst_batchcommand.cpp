@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPdfDocument>
 #include <QProcess>
 #include <QScopeGuard>
@@ -142,6 +143,11 @@ private slots:
     void savesInTheFormatOfTheExtension();
     void severalRunAtOnce();
     void failedWriteKeepsTheOldFile();
+    void protectedOrLinkedOutput_data();
+    void protectedOrLinkedOutput();
+    void unusableTempIsNamed_data();
+    void unusableTempIsNamed();
+    void warnsOfTextNoFontDraws();
     void signalEndsItCleanly_data();
     void signalEndsItCleanly();
     void progressOnATerminal();
@@ -275,6 +281,11 @@ void tst_BatchCommand::usage_data()
     QTest::newRow("no receipts") << QStringList{import, QStringLiteral("r.csv"), save, QStringLiteral("out.doc")}
                                  << kHeader << 1 << ""
                                  << "^parvoline: r\\.csv: the file holds no receipts\\n$";
+    QTest::newRow("total too large") << QStringList{import, QStringLiteral("r.csv"), save, QStringLiteral("out.doc")}
+                                     << kHeader + "Big,1,,,,,,,,,1e308,1e308\r\nSmall,2,,,,,,,,,1,1\r\n"
+                                     << 2 << ""
+                                     << "^parvoline: r\\.csv: row 2: Overflow: the total of the amount \"1e308\" and "
+                                        "the tax \"1e308\" is too large to be written\\n$";
 }
 
 void tst_BatchCommand::usage()
@@ -423,6 +434,128 @@ void tst_BatchCommand::failedWriteKeepsTheOldFile()
              result.err.constData());
     QCOMPARE(ReadWholeFile(output), QByteArray(8 * 1024, 'o'));
     QCOMPARE(FolderEntries(disk.path()), QStringList({QStringLiteral("other files"), QStringLiteral("receipts.pdf")}));
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::protectedOrLinkedOutput_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("read-only") << "read-only"
+                               << "out.pdf" << true;
+    QTest::newRow("link to a read-only file") << "link to read-only"
+                                              << "out.doc" << true;
+    QTest::newRow("link to a file in another folder, pdf") << "link"
+                                                           << "out.pdf" << false;
+    QTest::newRow("link to a file in another folder, doc") << "link"
+                                                           << "out.doc" << false;
+}
+
+void tst_BatchCommand::protectedOrLinkedOutput()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, name);
+    QFETCH(bool, refused);
+
+    QTemporaryDir synced;
+    QVERIFY(synced.isValid());
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(2));
+    const QString output = file(name);
+    const QString target =
+        kind == QLatin1String("read-only") ? output : synced.filePath(QStringLiteral("kept-") + name);
+    WriteWholeFile(target, "the old file");
+    // Mode 0444: protected by the user. The superuser could write it, and must leave it alone all the same.
+    if (kind.contains(QLatin1String("read-only")))
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    if (target != output)
+        QVERIFY(QFile::link(target, output));
+
+    const Run result = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), name});
+
+    QCOMPARE(result.status, QProcess::NormalExit);
+    if (refused) {
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.err, "parvoline: " + name.toUtf8() + " is read-only.\n");
+        QCOMPARE(ReadWholeFile(target), QByteArray("the old file"));
+    } else {
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+        const QByteArray bytes = ReadWholeFile(target);
+        QVERIFY(bytes.startsWith(name.endsWith(QLatin1String(".pdf")) ? QByteArray("%PDF-")
+                                                                      : QByteArray::fromHex("d0cf11e0a1b11ae1")));
+    }
+    // The link stays a link, and nothing else is left beside it or its file.
+    QCOMPARE(QFileInfo(output).isSymLink(), target != output);
+    QCOMPARE(FolderEntries(mWork->path()), QStringList({name, QStringLiteral("r.csv")}));
+    if (target != output)
+        QCOMPARE(FolderEntries(synced.path()), QStringList{QFileInfo(target).fileName()});
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::unusableTempIsNamed_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("err"); // %1: the folder TEMP names
+
+    QTest::newRow("missing") << "missing"
+                             << "parvoline: TEMP: the folder %1 does not exist\n";
+    QTest::newRow("a file") << "file"
+                            << "parvoline: TEMP: %1 is not a folder\n";
+}
+
+void tst_BatchCommand::unusableTempIsNamed()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, err);
+
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(1));
+    const QString temp = mTemp->filePath(QStringLiteral("temporary files"));
+    if (kind == QLatin1String("file"))
+        WriteWholeFile(temp, "not a folder");
+    QProcess process;
+    QProcessEnvironment changed = environment();
+    changed.insert(QStringLiteral("TEMP"), temp);
+    process.setProcessEnvironment(changed);
+    process.setWorkingDirectory(mWork->path());
+    process.start(QStringLiteral(PARVOLINE_EXECUTABLE), {QStringLiteral("--import"), QStringLiteral("r.csv"),
+                                                         QStringLiteral("--save"), QStringLiteral("out.pdf")});
+    QVERIFY(process.waitForFinished(60000));
+
+    QCOMPARE(process.exitCode(), 1);
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()), err.arg(temp));
+    QCOMPARE(FolderEntries(mWork->path()), QStringList{QStringLiteral("r.csv")});
+}
+
+void tst_BatchCommand::warnsOfTextNoFontDraws()
+{
+    // Fonts for Latin text only: Chinese text and emoji have none.
+    const QString config = mWork->filePath(QStringLiteral("fonts.conf"));
+    WriteWholeFile(config, "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig>\n"
+                           "<dir>/usr/share/fonts/truetype/liberation2</dir>\n<cachedir>"
+                               + mCache->filePath(QStringLiteral("fontconfig")).toUtf8()
+                               + "</cachedir>\n</fontconfig>\n");
+    QByteArray csv = receipts(3);
+    csv += "Tea house,\xe8\x8c\xb6-1,,,,,,,,\xe5\x8f\xb0\xe5\x8c\x97 \xf0\x9f\x8d\xb5,5,1\r\n"; // row 5
+    csv += "Tea house,\xe8\x8c\xb6-2,,,,,,,,Oolong,5,1\r\n";                                    // row 6
+    WriteWholeFile(file(QStringLiteral("r.csv")), csv);
+    QProcess process;
+    QProcessEnvironment changed = environment();
+    changed.insert(QStringLiteral("FONTCONFIG_FILE"), config);
+    process.setProcessEnvironment(changed);
+    process.setWorkingDirectory(mWork->path());
+    process.start(QStringLiteral(PARVOLINE_EXECUTABLE), {QStringLiteral("--import"), QStringLiteral("r.csv"),
+                                                         QStringLiteral("--save"), QStringLiteral("out.pdf")});
+    QVERIFY(process.waitForFinished(240000));
+
+    // Told, and made all the same.
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()),
+             QStringLiteral("parvoline: r.csv: warning: Rows 5 and 6 hold Chinese text, but no font for it is "
+                            "installed; it would print as empty boxes. Install the package fonts-noto-cjk.\n"
+                            "parvoline: r.csv: warning: Row 5 holds emoji, but no font for them is installed; "
+                            "they would print as empty boxes. Install the package fonts-noto-color-emoji.\n"));
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(ReadWholeFile(file(QStringLiteral("out.pdf"))).startsWith("%PDF-"));
     verifyNothingLeft();
 }
 

@@ -4,6 +4,7 @@
 #include "Main.h"
 #include "ReceiptList.h"
 #include "ScriptedWord.h"
+#include "TestData.h"
 #include "TestMain.h"
 
 #include <QAction>
@@ -11,10 +12,12 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <QUrl>
@@ -43,6 +46,8 @@ private slots:
     void exportAsksBeforeReplacing_data();
     void exportAsksBeforeReplacing();
     void failedExportSaysSoAndKeepsTheOldFile();
+    void exportOntoAProtectedOrLinkedFile_data();
+    void exportOntoAProtectedOrLinkedFile();
 
     void droppedFileIsImported_data();
     void droppedFileIsImported();
@@ -413,6 +418,43 @@ void TestForm1Csv::failedExportSaysSoAndKeepsTheOldFile()
     QCOMPARE(kept.readAll(), oldContent);
     QCOMPARE(filesInFolder(), QStringList{QStringLiteral("receipts.csv")});
     QCOMPARE(mForm->receipts()->count(), 100);
+}
+
+void TestForm1Csv::exportOntoAProtectedOrLinkedFile_data()
+{
+    QTest::addColumn<bool>("link");
+    QTest::newRow("read-only") << false;
+    QTest::newRow("link to a file in another folder") << true;
+}
+
+void TestForm1Csv::exportOntoAProtectedOrLinkedFile()
+{
+    QFETCH(bool, link);
+    addReceipt(QStringLiteral("Rent"));
+    QTemporaryDir synced;
+    const QString path = mFolder->filePath(QStringLiteral("kept.csv"));
+    const QString file = link ? synced.filePath(QStringLiteral("kept.csv")) : path;
+    WriteWholeFile(file, "old content");
+    // Mode 0444: protected by the user. The superuser could write it, and must leave it alone all the same.
+    if (link)
+        QVERIFY(QFile::link(file, path));
+    else
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    mFixture->dialogs.queueSavePath(path);
+    mFixture->dialogs.queueAnswer(UserDialogs::Answer::Yes);
+    action("ExportReceipts")->trigger();
+
+    if (link) {
+        // The file the link names is written; the link stays.
+        QVERIFY(ReadWholeFile(file).contains("\r\nRent,1,"));
+        QVERIFY(QFileInfo(path).isSymLink());
+    } else {
+        // Refused at once, without the question whether to replace it.
+        QCOMPARE(mFixture->dialogs.texts(), QStringList{path + QStringLiteral(" is read-only.")});
+        QCOMPARE(mFixture->dialogs.messages.first().icon, UserDialogs::Icon::Exclamation);
+        QCOMPARE(ReadWholeFile(file), QByteArray("old content"));
+    }
+    QCOMPARE(filesInFolder(), QStringList{QStringLiteral("kept.csv")});
 }
 
 void TestForm1Csv::droppedFileIsImported_data()

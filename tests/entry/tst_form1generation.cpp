@@ -1,6 +1,7 @@
 #include "DocumentName.h"
 #include "Form1Fixture.h"
 #include "Form2.h"
+#include "ListedFonts.h"
 #include "Locations.h"
 #include "Main.h"
 #include "ReceiptList.h"
@@ -31,6 +32,8 @@ private slots:
     void unusableWordProcessorEndsTheRunCleanly_data();
     void unusableWordProcessorEndsTheRunCleanly();
     void missingPictureStillShowsThePreview();
+    void textNoFontDrawsIsToldFirst_data();
+    void textNoFontDrawsIsToldFirst();
 
 private:
     void addReceipts(int count);
@@ -229,6 +232,51 @@ void TestForm1Generation::missingPictureStillShowsThePreview()
     QVERIFY(QFileInfo::exists(preview->wordFile()));
     QVERIFY(!mForm->isVisible());
     QVERIFY(!mForm->isBusy());
+}
+
+void TestForm1Generation::textNoFontDrawsIsToldFirst_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("cancelled") << "Cancel";
+    QTest::newRow("made all the same") << "Make the Document";
+}
+
+void TestForm1Generation::textNoFontDrawsIsToldFirst()
+{
+    QFETCH(QString, button);
+
+    const ListedFonts latinOnly({{0x20, 0x24F}});
+    addReceipts(3);
+    QList<ReceiptRecord> before = mForm->receipts()->records();
+    before[1][ReceiptRecord::Description] = QStringLiteral("烏龍茶 🍵");
+    mForm->receipts()->clear();
+    mForm->receipts()->appendRecords(before);
+    mFixture->dialogs.queueChoice(button);
+    const int started = mWord->created;
+
+    startRun();
+
+    QCOMPARE(mFixture->dialogs.messages.size(), 1);
+    const ScriptedDialogs::Message &asked = mFixture->dialogs.messages.constFirst();
+    QCOMPARE(asked.text,
+             QStringLiteral("Receipt 2 holds Chinese text, but no font for it is installed; it would print as empty "
+                            "boxes. Install the package fonts-noto-cjk.\n\nReceipt 2 holds emoji, but no font for them "
+                            "is installed; they would print as empty boxes. Install the package "
+                            "fonts-noto-color-emoji.\n\nMake the document all the same?"));
+    QCOMPARE(asked.icon, UserDialogs::Icon::Exclamation);
+    QCOMPARE(asked.choices, QStringList({QStringLiteral("Make the Document"), QStringLiteral("Cancel")}));
+    QVERIFY(!mForm->isBusy());
+    QCOMPARE(mForm->receipts()->records(), before);
+    if (button == QLatin1String("Cancel")) {
+        // Nothing was made or written, and the next click asks again.
+        QCOMPARE(mWord->created, started);
+        QCOMPARE(filesInTemp(), QStringList());
+        QVERIFY(mForm->isVisible());
+        QCOMPARE(mForm->pointer().shape(), MousePointer::Shape::Default);
+    } else {
+        QVERIFY(mWord->created > started);
+        QVERIFY(mForm->loadedPreview() && mForm->loadedPreview()->isVisible());
+    }
 }
 
 PARVOLINE_TEST_MAIN(TestForm1Generation)

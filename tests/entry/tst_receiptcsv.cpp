@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace {
 const QLocale kUnitedStates(QLocale::English, QLocale::UnitedStates);
 
@@ -65,7 +67,12 @@ private slots:
     void composeQuotesWhatNeedsIt();
     void composeThenParseGivesTheSameRecords();
 
+    void formulasAreGuardedAndRoundTrip_data();
+    void formulasAreGuardedAndRoundTrip();
+
     void readFileRefusals();
+    void unreachableFileNamesTheCause_data();
+    void unreachableFileNamesTheCause();
     void failedWriteLeavesTheOldFile();
 };
 
@@ -374,6 +381,69 @@ void TestReceiptCsv::composeThenParseGivesTheSameRecords()
     QCOMPARE(fieldsOf(result.records), fieldsOf(records));
 }
 
+void TestReceiptCsv::formulasAreGuardedAndRoundTrip_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("cell"); // as the file holds it, quotes and all
+
+    QTest::newRow("hyperlink") << "=HYPERLINK(\"http://x.example\",\"Click\")"
+                               << "\"'=HYPERLINK(\"\"http://x.example\"\",\"\"Click\"\")\"";
+    QTest::newRow("command") << "=cmd|' /C calc'!A0"
+                             << "'=cmd|' /C calc'!A0";
+    QTest::newRow("plus") << "+A1+1"
+                          << "'+A1+1";
+    QTest::newRow("minus formula") << "-2+3+cmd|' /C calc'!A0"
+                                   << "'-2+3+cmd|' /C calc'!A0";
+    QTest::newRow("at") << "@SUM(A1:A2)"
+                        << "'@SUM(A1:A2)";
+    QTest::newRow("tab") << "\t=1"
+                         << "'\t=1";
+    QTest::newRow("carriage return") << "\r=1"
+                                     << "\"'\r=1\"";
+    QTest::newRow("negative number stays a number") << "-5"
+                                                    << "-5";
+    QTest::newRow("signed decimal stays a number") << "+1.5"
+                                                   << "+1.5";
+    QTest::newRow("grouped negative stays a number") << "-1,234.50"
+                                                     << "\"-1,234.50\"";
+    QTest::newRow("exponent stays a number") << "-2E3"
+                                             << "-2E3";
+    QTest::newRow("a lone minus") << "-"
+                                  << "'-";
+    QTest::newRow("apostrophe then formula") << "'=1+1"
+                                             << "''=1+1";
+    QTest::newRow("apostrophes then number") << "''-5"
+                                             << "'''-5";
+    QTest::newRow("apostrophe then text") << "'quoted"
+                                          << "'quoted";
+    QTest::newRow("only apostrophes") << "''"
+                                      << "''";
+    QTest::newRow("formula sign later") << "a=b"
+                                        << "a=b";
+}
+
+void TestReceiptCsv::formulasAreGuardedAndRoundTrip()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, cell);
+
+    // The value in the description and in the tax, the last cell of the row.
+    const ReceiptRecord r = receipt(QStringLiteral("R"), QStringLiteral("1"), QStringLiteral("5"),
+                                    {{ReceiptRecord::Description, value}, {ReceiptRecord::Tax, value}});
+    const QByteArray csv = ReceiptCsv::compose({r});
+    const QString row = QString::fromUtf8(csv).section(QStringLiteral("\r\n"), 1).chopped(2);
+    QCOMPARE(row, QStringLiteral("R,1,,,,,,,,%1,5,%1").arg(cell));
+
+    const ReceiptCsv::Import back = ReceiptCsv::parse(csv, kUnitedStates);
+    QCOMPARE(back.error, QString());
+    QCOMPARE(back.records.size(), 1);
+    // The list never holds tabs or line breaks, which the reader turns into blanks; all else comes back.
+    QString expected = value;
+    expected.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    QCOMPARE(back.records.first()[ReceiptRecord::Description], expected);
+    QCOMPARE(back.records.first()[ReceiptRecord::Tax], expected);
+}
+
 void TestReceiptCsv::readFileRefusals()
 {
     QTemporaryDir dir;
@@ -433,6 +503,58 @@ void TestReceiptCsv::failedWriteLeavesTheOldFile()
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), oldContent);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("receipts.csv")});
+}
+
+void TestReceiptCsv::unreachableFileNamesTheCause_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("error"); // %1: the test's folder
+
+    QTest::newRow("no such file") << "missing"
+                                  << "The file does not exist.";
+    QTest::newRow("a folder that cannot be entered") << "locked"
+                                                     << "The folder %1/locked cannot be entered: Permission denied.";
+    QTest::newRow("a file where a folder should be") << "file"
+                                                     << "The file cannot be there: %1/notes.txt is not a folder.";
+    QTest::newRow("links in a loop") << "loop"
+                                     << "The file cannot be reached: Too many levels of symbolic links.";
+}
+
+void TestReceiptCsv::unreachableFileNamesTheCause()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, error);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString path = dir.filePath(QStringLiteral("missing.csv"));
+    const uid_t self = ::geteuid();
+    uid_t reader = self;
+    if (fault == QLatin1String("locked")) {
+        // Open to all but the inner folder, which only its owner may enter. The superuser enters any
+        // folder, so then the file is looked for as another user.
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                      | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
+                                                      | QFile::ExeOther));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
+        path = dir.filePath(QStringLiteral("locked/receipts.csv"));
+        QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("locked")), QFile::ReadOwner | QFile::ExeOwner));
+        if (self == 0)
+            reader = 65534;
+    } else if (fault == QLatin1String("file")) {
+        QVERIFY(QFile(dir.filePath(QStringLiteral("notes.txt"))).open(QIODevice::WriteOnly));
+        path = dir.filePath(QStringLiteral("notes.txt/receipts.csv"));
+    } else if (fault == QLatin1String("loop")) {
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("b.csv")), dir.filePath(QStringLiteral("a.csv"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("a.csv")), dir.filePath(QStringLiteral("b.csv"))));
+        path = dir.filePath(QStringLiteral("a.csv"));
+    }
+
+    QVERIFY(::seteuid(reader) == 0);
+    const ReceiptCsv::Import result = ReceiptCsv::readFile(path);
+    QVERIFY(::seteuid(self) == 0);
+    QCOMPARE(result.error, error.contains(QLatin1String("%1")) ? error.arg(dir.path()) : error);
 }
 
 PARVOLINE_TEST_GUILESS_MAIN(TestReceiptCsv)

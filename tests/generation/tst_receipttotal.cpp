@@ -1,4 +1,5 @@
 #include "Failure.h"
+#include "ReceiptList.h"
 #include "ReceiptTotal.h"
 #include "TestMain.h"
 
@@ -20,6 +21,7 @@ private slots:
     void generalNumber();
     void totalThatIsNoNumberIsAFailure_data();
     void totalThatIsNoNumberIsAFailure();
+    void overflowNamesTheReceiptAndItsValues();
 };
 
 void TestReceiptTotal::total_data()
@@ -133,6 +135,30 @@ void TestReceiptTotal::totalThatIsNoNumberIsAFailure()
     }
     QVERIFY_THROWS_EXCEPTION(Failure, GeneralNumber(std::numeric_limits<double>::infinity(), us));
     QVERIFY_THROWS_EXCEPTION(Failure, GeneralNumber(std::numeric_limits<double>::quiet_NaN(), us));
+}
+
+void TestReceiptTotal::overflowNamesTheReceiptAndItsValues()
+{
+    ReceiptList receipts;
+    ReceiptRecord fine;
+    fine[ReceiptRecord::Amount] = QStringLiteral("5");
+    receipts.append(fine);
+    ReceiptRecord huge;
+    huge[ReceiptRecord::Receipt] = QStringLiteral("Harbor Lights");
+    huge[ReceiptRecord::No] = QStringLiteral("2024-0002");
+    huge[ReceiptRecord::Amount] = QStringLiteral("1e308");
+    huge[ReceiptRecord::Tax] = QStringLiteral("1e308");
+    receipts.append(huge);
+
+    QCOMPARE(ReceiptTotalOf(receipts, 1), QStringLiteral("5"));
+    try {
+        ReceiptTotalOf(receipts, 2);
+        QFAIL("no failure");
+    } catch (const Failure &failure) {
+        QCOMPARE(failure.description(),
+                 QStringLiteral("Overflow in receipt 2 (\"Harbor Lights\" No \"2024-0002\"): the total of the amount "
+                                "\"1e308\" and the tax \"1e308\" is too large to be written"));
+    }
 }
 
 PARVOLINE_TEST_APPLESS_MAIN(TestReceiptTotal)

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -49,6 +50,8 @@ private slots:
     void failedCopy_data();
     void failedCopy();
     void readOnlyFolderKeepsTheOldFile();
+    void protectedOrLinkedTarget_data();
+    void protectedOrLinkedTarget();
     void realWriteFailure_data();
     void realWriteFailure();
 
@@ -402,6 +405,69 @@ void tst_Form2Save::readOnlyFolderKeepsTheOldFile()
     QVERIFY(!mDialogs.texts().contains(QStringLiteral("Done.")));
     QCOMPARE(ReadWholeFile(path), QByteArray("old content"));
     QCOMPARE(targetFolderFiles(), QStringList{QStringLiteral("old.doc")});
+}
+
+void tst_Form2Save::protectedOrLinkedTarget_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("refused");
+
+    for (const char *name : {"saved.doc", "saved.pdf"}) {
+        QTest::addRow("read-only, %s", name) << QStringLiteral("read-only") << QString::fromLatin1(name) << true;
+        QTest::addRow("link to a file in another folder, %s", name)
+            << QStringLiteral("link") << QString::fromLatin1(name) << false;
+        QTest::addRow("link to a read-only file, %s", name)
+            << QStringLiteral("link to read-only") << QString::fromLatin1(name) << true;
+        QTest::addRow("link to a file not there yet, %s", name)
+            << QStringLiteral("dangling link") << QString::fromLatin1(name) << false;
+    }
+}
+
+void tst_Form2Save::protectedOrLinkedTarget()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, name);
+    QFETCH(bool, refused);
+
+    ScriptedWord word;
+    QTemporaryDir synced;
+    QVERIFY(synced.isValid());
+    const QString path = mTargets->filePath(name);
+    const QString file = kind == QLatin1String("read-only") ? path : synced.filePath(QStringLiteral("kept-") + name);
+    if (kind != QLatin1String("dangling link"))
+        WriteWholeFile(file, "old content");
+    // Mode 0444: protected by the user. The superuser could write it, and must leave it alone all the same.
+    if (kind.contains(QLatin1String("read-only")))
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    if (file != path)
+        QVERIFY(QFile::link(file, path));
+    mDialogs.queueSavePath(path);
+    mDialogs.queueAnswer(Answer::Yes);
+
+    clickSave();
+
+    QCOMPARE(mDialogs.errorReports().size(), 0);
+    if (refused) {
+        QCOMPARE(mDialogs.texts(), QStringList{path + QStringLiteral(" is read-only.")});
+        QCOMPARE(mDialogs.messages.first().icon, UserDialogs::Icon::Exclamation);
+        QCOMPARE(word.calls, QStringList());
+        QCOMPARE(ReadWholeFile(file), QByteArray("old content"));
+    } else {
+        QStringList told{QStringLiteral("Done.")};
+        if (kind != QLatin1String("dangling link"))
+            told.prepend(overwriteQuestion(path));
+        QCOMPARE(mDialogs.texts(), told);
+        // The file the link names is written, beside itself; the link stays.
+        if (name.endsWith(QLatin1String(".doc")))
+            QCOMPARE(ReadWholeFile(file), mContent);
+        else
+            QVERIFY(word.calls.contains(QStringLiteral("SaveAs2(%1, %2)").arg(file).arg(wdFormatPDF)));
+        QCOMPARE(QDir(synced.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QFileInfo(file).fileName()});
+    }
+    QCOMPARE(QFileInfo(path).isSymLink(), file != path);
+    QCOMPARE(targetFolderFiles(), QStringList{name});
 }
 
 void tst_Form2Save::realWriteFailure_data()

@@ -74,6 +74,10 @@ private slots:
     void permissions();
     void linkAtTheTargetIsReplacedNeverFollowed_data();
     void linkAtTheTargetIsReplacedNeverFollowed();
+    void saveWritesWhatLinksName_data();
+    void saveWritesWhatLinksName();
+    void missingFolderIsNamed_data();
+    void missingFolderIsNamed();
     void createNewTakesNothingThatIsThere_data();
     void createNewTakesNothingThatIsThere();
     void failedWriteKeepsTheOldFileAndLeavesNoFragment_data();
@@ -401,6 +405,68 @@ void TestCheckedFile::longestFileName()
     WriteFileChecked("receipts", path);
     QCOMPARE(readAll(path), QByteArray("receipts"));
     QCOMPARE(entries(mDir->path()), QStringList{name});
+}
+
+void TestCheckedFile::saveWritesWhatLinksName_data()
+{
+    QTest::addColumn<QStringList>("links"); // name, link text; the first is saved to
+    QTest::addColumn<QString>("written");   // where the bytes land; empty: the save fails
+
+    QTest::newRow("relative link into a folder")
+        << QStringList{QStringLiteral("out.pdf"), QStringLiteral("synced/a.pdf")} << "synced/a.pdf";
+    QTest::newRow("links in a loop") << QStringList{QStringLiteral("out.pdf"), QStringLiteral("b.pdf"),
+                                                    QStringLiteral("b.pdf"), QStringLiteral("out.pdf")}
+                                     << "";
+}
+
+void TestCheckedFile::saveWritesWhatLinksName()
+{
+    QFETCH(QStringList, links);
+    QFETCH(QString, written);
+
+    QVERIFY(QDir(mDir->path()).mkdir(QStringLiteral("synced")));
+    for (qsizetype i = 0; i + 1 < links.size(); i += 2)
+        QVERIFY(::symlink(QFile::encodeName(links[i + 1]).constData(),
+                          QFile::encodeName(mDir->filePath(links[i])).constData())
+                == 0);
+    const QString path = mDir->filePath(links.first());
+
+    if (written.isEmpty()) {
+        QVERIFY_THROWS_EXCEPTION(Failure, WriteFileChecked("new", path, CheckedFile::Mode::Save));
+    } else {
+        WriteFileChecked("new", path, CheckedFile::Mode::Save);
+        QCOMPARE(readAll(mDir->filePath(written)), QByteArray("new"));
+    }
+    QVERIFY(isLink(path));
+    QCOMPARE(
+        QDir(mDir->filePath(QStringLiteral("synced"))).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks).size(),
+        written.isEmpty() ? 0 : 1);
+}
+
+void TestCheckedFile::missingFolderIsNamed_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("description"); // %1: the test's folder
+
+    QTest::newRow("missing folder")
+        << "gone/template.dot"
+        << "Path/File access error: the folder %1/gone does not exist (%1/gone/template.dot)";
+    QTest::newRow("a file for a folder") << "file/template.dot"
+                                         << "Path/File access error: %1/file is not a folder (%1/file/template.dot)";
+}
+
+void TestCheckedFile::missingFolderIsNamed()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, description);
+
+    writeAll(mDir->filePath(QStringLiteral("file")), "a file");
+    try {
+        WriteFileChecked("content", mDir->filePath(target));
+        QFAIL("written");
+    } catch (const Failure &failure) {
+        QCOMPARE(failure.description(), description.arg(mDir->path()));
+    }
 }
 
 PARVOLINE_TEST_GUILESS_MAIN(TestCheckedFile)
