@@ -1,5 +1,6 @@
 #include "LibreOfficeProcess.h"
 
+#include "Watcher.h"
 #include "WordAutomation.h"
 
 #include <QByteArrayList>
@@ -58,22 +59,6 @@ done
 exit 0
 )";
 
-// Signals whose handling a started process should get back at its defaults.
-const int kDefaultSignals[] = {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGCHLD, SIGUSR1, SIGUSR2, SIGXFSZ};
-
-void setSpawnSignals(posix_spawnattr_t *attributes)
-{
-    short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-    posix_spawnattr_setflags(attributes, flags);
-    posix_spawnattr_setpgroup(attributes, 0);
-    sigset_t chosen;
-    sigemptyset(&chosen);
-    posix_spawnattr_setsigmask(attributes, &chosen);
-    for (int signal : kDefaultSignals)
-        sigaddset(&chosen, signal);
-    posix_spawnattr_setsigdefault(attributes, &chosen);
-}
-
 QString errnoText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -107,41 +92,13 @@ LibreOfficeProcess::~LibreOfficeProcess()
 
 void LibreOfficeProcess::startKeeper(const QString &privateFolder)
 {
-    int link[2] = {-1, -1};
-    // Close-on-exec on both ends: no other child of the program may hold the program's end, or the
-    // keeper would never see it close.
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, link) != 0)
-        throw AutomationError(QStringLiteral("Could not start the word processor's keeper: %1").arg(errnoText(errno)));
-
-    QByteArray script(kKeeperScript);
-    QByteArray folder = QFile::encodeName(privateFolder);
-    char shell[] = "/bin/sh";
-    char option[] = "-c";
-    char name[] = "parvoline-keeper";
-    char path[] = "PATH=/usr/bin:/bin";
-    char *argv[] = {shell, option, script.data(), name, folder.data(), nullptr};
-    char *envp[] = {path, nullptr};
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attributes);
-    posix_spawn_file_actions_adddup2(&actions, link[1], STDIN_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    // A group of its own, so that a Ctrl+C or a hang-up meant for the program leaves it be.
-    setSpawnSignals(&attributes);
-    pid_t pid = 0;
-    const int result = posix_spawn(&pid, shell, &actions, &attributes, argv, envp);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    ::close(link[1]);
-    if (result != 0) {
-        ::close(link[0]);
+    Watcher keeper;
+    const int result =
+        StartWatcher(QByteArray(kKeeperScript), "parvoline-keeper", {QFile::encodeName(privateFolder)}, &keeper);
+    if (result != 0)
         throw AutomationError(QStringLiteral("Could not start the word processor's keeper: %1").arg(errnoText(result)));
-    }
-    mKeeper = pid;
-    mKeeperLink = link[0];
+    mKeeper = keeper.pid;
+    mKeeperLink = keeper.link;
 }
 
 void LibreOfficeProcess::tellKeeper(const QByteArray &line) noexcept
@@ -213,7 +170,7 @@ void LibreOfficeProcess::start(const QString &program, const QStringList &argume
 
     // A group of its own: the office is stopped as a whole, and a Ctrl+C meant for the program
     // does not reach it behind the program's back.
-    setSpawnSignals(&attributes);
+    SetSpawnSignals(&attributes);
 
     pid_t pid = 0;
     const int result = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());

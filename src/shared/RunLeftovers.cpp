@@ -1,5 +1,7 @@
 #include "RunLeftovers.h"
 
+#include "Watcher.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,11 +10,6 @@
 #include <QSaveFile>
 #include <QStringList>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,44 +93,11 @@ void writeRecord(State &s)
 
 void startWatcher(State &s)
 {
-    int link[2] = {-1, -1};
-    // Close-on-exec: no other child of the program may hold the program's end, or the watcher would
-    // never see it close.
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, link) != 0)
-        return;
-    QByteArray script(kWatcherScript);
-    QByteArray record = QFile::encodeName(recordPath(s));
-    char shell[] = "/bin/sh";
-    char option[] = "-c";
-    char name[] = "parvoline-leftovers";
-    char path[] = "PATH=/usr/bin:/bin";
-    char *argv[] = {shell, option, script.data(), name, record.data(), nullptr};
-    char *envp[] = {path, nullptr};
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attributes);
-    posix_spawn_file_actions_adddup2(&actions, link[1], STDIN_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    // A group of its own, so that a Ctrl+C or a hang-up meant for the program leaves it be; and no
-    // child to reap: it outlives the program.
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    pid_t pid = 0;
-    const int result = posix_spawn(&pid, shell, &actions, &attributes, argv, envp);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    ::close(link[1]);
-    if (result != 0) {
-        ::close(link[0]);
-        return;
-    }
-    s.watcherLink = link[0];
+    Watcher watcher;
+    // Without a watcher only the next start cleans up after a kill.
+    if (StartWatcher(QByteArray(kWatcherScript), "parvoline-leftovers", {QFile::encodeName(recordPath(s))}, &watcher)
+        == 0)
+        s.watcherLink = watcher.link;
 }
 
 // A regular file (or a folder) of the user's own, not a link.
