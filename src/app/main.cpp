@@ -4,6 +4,7 @@
 #include "Form1.h"
 #include "LibreOfficeEngine.h"
 #include "ProgramEnd.h"
+#include "ReceiptKeeper.h"
 
 #include <QApplication>
 
@@ -30,5 +31,9 @@ int main(int argc, char *argv[])
     if (ProgramEnding() || ProgramEndRequested())
         return ProgramExitCode(0);
     form.show();
+    // The list typed in an earlier session comes back, and this session's is kept until the next start;
+    // the keeper goes before the window, writing what the last moments changed.
+    ReceiptKeeper keeper(form.receipts());
+    keeper.start();
     return ProgramExitCode(app.exec());
 }
