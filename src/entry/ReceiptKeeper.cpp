@@ -219,6 +219,9 @@ void ReceiptKeeper::run()
             mPending.reset();
             generation = mPendingGeneration;
         }
+        // A copy of the records of this thread's own, made here, so the window's next change to the
+        // list does not have to copy ten thousand records while this one writes.
+        records.detach();
         QString error;
         try {
             RecoveryFile::write(mPath, records);
