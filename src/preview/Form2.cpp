@@ -195,6 +195,7 @@ void Form2::createControls()
 
     mPicture1->installEventFilter(this);
     mPicture2->installEventFilter(this);
+    setUpPageMenu();
 
     // Each control has its own pointer handling, or none: a mouse move over a control must not also
     // reach the window or the frame behind it.

@@ -5,9 +5,11 @@
 #include "TestMain.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QImageWriter>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -78,6 +80,8 @@ private slots:
     void handOverSetsUpThePage();
     void zoomButtonsStopAtTheLimits();
     void zoomShortcuts();
+    void pageMenuPrintsSavesAndZooms_data();
+    void pageMenuPrintsSavesAndZooms();
     void enterPressesTheFocusedButton_data();
     void enterPressesTheFocusedButton();
     void dragThenReleaseSettlesOnTheGrid();
@@ -334,6 +338,70 @@ void tst_Form2::zoomShortcuts()
     QCOMPARE(mForm->viewport().zoom(), 1.5f);
     QTest::keyClick(mForm.get(), Qt::Key_Minus, Qt::ControlModifier);
     QCOMPARE(mForm->viewport().zoom(), 1.25f);
+}
+
+void tst_Form2::pageMenuPrintsSavesAndZooms_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::newRow("over the page") << QStringLiteral("Picture1");
+    QTest::newRow("beside the page") << QStringLiteral("Picture2");
+}
+
+void tst_Form2::pageMenuPrintsSavesAndZooms()
+{
+    QFETCH(QString, box);
+    handOver(solidPage(100, 50, Qt::darkRed), writeDocument(QStringLiteral("a.doc")));
+    mForm->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(mForm.get()));
+    auto *page = mForm->findChild<PictureBox *>(box);
+    QVERIFY(page);
+
+    const auto openMenu = [&]() -> QMenu * {
+        // Picture1 sits at the top left of Picture2: a point low and right in Picture2 is beside it.
+        const QPoint at = box == QLatin1String("Picture1") ? QPoint(5, 5) : page->rect().bottomRight() - QPoint(5, 5);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, page->mapToGlobal(at));
+        QApplication::sendEvent(page, &event);
+        QMenu *menu = mForm->findChild<QMenu *>(QStringLiteral("PageMenu"));
+        return menu && menu->isVisible() ? menu : nullptr;
+    };
+    const auto choose = [&](const QString &text) {
+        QMenu *menu = openMenu();
+        QVERIFY(menu);
+        QAction *chosen = nullptr;
+        for (QAction *action : menu->actions()) {
+            if (action->text() == text)
+                chosen = action;
+        }
+        QVERIFY2(chosen && chosen->isEnabled(), qPrintable(text));
+        menu->close();
+        chosen->trigger();
+        QTRY_VERIFY(!mForm->findChild<QMenu *>(QStringLiteral("PageMenu")));
+    };
+
+    QMenu *menu = openMenu();
+    QVERIFY(menu);
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        texts.append(action->text());
+    QCOMPARE(texts, (QStringList{QStringLiteral("Print..."), QStringLiteral("Save Results To Word File"), QString(),
+                                 QStringLiteral("Zoom In"), QStringLiteral("Zoom Out")}));
+    QCOMPARE(menu->actions().first()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    menu->close();
+    QTRY_VERIFY(!mForm->findChild<QMenu *>(QStringLiteral("PageMenu")));
+
+    choose(QStringLiteral("Zoom In"));
+    QCOMPARE(mForm->viewport().zoom(), 1.25f);
+    choose(QStringLiteral("Zoom Out"));
+    QCOMPARE(mForm->viewport().zoom(), 1.0f);
+    choose(QStringLiteral("Print..."));
+    QCOMPARE(mDialogs.printRequests.size(), 1);
+    choose(QStringLiteral("Save Results To Word File"));
+    QCOMPARE(mDialogs.saveRequests.size(), 1);
+    // The shortcut the menu shows still prints, once.
+    mForm->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(mForm.get()));
+    QTest::keyClick(mForm.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(mDialogs.printRequests.size(), 2);
 }
 
 void tst_Form2::enterPressesTheFocusedButton_data()
