@@ -1,5 +1,6 @@
 #include "Form2.h"
 
+#include "DialogMemory.h"
 #include "EventHooks.h"
 #include "GuardedProcedure.h"
 #include "Locations.h"
@@ -277,13 +278,17 @@ void Form2::PushButton6_Click()
     proc.step(108, [&] { title = QStringLiteral("Save File"); });
     proc.step(110, [&] { filter = SaveDialogFilter(); });
     QString chosen;
-    QString chosenType;
-    proc.assign(112, chosen,
-                [&] { return UserDialogs::current().saveFileName(this, title, fileName, filter, &chosenType); });
+    // The dialog opens where the last save went, offering the type chosen then.
+    const DialogMemory memory(QStringLiteral("Save"));
+    QString chosenType = memory.type(filter);
+    proc.assign(112, chosen, [&] {
+        return UserDialogs::current().saveFileName(this, title, fileName, filter, &chosenType, memory.folder());
+    });
     SaveTarget target;
     proc.step(114, [&] {
         target = ChooseSaveTarget(chosen, chosenType);
         path = target.path;
+        memory.remember(path, chosenType);
     });
     if (!proc.test(116, [&] { return path.isEmpty(); })) {
         if (proc.test(118, [&] { return FileExists(path); })) {

@@ -2,10 +2,13 @@
 #include "Main.h"
 #include "PictureBox.h"
 #include "ScriptedDialogs.h"
+#include "ScriptedWord.h"
+#include "Settings.h"
 #include "TestMain.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QImageWriter>
@@ -82,6 +85,7 @@ private slots:
     void zoomShortcuts();
     void pageMenuPrintsSavesAndZooms_data();
     void pageMenuPrintsSavesAndZooms();
+    void printToFileStartsWhereTheLastOneWent();
     void enterPressesTheFocusedButton_data();
     void enterPressesTheFocusedButton();
     void dragThenReleaseSettlesOnTheGrid();
@@ -402,6 +406,32 @@ void tst_Form2::pageMenuPrintsSavesAndZooms()
     QVERIFY(QTest::qWaitForWindowActive(mForm.get()));
     QTest::keyClick(mForm.get(), Qt::Key_P, Qt::ControlModifier);
     QCOMPARE(mDialogs.printRequests.size(), 2);
+}
+
+void tst_Form2::printToFileStartsWhereTheLastOneWent()
+{
+    OpenSettings()->clear();
+    ScriptedWord word;
+    handOver(solidPage(100, 50, Qt::darkRed), writeDocument(QStringLiteral("a.doc")));
+    // Never printed to a file: the dialog opens on the printer.
+    mForm->PrintDocument();
+    QCOMPARE(mDialogs.printRequests.size(), 1);
+    QCOMPARE(mDialogs.printRequests.at(0).outputFileName, QString());
+
+    QVERIFY(QDir(mDir->path()).mkpath(QStringLiteral("prints")));
+    const QString printed = mDir->filePath(QStringLiteral("prints/monday.pdf"));
+    mDialogs.queuePrintToFile(printed);
+    mForm->PrintDocument();
+    QVERIFY(QFile::exists(printed));
+
+    // The next run offers a file in that folder again.
+    mForm.reset();
+    mForm = std::make_unique<Form2>(mMain.get());
+    handOver(solidPage(100, 50, Qt::darkRed), writeDocument(QStringLiteral("b.doc")));
+    mForm->PrintDocument();
+    QCOMPARE(mDialogs.printRequests.size(), 3);
+    QCOMPARE(mDialogs.printRequests.at(2).outputFileName, mDir->filePath(QStringLiteral("prints/receipts.pdf")));
+    QVERIFY(mDialogs.errorReports().isEmpty());
 }
 
 void tst_Form2::enterPressesTheFocusedButton_data()
