@@ -8,6 +8,7 @@
 #include "PictureBox.h"
 #include "SaveCopy.h"
 #include "UserDialogs.h"
+#include "WindowFit.h"
 #include "WindowPlacement.h"
 #include "WordAutomation.h"
 
@@ -400,8 +401,10 @@ void Form2::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!mCentred && !event->spontaneous()) {
         mCentred = true;
-        if (const QScreen *shown = screen())
+        if (const QScreen *shown = screen()) {
+            FitToScreen(this, shown->availableGeometry());
             PlaceOnScreen(this, shown->availableGeometry());
+        }
     }
     // A window manager may show the window without activating it; the new page is set up all the same.
     if (mFirstActivate)
