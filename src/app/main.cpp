@@ -30,10 +30,14 @@ int main(int argc, char *argv[])
     // asked to end meanwhile.
     if (ProgramEnding() || ProgramEndRequested())
         return ProgramExitCode(0);
-    form.show();
     // The list typed in an earlier session comes back, and this session's is kept until the next start;
-    // the keeper goes before the window, writing what the last moments changed.
+    // the keeper goes before the window, writing what the last moments changed. The question comes
+    // before the window: a window behind a question is not told when the window manager has framed
+    // it, and could not find its place on a small screen.
     ReceiptKeeper keeper(form.receipts());
     keeper.start();
+    if (ProgramEnding() || ProgramEndRequested())
+        return ProgramExitCode(0);
+    form.show();
     return ProgramExitCode(app.exec());
 }
