@@ -53,6 +53,8 @@ QScrollArea *wrapInScrollArea(QWidget *window)
     content->setBackgroundRole(window->backgroundRole());
     content->setAutoFillBackground(true);
     content->setFont(window->font());
+    // A window that follows the mouse over its background still sees it move there.
+    content->setMouseTracking(window->hasMouseTracking());
     const QObjectList children = window->children();
     for (QObject *child : children) {
         auto *control = qobject_cast<QWidget *>(child);
@@ -70,6 +72,8 @@ QScrollArea *wrapInScrollArea(QWidget *window)
     area->setFrameShape(QFrame::NoFrame);
     area->setBackgroundRole(window->backgroundRole());
     area->setWidget(content);
+    area->setMouseTracking(window->hasMouseTracking());
+    area->viewport()->setMouseTracking(window->hasMouseTracking());
     area->show();
     // Moving the controls put them at the end of the window's tab order: the designed order again.
     for (qsizetype i = 1; i < focusChain.size(); ++i) {

@@ -72,6 +72,14 @@ void TestSmallScreen::mainWindowFitsTheScreen()
         QWidget *control = form.findChild<QWidget *>(QLatin1String(name));
         QVERIFY2(control && reachable(&form, control), name);
     }
+    // The window's background still sets the default pointer, as the design's does.
+    form.pointer().set(MousePointer::Shape::Custom);
+    auto *area = form.findChild<QScrollArea *>(QStringLiteral("WindowScrollArea"));
+    area->ensureVisible(0, 0);
+    // Between the buttons "Help" and "Load Sample/Example Data".
+    QTest::mouseMove(content, QPoint(268, 50));
+    QTRY_COMPARE(form.pointer().shape(), MousePointer::Shape::Default);
+
     // Out of sight at first, "Add" still adds.
     fixture.box(1)->setText(QStringLiteral("Rent"));
     fixture.box(2)->setText(QStringLiteral("1"));
