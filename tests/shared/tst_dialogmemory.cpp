@@ -6,17 +6,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// A file dialog opens where it was last left, with the type last chosen, from one run to the next.
+// Where a file dialog opens when the folder it was last left in is not there to open.
 class TestDialogMemory : public QObject
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void rememberedAcrossRuns();
     void startingFolder_data();
     void startingFolder();
-    void typeMustStillBeOffered();
 
 private:
     std::unique_ptr<QTemporaryDir> mHome;
@@ -30,25 +28,6 @@ void TestDialogMemory::init()
     qputenv("HOME", QFile::encodeName(mHome->path()));
     // The documents folder is $HOME/Documents unless the user's folder list names another.
     qunsetenv("XDG_DOCUMENTS_DIR");
-}
-
-void TestDialogMemory::rememberedAcrossRuns()
-{
-    QTemporaryDir chosen;
-    QVERIFY(chosen.isValid());
-    DialogMemory(QStringLiteral("Save"))
-        .remember(chosen.filePath(QStringLiteral("receipts.pdf")), QStringLiteral("PDF (*.pdf)"));
-    // Another dialog has a memory of its own.
-    QCOMPARE(DialogMemory(QStringLiteral("Export")).folder(), QDir::homePath());
-
-    // What the settings file holds, read afresh as the next run reads it.
-    const DialogMemory next(QStringLiteral("Save"));
-    QCOMPARE(next.folder(), chosen.path());
-    QCOMPARE(next.type(QStringLiteral("Word Files (*.doc);;PDF (*.pdf)")), QStringLiteral("PDF (*.pdf)"));
-
-    // A cancelled dialog changes nothing.
-    next.remember(QString(), QStringLiteral("Word Files (*.doc)"));
-    QCOMPARE(next.folder(), chosen.path());
 }
 
 void TestDialogMemory::startingFolder_data()
@@ -85,13 +64,6 @@ void TestDialogMemory::startingFolder()
 
     QCOMPARE(DialogMemory(QStringLiteral("Import")).folder(),
              expected.isEmpty() ? mHome->path() : home.filePath(expected));
-}
-
-void TestDialogMemory::typeMustStillBeOffered()
-{
-    const DialogMemory memory(QStringLiteral("Save"));
-    memory.remember(mHome->filePath(QStringLiteral("a.odt")), QStringLiteral("OpenDocument Text (*.odt)"));
-    QCOMPARE(memory.type(QStringLiteral("Word Files (*.doc);;PDF (*.pdf)")), QString());
 }
 
 PARVOLINE_TEST_GUILESS_MAIN(TestDialogMemory)
