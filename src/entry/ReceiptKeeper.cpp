@@ -112,6 +112,7 @@ void ReceiptKeeper::start()
         QString path;
         std::unique_ptr<QLockFile> lock;
         bool held = false;
+        qsizetype gathered = 0;
     };
     std::vector<Slot> free;
     for (int slot = 1; slot <= kSlots; ++slot) {
@@ -126,12 +127,16 @@ void ReceiptKeeper::start()
     }
 
     QList<ReceiptRecord> kept;
-    for (Slot &slot : free)
+    for (Slot &slot : free) {
+        const qsizetype before = kept.size();
         slot.held = !gather(slot.path, kept);
+        slot.gathered = kept.size() - before;
+    }
     const auto ours = std::find_if(free.begin(), free.end(), [](const Slot &slot) { return !slot.held; });
     if (ours == free.end())
         return;
 
+    const bool listWasEmpty = mList->count() == 0;
     bool restored = false;
     if (!kept.isEmpty()) {
         const int choice = UserDialogs::current().choose(ApplicationTitle(), restoreQuestion(kept.size()),
@@ -146,12 +151,15 @@ void ReceiptKeeper::start()
 
     mPath = ours->path;
     mLock = std::move(ours->lock);
-    // The gathered lists now live in this program's list and, once written, in its own file only.
+    // The gathered lists now live in this program's list and, once written, in its own file only. A
+    // list restored from this program's own file alone is in that file already.
     QString failure;
-    try {
-        RecoveryFile::write(mPath, mList->records());
-    } catch (const Failure &error) {
-        failure = error.description();
+    if (!(restored && listWasEmpty && ours->gathered == kept.size())) {
+        try {
+            RecoveryFile::write(mPath, mList->records());
+        } catch (const Failure &error) {
+            failure = error.description();
+        }
     }
     for (Slot &slot : free) {
         if (slot.lock && !slot.held && failure.isEmpty())
