@@ -45,11 +45,15 @@ public:
     {
         return defaultButton;
     }
-    QString saveFileName(QWidget *, const QString &, const QString &, const QString &, QString *) override
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &, QString *,
+                         const QString &) override
     {
         return {};
     }
-    QString openFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &, QString *) override
+    {
+        return {};
+    }
     bool print(QWidget *, QPrinter &, int) override { return false; }
 };
 

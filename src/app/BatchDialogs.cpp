@@ -30,12 +30,13 @@ int BatchDialogs::choose(const QString &, const QString &, Icon, const QStringLi
     return -1;
 }
 
-QString BatchDialogs::saveFileName(QWidget *, const QString &, const QString &, const QString &, QString *)
+QString BatchDialogs::saveFileName(QWidget *, const QString &, const QString &, const QString &, QString *,
+                                   const QString &)
 {
     return {};
 }
 
-QString BatchDialogs::openFileName(QWidget *, const QString &, const QString &)
+QString BatchDialogs::openFileName(QWidget *, const QString &, const QString &, const QString &, QString *)
 {
     return {};
 }

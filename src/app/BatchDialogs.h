@@ -20,8 +20,9 @@ public:
     int choose(const QString &title, const QString &text, Icon icon, const QStringList &buttons,
                int defaultButton) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &fileName, const QString &filter,
-                         QString *selectedFilter = nullptr) override;
-    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+                         QString *selectedFilter = nullptr, const QString &folder = QString()) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter,
+                         const QString &folder = QString(), QString *selectedFilter = nullptr) override;
     bool print(QWidget *parent, QPrinter &printer, int pageCount) override;
 
     /// Records a failure of the command itself, told like a reported one.

@@ -4,6 +4,7 @@
 #include "Form1.h"
 #include "LibreOfficeEngine.h"
 #include "ProgramEnd.h"
+#include "ReceiptKeeper.h"
 #include "RunLeftovers.h"
 
 #include <QApplication>
@@ -35,6 +36,14 @@ int main(int argc, char *argv[])
     Form1 form;
     // The start-up found no word processor, told the user and ended the program; or the program was
     // asked to end meanwhile.
+    if (ProgramEnding() || ProgramEndRequested())
+        return ProgramExitCode(0);
+    // The list typed in an earlier session comes back, and this session's is kept until the next start;
+    // the keeper goes before the window, writing what the last moments changed. The question comes
+    // before the window: a window behind a question is not told when the window manager has framed
+    // it, and could not find its place on a small screen.
+    ReceiptKeeper keeper(form.receipts());
+    keeper.start();
     if (ProgramEnding() || ProgramEndRequested())
         return ProgramExitCode(0);
     form.show();

@@ -15,6 +15,7 @@
 #include "ReceiptRules.h"
 #include "SingleLineValidator.h"
 #include "UserDialogs.h"
+#include "WindowFit.h"
 #include "WindowPlacement.h"
 
 #include <QApplication>
@@ -279,8 +280,10 @@ void Form1::showEvent(QShowEvent *event)
     if (mCentred)
         return;
     mCentred = true;
-    if (const QScreen *onScreen = screen())
+    if (const QScreen *onScreen = screen()) {
+        FitToScreen(this, onScreen->availableGeometry());
         PlaceOnScreen(this, onScreen->availableGeometry());
+    }
 }
 
 void Form1::Text_LostFocus(Qt::FocusReason reason)

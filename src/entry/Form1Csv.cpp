@@ -1,4 +1,5 @@
 #include "CheckedFile.h"
+#include "DialogMemory.h"
 #include "Failure.h"
 #include "Form1.h"
 #include "GuardedProcedure.h"
@@ -213,8 +214,12 @@ void Form1::importReceipts()
         return;
     QString path;
     try {
-        path = UserDialogs::current().openFileName(this, QStringLiteral("Import Receipts"),
-                                                   kCsvFilter + QStringLiteral(";;All Files (*)"));
+        const DialogMemory memory(QStringLiteral("Import"));
+        const QString filter = kCsvFilter + QStringLiteral(";;All Files (*)");
+        QString type = memory.type(filter);
+        path = UserDialogs::current().openFileName(this, QStringLiteral("Import Receipts"), filter, memory.folder(),
+                                                   &type);
+        memory.remember(path, type);
     } catch (...) {
         tellFailure(QStringLiteral("Choosing a file"), std::current_exception());
         return;
@@ -278,9 +283,13 @@ void Form1::exportReceipts()
     if (mBusy)
         return;
     try {
-        const QString chosen = UserDialogs::current().saveFileName(this, QStringLiteral("Export Receipts"),
-                                                                   QStringLiteral("Receipts.csv"), kCsvFilter);
+        const DialogMemory memory(QStringLiteral("Export"));
+        QString type = memory.type(kCsvFilter);
+        const QString chosen =
+            UserDialogs::current().saveFileName(this, QStringLiteral("Export Receipts"), QStringLiteral("Receipts.csv"),
+                                                kCsvFilter, &type, memory.folder());
         const QString path = ReceiptCsv::withCsvExtension(chosen);
+        memory.remember(path, type);
         if (path.isEmpty())
             return;
         // A file the user protected is refused, as editors do, rather than offered for overwriting.

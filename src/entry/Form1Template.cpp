@@ -1,4 +1,5 @@
 #include "CheckedFile.h"
+#include "DialogMemory.h"
 #include "Failure.h"
 #include "Form1.h"
 #include "GuardedProcedure.h"
@@ -101,7 +102,11 @@ void Form1::useTemplate()
         return;
     QString path;
     try {
-        path = UserDialogs::current().openFileName(this, QStringLiteral("Use Template"), kTemplateFilter);
+        // Templates live with the user's own documents, as the saved built-in one does.
+        const DialogMemory memory(QStringLiteral("Template"));
+        path =
+            UserDialogs::current().openFileName(this, QStringLiteral("Use Template"), kTemplateFilter, memory.folder());
+        memory.remember(path);
     } catch (...) {
         tellFailure(QStringLiteral("Choosing a file"), std::current_exception());
         return;
@@ -175,9 +180,12 @@ void Form1::saveBuiltInTemplateAs()
     const Paper paper = TemplateChoice::load().builtInPaper();
     QString path;
     try {
-        path = UserDialogs::current().saveFileName(
-            this, QStringLiteral("Save Built-in Template As"),
-            paper == Paper::A4 ? QStringLiteral("receipt-a4.dot") : QStringLiteral("receipt.dot"), kBuiltInFilter);
+        const DialogMemory memory(QStringLiteral("Template"));
+        path = UserDialogs::current().saveFileName(this, QStringLiteral("Save Built-in Template As"),
+                                                   paper == Paper::A4 ? QStringLiteral("receipt-a4.dot")
+                                                                      : QStringLiteral("receipt.dot"),
+                                                   kBuiltInFilter, nullptr, memory.folder());
+        memory.remember(path);
     } catch (...) {
         tellFailure(QStringLiteral("Choosing a file"), std::current_exception());
         return;

@@ -51,6 +51,36 @@ bool isInvisibleMark(char32_t c)
     return QChar::category(c) == QChar::Other_Format;
 }
 
+bool isWordCharacter(char32_t c)
+{
+    // Marks belong to the letter before them: month names of some scripts carry them.
+    const QChar::Category category = QChar::category(c);
+    return QChar::isLetter(c) || category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining;
+}
+
+// The month a word names in \a locale: its number when the word is a whole month name (short or long,
+// in any case, without a closing dot), 0 when it is the start of one, -1 when it is neither.
+int monthOfWord(const QString &word, const QLocale &locale)
+{
+    bool started = false;
+    for (int month = 1; month <= 12; ++month) {
+        for (const QString &name :
+             {locale.monthName(month, QLocale::ShortFormat), locale.monthName(month, QLocale::LongFormat),
+              locale.standaloneMonthName(month, QLocale::ShortFormat),
+              locale.standaloneMonthName(month, QLocale::LongFormat)}) {
+            QString bare = name.trimmed();
+            while (bare.endsWith(QLatin1Char('.')))
+                bare.chop(1);
+            if (bare.isEmpty())
+                continue;
+            if (bare.compare(word, Qt::CaseInsensitive) == 0)
+                return month;
+            started = started || bare.startsWith(word, Qt::CaseInsensitive);
+        }
+    }
+    return started ? 0 : -1;
+}
+
 struct Field
 {
     qsizetype start = 0;
@@ -132,6 +162,8 @@ TypedDate TypedDate::read(const QString &text, const QLocale &locale, const QDat
     {
         int value = 0;
         int digits = 0;
+        /// A month written as a word (its value 0 while only its start is typed).
+        bool word = false;
     };
     enum class Gap { None, Blank, Separator };
 
@@ -140,10 +172,31 @@ TypedDate TypedDate::read(const QString &text, const QLocale &locale, const QDat
     QList<Number> numbers;
     Gap gap = Gap::None;
     char32_t lastSeparator = 0;
+    // The month as a word, in settings whose dates show it so ("8 Dec 2026"): read when the word ends.
+    QString word;
+    auto endWord = [&] {
+        if (word.isEmpty())
+            return true;
+        const int month = monthOfWord(word, locale);
+        word.clear();
+        if (month < 0 || numbers.size() == 3
+            || std::any_of(numbers.cbegin(), numbers.cend(), [](const Number &n) { return n.word; }))
+            return false;
+        numbers.append(Number{month, 0, true});
+        // The next digit starts a number of its own, also right after the word ("Dec2026").
+        gap = Gap::Blank;
+        return true;
+    };
     for (const Character &character : charactersOf(text)) {
         const char32_t c = character.code;
         if (isInvisibleMark(c))
             continue;
+        if (isWordCharacter(c)) {
+            word.append(text.mid(character.start, character.end - character.start));
+            continue;
+        }
+        if (!endWord())
+            return result;
         if (const int digit = digitOf(c); digit >= 0) {
             if (numbers.isEmpty() || gap != Gap::None) {
                 if (numbers.size() == 3)
@@ -167,17 +220,36 @@ TypedDate TypedDate::read(const QString &text, const QLocale &locale, const QDat
             return result;
         }
     }
+    // A word at the end may still be the start of a month's name.
+    if (!endWord())
+        return result;
     // Only a closing dot may follow the year, as some settings write one ("2021. 03. 05.").
-    if (numbers.size() == 3 && gap == Gap::Separator && lastSeparator != u'.')
+    if (numbers.size() == 3 && gap == Gap::Separator && lastSeparator != u'.' && !numbers.last().word)
         return result;
 
-    const QList<Part> parts = partsFor(locale, numbers.isEmpty() ? 0 : numbers.first().digits);
+    QList<Part> parts = partsFor(locale, numbers.isEmpty() || numbers.first().word ? 0 : numbers.first().digits);
+    // A month written as a word is the month wherever it stands; the numbers are the other two parts,
+    // in the order of the settings.
+    if (const auto at = std::find_if(numbers.cbegin(), numbers.cend(), [](const Number &n) { return n.word; });
+        at != numbers.cend()) {
+        QList<Part> others = parts;
+        others.removeAll(Part::Month);
+        if (!numbers.first().word && numbers.first().digits > kMaxDayOrMonthDigits)
+            others = {Part::Year, Part::Day};
+        others.insert(at - numbers.cbegin(), Part::Month);
+        parts = others;
+    }
     int day = 0;
     int month = 0;
     int year = 0;
     bool complete = numbers.size() == 3;
     for (qsizetype i = 0; i < numbers.size(); ++i) {
         const Number &number = numbers.at(i);
+        if (number.word) {
+            month = number.value;
+            complete = complete && month > 0;
+            continue;
+        }
         switch (parts.at(i)) {
         case Part::Day:
         case Part::Month:

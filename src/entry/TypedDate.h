@@ -10,7 +10,9 @@
 /// A date as the user types it: day, month and year in the order of the locale's short date, parted
 /// by "/", "-" or "." (or the locale's own separator), day and month with one or two digits and the
 /// year with four. A first part of three or four digits is a year, and the date is then read as year,
-/// month, day. Digits of any script count; invisible format marks are passed over.
+/// month, day. The month may also be a word, its name in the locale, short or long and in any case, as
+/// settings that show it so write it ("8 Dec 2026"); the two numbers are then the day and the year.
+/// Digits of any script count; invisible format marks are passed over.
 class TypedDate final
 {
 public:

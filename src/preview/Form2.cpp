@@ -1,6 +1,7 @@
 #include "Form2.h"
 
 #include "CheckedFile.h"
+#include "DialogMemory.h"
 #include "EventHooks.h"
 #include "GuardedProcedure.h"
 #include "Locations.h"
@@ -8,6 +9,7 @@
 #include "PictureBox.h"
 #include "SaveCopy.h"
 #include "UserDialogs.h"
+#include "WindowFit.h"
 #include "WindowPlacement.h"
 #include "WordAutomation.h"
 
@@ -197,6 +199,7 @@ void Form2::createControls()
 
     mPicture1->installEventFilter(this);
     mPicture2->installEventFilter(this);
+    setUpPageMenu();
 
     // Each control has its own pointer handling, or none: a mouse move over a control must not also
     // reach the window or the frame behind it.
@@ -278,13 +281,17 @@ void Form2::PushButton6_Click()
     proc.step(108, [&] { title = QStringLiteral("Save File"); });
     proc.step(110, [&] { filter = SaveDialogFilter(); });
     QString chosen;
-    QString chosenType;
-    proc.assign(112, chosen,
-                [&] { return UserDialogs::current().saveFileName(this, title, fileName, filter, &chosenType); });
+    // The dialog opens where the last save went, offering the type chosen then.
+    const DialogMemory memory(QStringLiteral("Save"));
+    QString chosenType = memory.type(filter);
+    proc.assign(112, chosen, [&] {
+        return UserDialogs::current().saveFileName(this, title, fileName, filter, &chosenType, memory.folder());
+    });
     SaveTarget target;
     proc.step(114, [&] {
         target = ChooseSaveTarget(chosen, chosenType);
         path = target.path;
+        memory.remember(path, chosenType);
     });
     bool refused = false;
     if (!proc.test(116, [&] { return path.isEmpty(); })) {
@@ -406,8 +413,10 @@ void Form2::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!mCentred && !event->spontaneous()) {
         mCentred = true;
-        if (const QScreen *shown = screen())
+        if (const QScreen *shown = screen()) {
+            FitToScreen(this, shown->availableGeometry());
             PlaceOnScreen(this, shown->availableGeometry());
+        }
     }
     // A window manager may show the window without activating it; the new page is set up all the same.
     if (mFirstActivate)

@@ -65,6 +65,9 @@ protected:
 
 private:
     void createControls();
+    /// The page's context menu: "Print...", "Save Results To Word File", "Zoom In", "Zoom Out".
+    void setUpPageMenu();
+    void showPageMenu(const QPoint &globalPosition);
     void Form_Load();
     void Form_QueryUnload();
     void Form_Unload();

@@ -1,3 +1,4 @@
+#include "DialogMemory.h"
 #include "Failure.h"
 #include "Form2.h"
 #include "GuardedProcedure.h"
@@ -7,7 +8,14 @@
 #include "UserDialogs.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QPrinter>
+
+namespace {
+const QString kPrintToFile = QStringLiteral("PDF");
+const QString kPrintToPrinter = QStringLiteral("Printer");
+const QString kPrintTypes = kPrintToFile + QStringLiteral(";;") + kPrintToPrinter;
+} // namespace
 
 void Form2::PrintDocument()
 {
@@ -23,10 +31,19 @@ void Form2::PrintDocument()
         return;
     QPrinter printer(QPrinter::HighResolution);
     proc.step(102, [&] { MatchPrinterToPages(mPagePicture, printer); });
+    // After a print to a file the dialog offers a file again, in the folder of the last one.
+    const DialogMemory memory(QString::fromLatin1(DialogMemory::kPrintName));
+    printer.setDocName(QStringLiteral("receipts"));
+    if (memory.type(kPrintTypes) == kPrintToFile)
+        printer.setOutputFileName(QDir(memory.folder()).filePath(QStringLiteral("receipts.pdf")));
     bool accepted = false;
     proc.assign(104, accepted, [&] { return UserDialogs::current().print(this, printer, pageCount); });
     if (!accepted)
         return;
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        memory.remember(printer.outputFileName(), kPrintToFile);
+    else
+        memory.rememberType(kPrintToPrinter);
 
     proc.step(106, [&] { whileBusy([&] { printTo(printer, pageCount); }); });
 }

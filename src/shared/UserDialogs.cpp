@@ -1,12 +1,16 @@
 #include "UserDialogs.h"
 
+#include "DialogMemory.h"
 #include "Main.h"
 #include "ProgramEnd.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 #include <cstdio>
@@ -79,24 +83,46 @@ int QtUserDialogs::choose(const QString &title, const QString &text, Icon icon, 
     return int(added.indexOf(box.clickedButton()));
 }
 
+namespace {
+// The type to choose at first: \a wanted when the filter lists it, else the first one.
+QString firstType(const QString &filter, const QString *wanted)
+{
+    const QStringList types = filter.split(QStringLiteral(";;"));
+    return wanted && types.contains(*wanted) ? *wanted : types.first();
+}
+
+QString startingPath(const QString &folder, const QString &fileName)
+{
+    if (folder.isEmpty())
+        return fileName;
+    return fileName.isEmpty() ? folder : QDir(folder).filePath(fileName);
+}
+} // namespace
+
 QString QtUserDialogs::saveFileName(QWidget *parent, const QString &title, const QString &fileName,
-                                    const QString &filter, QString *selectedFilter)
+                                    const QString &filter, QString *selectedFilter, const QString &folder)
 {
     if (ending())
         return QString();
-    // The first type is the one chosen unless the user picks another.
-    QString chosen = filter.section(QStringLiteral(";;"), 0, 0);
+    QString chosen = firstType(filter, selectedFilter);
     // The program asks its own overwrite question after the dialog.
-    const QString path =
-        QFileDialog::getSaveFileName(parent, title, fileName, filter, &chosen, QFileDialog::DontConfirmOverwrite);
+    const QString path = QFileDialog::getSaveFileName(parent, title, startingPath(folder, fileName), filter, &chosen,
+                                                      QFileDialog::DontConfirmOverwrite);
     if (selectedFilter)
         *selectedFilter = chosen;
     return path;
 }
 
-QString QtUserDialogs::openFileName(QWidget *parent, const QString &title, const QString &filter)
+QString QtUserDialogs::openFileName(QWidget *parent, const QString &title, const QString &filter, const QString &folder,
+                                    QString *selectedFilter)
 {
-    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+    if (ending())
+        return QString();
+    QString chosen = firstType(filter, selectedFilter);
+    const QString path = QFileDialog::getOpenFileName(parent, title, folder, filter, &chosen);
+    if (selectedFilter)
+        *selectedFilter = chosen;
+    return path;
 }
 
 bool QtUserDialogs::print(QWidget *parent, QPrinter &printer, int pageCount)
@@ -107,6 +133,16 @@ bool QtUserDialogs::print(QWidget *parent, QPrinter &printer, int pageCount)
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange
                       | QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize);
     dialog.setMinMax(1, qMax(1, pageCount));
+    // Opened on a printer, Qt's dialog names a file in the working folder for "Print to File"; the
+    // remembered folder (or the documents folder) is the one the user expects. Qt names that field
+    // "filename"; without it the dialog keeps its own.
+    if (printer.outputFileName().isEmpty()) {
+        if (auto *field = dialog.findChild<QLineEdit *>(QStringLiteral("filename"))) {
+            const QString name = printer.docName().isEmpty() ? QStringLiteral("print") : printer.docName();
+            field->setText(QDir(DialogMemory(QString::fromLatin1(DialogMemory::kPrintName)).folder())
+                               .filePath(name + QStringLiteral(".pdf")));
+        }
+    }
     return dialog.exec() == QDialog::Accepted;
 }
 

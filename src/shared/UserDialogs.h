@@ -25,13 +25,16 @@ public:
                        int defaultButton) = 0;
 
     /// Asks for a file to save to; returns the chosen path, or an empty text when the user cancelled.
-    /// \a filter lists the file types, separated by ";;", the first one chosen at first; the type the
-    /// user chose goes to \a selectedFilter when given.
+    /// \a filter lists the file types, separated by ";;"; the one in \a selectedFilter is chosen at first
+    /// when it is one of them, else the first. The type the user chose goes to \a selectedFilter when
+    /// given. The dialog opens in \a folder when one is given.
     virtual QString saveFileName(QWidget *parent, const QString &title, const QString &fileName, const QString &filter,
-                                 QString *selectedFilter = nullptr) = 0;
+                                 QString *selectedFilter = nullptr, const QString &folder = QString()) = 0;
 
     /// Asks for an existing file to open; returns its path, or an empty text when the user cancelled.
-    virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
+    /// The dialog opens in \a folder when one is given; \a selectedFilter as for saveFileName().
+    virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter,
+                                 const QString &folder = QString(), QString *selectedFilter = nullptr) = 0;
 
     /// Shows the print dialog for \a printer, for a document of \a pageCount pages; returns true when the
     /// user asked to print (the printer then holds the choices), false when they cancelled.
@@ -51,8 +54,9 @@ public:
     int choose(const QString &title, const QString &text, Icon icon, const QStringList &buttons,
                int defaultButton) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &fileName, const QString &filter,
-                         QString *selectedFilter = nullptr) override;
-    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+                         QString *selectedFilter = nullptr, const QString &folder = QString()) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter,
+                         const QString &folder = QString(), QString *selectedFilter = nullptr) override;
     bool print(QWidget *parent, QPrinter &printer, int pageCount) override;
 };
 

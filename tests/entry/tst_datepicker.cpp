@@ -127,6 +127,12 @@ void TestDatePicker::typedDateIsReadAsMeant_data()
                                    << QStringLiteral("٥\u200F/٣\u200F/٢٠٢١");
     QTest::newRow("plain C settings") << QStringLiteral("C") << QStringLiteral("5/3/2021") << march5
                                       << QStringLiteral("5 Mar 2021");
+    QTest::newRow("C settings, as shown")
+        << QStringLiteral("C") << QStringLiteral("8 Dec 2026") << QDate(2026, 12, 8) << QStringLiteral("8 Dec 2026");
+    QTest::newRow("C settings, month in full") << QStringLiteral("C") << QStringLiteral("8 december 2026")
+                                               << QDate(2026, 12, 8) << QStringLiteral("8 Dec 2026");
+    QTest::newRow("POSIX settings, as shown") << QStringLiteral("POSIX") << QStringLiteral("31 Jan 1999")
+                                              << QDate(1999, 1, 31) << QStringLiteral("31 Jan 1999");
 }
 
 void TestDatePicker::typedDateIsReadAsMeant()

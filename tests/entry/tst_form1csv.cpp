@@ -1,9 +1,11 @@
 #include "Clock.h"
+#include "DialogMemory.h"
 #include "FileSizeLimit.h"
 #include "Form1Fixture.h"
 #include "Main.h"
 #include "ReceiptList.h"
 #include "ScriptedWord.h"
+#include "Settings.h"
 #include "TestData.h"
 #include "TestMain.h"
 
@@ -43,6 +45,7 @@ private slots:
     void unknownColumnsAreReportedOnce();
 
     void exportThenImportGivesTheSameList();
+    void dialogsOpenWhereTheyWereLastUsed();
     void exportAsksBeforeReplacing_data();
     void exportAsksBeforeReplacing();
     void failedExportSaysSoAndKeepsTheOldFile();
@@ -79,6 +82,7 @@ void TestForm1Csv::init()
     QVERIFY(mFolder->isValid());
     qputenv("TEMP", mFolder->filePath(QStringLiteral("temp")).toLocal8Bit());
     QVERIFY(QDir().mkpath(mFolder->filePath(QStringLiteral("temp"))));
+    OpenSettings()->clear();
     mFixture = std::make_unique<Form1Fixture>();
     mWord = std::make_unique<ScriptedWord>();
     mForm = &mFixture->load();
@@ -305,6 +309,30 @@ void TestForm1Csv::unknownColumnsAreReportedOnce()
         mFixture->dialogs.texts(),
         QStringList{QStringLiteral("These columns are not part of a receipt and were not imported: Notes, Category.")});
     QCOMPARE(mFixture->dialogs.messages.first().icon, UserDialogs::Icon::None);
+}
+
+void TestForm1Csv::dialogsOpenWhereTheyWereLastUsed()
+{
+    QVERIFY(QDir().mkpath(mFolder->filePath(QStringLiteral("in"))));
+    QVERIFY(QDir().mkpath(mFolder->filePath(QStringLiteral("out"))));
+    mFixture->dialogs.queueOpenPath(putFile(QStringLiteral("in/one.csv"), "Receipt,No,Amount\nRent,1,75\n"));
+    mForm->importReceipts();
+    mFixture->dialogs.queueSavePath(mFolder->filePath(QStringLiteral("out/list.csv")));
+    mForm->exportReceipts();
+    QCOMPARE(mFixture->dialogs.openRequests.at(0).folder, DialogMemory::documentsFolder());
+    QCOMPARE(mFixture->dialogs.saveRequests.at(0).folder, DialogMemory::documentsFolder());
+
+    // The next run: each dialog opens in its own last folder, and the import with the type chosen.
+    mFixture.reset();
+    mFixture = std::make_unique<Form1Fixture>();
+    mForm = &mFixture->load();
+    mForm->importReceipts();
+    mForm->exportReceipts();
+    QCOMPARE(mFixture->dialogs.openRequests.size(), 1);
+    QCOMPARE(mFixture->dialogs.openRequests.first().folder, mFolder->filePath(QStringLiteral("in")));
+    QCOMPARE(mFixture->dialogs.openRequests.first().initialFilter, QStringLiteral("CSV Files (*.csv)"));
+    QCOMPARE(mFixture->dialogs.saveRequests.size(), 1);
+    QCOMPARE(mFixture->dialogs.saveRequests.first().folder, mFolder->filePath(QStringLiteral("out")));
 }
 
 void TestForm1Csv::exportThenImportGivesTheSameList()

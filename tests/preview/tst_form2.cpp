@@ -2,12 +2,17 @@
 #include "Main.h"
 #include "PictureBox.h"
 #include "ScriptedDialogs.h"
+#include "ScriptedWord.h"
+#include "Settings.h"
 #include "TestMain.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QImageWriter>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -78,6 +83,9 @@ private slots:
     void handOverSetsUpThePage();
     void zoomButtonsStopAtTheLimits();
     void zoomShortcuts();
+    void pageMenuPrintsSavesAndZooms_data();
+    void pageMenuPrintsSavesAndZooms();
+    void printToFileStartsWhereTheLastOneWent();
     void enterPressesTheFocusedButton_data();
     void enterPressesTheFocusedButton();
     void dragThenReleaseSettlesOnTheGrid();
@@ -334,6 +342,96 @@ void tst_Form2::zoomShortcuts()
     QCOMPARE(mForm->viewport().zoom(), 1.5f);
     QTest::keyClick(mForm.get(), Qt::Key_Minus, Qt::ControlModifier);
     QCOMPARE(mForm->viewport().zoom(), 1.25f);
+}
+
+void tst_Form2::pageMenuPrintsSavesAndZooms_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::newRow("over the page") << QStringLiteral("Picture1");
+    QTest::newRow("beside the page") << QStringLiteral("Picture2");
+}
+
+void tst_Form2::pageMenuPrintsSavesAndZooms()
+{
+    QFETCH(QString, box);
+    handOver(solidPage(100, 50, Qt::darkRed), writeDocument(QStringLiteral("a.doc")));
+    mForm->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(mForm.get()));
+    auto *page = mForm->findChild<PictureBox *>(box);
+    QVERIFY(page);
+
+    const auto openMenu = [&]() -> QMenu * {
+        // Picture1 sits at the top left of Picture2: a point low and right in Picture2 is beside it.
+        const QPoint at = box == QLatin1String("Picture1") ? QPoint(5, 5) : page->rect().bottomRight() - QPoint(5, 5);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, page->mapToGlobal(at));
+        QApplication::sendEvent(page, &event);
+        QMenu *menu = mForm->findChild<QMenu *>(QStringLiteral("PageMenu"));
+        return menu && menu->isVisible() ? menu : nullptr;
+    };
+    const auto choose = [&](const QString &text) {
+        QMenu *menu = openMenu();
+        QVERIFY(menu);
+        QAction *chosen = nullptr;
+        for (QAction *action : menu->actions()) {
+            if (action->text() == text)
+                chosen = action;
+        }
+        QVERIFY2(chosen && chosen->isEnabled(), qPrintable(text));
+        menu->close();
+        chosen->trigger();
+        QTRY_VERIFY(!mForm->findChild<QMenu *>(QStringLiteral("PageMenu")));
+    };
+
+    QMenu *menu = openMenu();
+    QVERIFY(menu);
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        texts.append(action->text());
+    QCOMPARE(texts, (QStringList{QStringLiteral("Print..."), QStringLiteral("Save Results To Word File"), QString(),
+                                 QStringLiteral("Zoom In"), QStringLiteral("Zoom Out")}));
+    QCOMPARE(menu->actions().first()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    menu->close();
+    QTRY_VERIFY(!mForm->findChild<QMenu *>(QStringLiteral("PageMenu")));
+
+    choose(QStringLiteral("Zoom In"));
+    QCOMPARE(mForm->viewport().zoom(), 1.25f);
+    choose(QStringLiteral("Zoom Out"));
+    QCOMPARE(mForm->viewport().zoom(), 1.0f);
+    choose(QStringLiteral("Print..."));
+    QCOMPARE(mDialogs.printRequests.size(), 1);
+    choose(QStringLiteral("Save Results To Word File"));
+    QCOMPARE(mDialogs.saveRequests.size(), 1);
+    // The shortcut the menu shows still prints, once.
+    mForm->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(mForm.get()));
+    QTest::keyClick(mForm.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(mDialogs.printRequests.size(), 2);
+}
+
+void tst_Form2::printToFileStartsWhereTheLastOneWent()
+{
+    OpenSettings()->clear();
+    ScriptedWord word;
+    handOver(solidPage(100, 50, Qt::darkRed), writeDocument(QStringLiteral("a.doc")));
+    // Never printed to a file: the dialog opens on the printer.
+    mForm->PrintDocument();
+    QCOMPARE(mDialogs.printRequests.size(), 1);
+    QCOMPARE(mDialogs.printRequests.at(0).outputFileName, QString());
+
+    QVERIFY(QDir(mDir->path()).mkpath(QStringLiteral("prints")));
+    const QString printed = mDir->filePath(QStringLiteral("prints/monday.pdf"));
+    mDialogs.queuePrintToFile(printed);
+    mForm->PrintDocument();
+    QVERIFY(QFile::exists(printed));
+
+    // The next run offers a file in that folder again.
+    mForm.reset();
+    mForm = std::make_unique<Form2>(mMain.get());
+    handOver(solidPage(100, 50, Qt::darkRed), writeDocument(QStringLiteral("b.doc")));
+    mForm->PrintDocument();
+    QCOMPARE(mDialogs.printRequests.size(), 3);
+    QCOMPARE(mDialogs.printRequests.at(2).outputFileName, mDir->filePath(QStringLiteral("prints/receipts.pdf")));
+    QVERIFY(mDialogs.errorReports().isEmpty());
 }
 
 void tst_Form2::enterPressesTheFocusedButton_data()

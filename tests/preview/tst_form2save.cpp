@@ -1,8 +1,10 @@
+#include "DialogMemory.h"
 #include "Form2.h"
 #include "Locations.h"
 #include "Main.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedWord.h"
+#include "Settings.h"
 #include "SmallFileSystem.h"
 #include "TestData.h"
 #include "TestMain.h"
@@ -46,6 +48,7 @@ private slots:
     void failedConversion_data();
     void failedConversion();
     void twoSavesGiveTwoIdenticalCopies();
+    void dialogOpensWhereTheLastSaveWent();
     void savingOverTheDocumentItselfKeepsIt();
     void failedCopy_data();
     void failedCopy();
@@ -76,6 +79,7 @@ private:
 void tst_Form2Save::init()
 {
     mDialogs.clear();
+    OpenSettings()->clear();
     mTemp = std::make_unique<QTemporaryDir>();
     mTargets = std::make_unique<QTemporaryDir>();
     QVERIFY(mTemp->isValid() && mTargets->isValid());
@@ -308,6 +312,34 @@ void tst_Form2Save::failedConversion()
     QCOMPARE(word.callCount(QStringLiteral("Quit")), word.created);
     QVERIFY(!mForm->isBusy());
     QCOMPARE(mForm->mousePointer().shape(), MousePointer::Shape::Default);
+}
+
+void tst_Form2Save::dialogOpensWhereTheLastSaveWent()
+{
+    clickSave();
+    QCOMPARE(mDialogs.saveRequests.at(0).folder, DialogMemory::documentsFolder());
+    QCOMPARE(mDialogs.saveRequests.at(0).initialFilter, QString());
+
+    // The user picks a folder and the PDF type, then thinks better of replacing the file there.
+    const QString existing = mTargets->filePath(QStringLiteral("receipts.pdf"));
+    WriteWholeFile(existing, QByteArrayLiteral("%PDF-1.4 the user's own"));
+    mDialogs.queueSavePath(existing, QStringLiteral("PDF (*.pdf)"));
+    mDialogs.queueAnswer(Answer::No);
+    clickSave();
+
+    // The next run's window, as the settings file has it.
+    mForm = std::make_unique<Form2>();
+    mForm->setWordFile(mDocument);
+    clickSave();
+    QCOMPARE(mDialogs.saveRequests.size(), 3);
+    QCOMPARE(mDialogs.saveRequests.at(2).folder, mTargets->path());
+    QCOMPARE(mDialogs.saveRequests.at(2).initialFilter, QStringLiteral("PDF (*.pdf)"));
+    QCOMPARE(mDialogs.saveRequests.at(2).fileName, QString());
+
+    // A folder removed since then is not offered.
+    mTargets.reset();
+    clickSave();
+    QCOMPARE(mDialogs.saveRequests.at(3).folder, DialogMemory::documentsFolder());
 }
 
 void tst_Form2Save::twoSavesGiveTwoIdenticalCopies()

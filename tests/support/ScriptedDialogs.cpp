@@ -1,5 +1,7 @@
 #include "ScriptedDialogs.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPrinter>
 
 ScriptedDialogs::ScriptedDialogs()
@@ -40,27 +42,41 @@ int ScriptedDialogs::choose(const QString &title, const QString &text, Icon icon
 }
 
 QString ScriptedDialogs::saveFileName(QWidget *parent, const QString &title, const QString &fileName,
-                                      const QString &filter, QString *selectedFilter)
+                                      const QString &filter, QString *selectedFilter, const QString &folder)
 {
     Q_UNUSED(parent);
-    saveRequests.append({title, fileName, filter});
+    saveRequests.append({title, fileName, filter, folder, selectedFilter ? *selectedFilter : QString()});
     const SaveAnswer answer = mSavePaths.isEmpty() ? SaveAnswer() : mSavePaths.dequeue();
     if (selectedFilter)
         *selectedFilter = answer.filter.isEmpty() ? filter.section(QStringLiteral(";;"), 0, 0) : answer.filter;
     return answer.path;
 }
 
-QString ScriptedDialogs::openFileName(QWidget *parent, const QString &title, const QString &filter)
+QString ScriptedDialogs::openFileName(QWidget *parent, const QString &title, const QString &filter,
+                                      const QString &folder, QString *selectedFilter)
 {
     Q_UNUSED(parent);
-    openRequests.append({title, filter});
-    return mOpenPaths.isEmpty() ? QString() : mOpenPaths.dequeue();
+    openRequests.append({title, filter, folder, selectedFilter ? *selectedFilter : QString()});
+    const QString path = mOpenPaths.isEmpty() ? QString() : mOpenPaths.dequeue();
+    if (selectedFilter && !path.isEmpty()) {
+        // The type of the file chosen, when the filter names it; else the first.
+        const QStringList types = filter.split(QStringLiteral(";;"));
+        *selectedFilter = types.first();
+        for (const QString &type : types) {
+            const QString pattern = type.section(QLatin1Char('('), 1).section(QLatin1Char(')'), 0, 0);
+            if (QDir::match(pattern, QFileInfo(path).fileName())) {
+                *selectedFilter = type;
+                break;
+            }
+        }
+    }
+    return path;
 }
 
 bool ScriptedDialogs::print(QWidget *parent, QPrinter &printer, int pageCount)
 {
     Q_UNUSED(parent);
-    printRequests.append(PrintRequest{pageCount});
+    printRequests.append(PrintRequest{pageCount, printer.outputFileName()});
     if (mPrints.isEmpty())
         return false;
     const PrintAnswer answer = mPrints.dequeue();

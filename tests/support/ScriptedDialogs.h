@@ -28,15 +28,22 @@ public:
         QString title;
         QString fileName;
         QString filter;
+        /// The folder the dialog opens in, and the type chosen at first (empty: the first).
+        QString folder;
+        QString initialFilter;
     };
     struct OpenRequest
     {
         QString title;
         QString filter;
+        QString folder;
+        QString initialFilter;
     };
     struct PrintRequest
     {
         int pageCount;
+        /// The file the printer would print to, as the dialog opens.
+        QString outputFileName;
     };
 
     ScriptedDialogs();
@@ -48,8 +55,9 @@ public:
     int choose(const QString &title, const QString &text, Icon icon, const QStringList &buttons,
                int defaultButton) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &fileName, const QString &filter,
-                         QString *selectedFilter = nullptr) override;
-    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+                         QString *selectedFilter = nullptr, const QString &folder = QString()) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter,
+                         const QString &folder = QString(), QString *selectedFilter = nullptr) override;
     bool print(QWidget *parent, QPrinter &printer, int pageCount) override;
 
     /// The answer to the next Yes/No question (No when nothing is queued).

@@ -8,8 +8,8 @@
 
 /// What every test program relies on, set before anything reads it, so that a test run straight from
 /// the shell gives what CTest gives: United States settings, whatever the user's own are (Qt reads the
-/// system settings from these variables and needs no locale installed for them), and no display
-/// unless the environment asks for a platform itself.
+/// system settings from these variables and needs no locale installed for them), no display unless
+/// the environment asks for a platform itself, and a settings and data folder of the program's own.
 namespace TestEnvironment {
 inline void pin()
 {
@@ -20,6 +20,12 @@ inline void pin()
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
         qputenv("QT_LOGGING_RULES", QByteArrayLiteral("qt.qpa.*=false"));
+    // Settings and kept receipts go to folders of the test's own, never the user's.
+    static QTemporaryDir userFolders;
+    if (!userFolders.isValid())
+        qFatal("cannot make a temporary folder for the test's settings");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(userFolders.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(userFolders.filePath(QStringLiteral("data"))));
 }
 
 /// Pins the environment and gives the program one screen of \a width x \a height device-independent
