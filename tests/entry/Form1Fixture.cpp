@@ -9,13 +9,12 @@
 #include <QFileInfo>
 #include <QLineEdit>
 
-Form1Fixture::Form1Fixture()
+Form1Fixture::Form1Fixture(Settings settings)
 {
-    // The window remembers choices; a test starts from none and never sees or touches the user's. The
-    // settings' folder is fixed at their first use in a process, so it is one for the whole program.
-    static QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    OpenSettings()->clear();
+    // The window remembers choices; a test starts from none unless it plays a second run. The test's
+    // main has put the settings in a folder of its own, never the user's.
+    if (settings == Settings::Fresh)
+        OpenSettings()->clear();
     QuietWordApplication::install();
     OverrideProgramFolder(programFolder.path());
 }

@@ -16,7 +16,10 @@ class QLineEdit;
 class Form1Fixture
 {
 public:
-    Form1Fixture();
+    /// What the window finds remembered from earlier runs.
+    enum class Settings { Fresh, KeptFromLastFixture };
+
+    explicit Form1Fixture(Settings settings = Settings::Fresh);
     ~Form1Fixture();
     Form1Fixture(const Form1Fixture &) = delete;
     Form1Fixture &operator=(const Form1Fixture &) = delete;

@@ -324,7 +324,7 @@ void TestForm1Csv::dialogsOpenWhereTheyWereLastUsed()
 
     // The next run: each dialog opens in its own last folder, and the import with the type chosen.
     mFixture.reset();
-    mFixture = std::make_unique<Form1Fixture>();
+    mFixture = std::make_unique<Form1Fixture>(Form1Fixture::Settings::KeptFromLastFixture);
     mForm = &mFixture->load();
     mForm->importReceipts();
     mForm->exportReceipts();
