@@ -19,5 +19,7 @@ bool TestOffice::install(const QString &profileFolder)
 
 void TestOffice::shutdown()
 {
-    mEngine.reset();
+    // The engine stays, so a test can still ask it what it ran; its office is gone.
+    if (mEngine)
+        mEngine->shutdown();
 }

@@ -21,7 +21,7 @@ public:
     /// Starts the engine on \a profileFolder, or on a temporary folder of its own when that is empty.
     /// False when no folder could be made.
     bool install(const QString &profileFolder = QString());
-    /// Removes the engine and ends its office.
+    /// Removes the engine from CreateWordApplication() and ends its office.
     void shutdown();
 
     LibreOfficeEngine &engine() { return *mEngine; }
