@@ -170,9 +170,8 @@ public:
             if (start >= end)
                 return QStringLiteral("the object %1 lies outside the file").arg(it.key());
             const qsizetype next = *std::upper_bound(starts.cbegin(), starts.cend(), start);
-            const QString problem = checkObject(it.key(), mBytes.sliced(start, next - start));
-            if (!problem.isEmpty())
-                return problem;
+            if (!objectIntact(it.key(), mBytes.sliced(start, next - start)))
+                return QStringLiteral("the object %1 is damaged").arg(it.key());
         }
         return {};
     }
@@ -222,35 +221,35 @@ private:
         return value;
     }
 
-    QString checkObject(qint64 id, QByteArrayView object) const
+    // Whether \a object is whole: object \a id where it should be, its stream, if any, complete.
+    bool objectIntact(qint64 id, QByteArrayView object) const
     {
-        const QString damaged = QStringLiteral("the object %1 is damaged").arg(id);
         qsizetype at = 0;
         if (number(object, at) != id || number(object, at) < 0 || !keywordAt(object, at, "obj"))
-            return damaged;
+            return false;
         const qsizetype endObject = object.lastIndexOf("endobj");
         if (endObject < 0)
-            return damaged;
+            return false;
         const qsizetype stream = streamKeyword(object, at, endObject);
         if (stream < 0)
-            return {};
+            return true;
         // "stream" is followed by CR LF or LF, then the data, then a line end and "endstream".
         qsizetype data = stream + 6;
         if (data < object.size() && object[data] == '\r')
             ++data;
         if (data >= object.size() || object[data] != '\n')
-            return damaged;
+            return false;
         ++data;
         const QByteArrayView dictionary = object.sliced(at, stream - at);
         const qint64 length = streamLength(dictionary);
         if (length < 0 || length > endObject - data)
-            return damaged;
+            return false;
         qsizetype after = data + length;
         if (!keywordAt(object, after, "endstream"))
-            return damaged;
+            return false;
         if (flateOnly(dictionary) && !inflates(object.sliced(data, length)))
-            return damaged;
-        return {};
+            return false;
+        return true;
     }
 
     QByteArrayView mBytes;

@@ -174,8 +174,15 @@ void TestLibreOfficeEngine::officeKilledDuringWorkFailsThatWorkAndRestarts()
     QVERIFY(!victims.isEmpty());
 
     std::atomic<bool> killed{false};
+    std::atomic<bool> gaveUp{false};
+    const QList<qint64> office = mOffice.engine().officeProcessIds();
+    const qint64 idle = cpuTicks(office);
     std::thread killer([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // Killed once the office is at work on the saves below.
+        while (!gaveUp && cpuTicks(office) < idle + kBusyTicks)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (gaveUp)
+            return;
         if (wholeGroup) {
             ::kill(-static_cast<pid_t>(launcher), SIGKILL);
         } else {
@@ -206,6 +213,7 @@ void TestLibreOfficeEngine::officeKilledDuringWorkFailsThatWorkAndRestarts()
             failure = error.description();
         }
     }
+    gaveUp = true;
     killer.join();
     QVERIFY(killed);
     QCOMPARE(savedAfterKill, 2);
