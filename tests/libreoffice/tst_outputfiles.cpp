@@ -6,10 +6,10 @@
 #include "TestMain.h"
 
 #include <QBuffer>
+#include <QDataStream>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTest>
-#include <QtEndian>
 
 #include <functional>
 #include <zlib.h>
@@ -17,25 +17,11 @@
 namespace {
 using Change = std::function<void(QByteArray &bytes)>;
 
-void put16(QByteArray &bytes, quint16 value)
-{
-    char le[2];
-    qToLittleEndian(value, le);
-    bytes.append(le, 2);
-}
-
-void put32(QByteArray &bytes, quint32 value)
-{
-    char le[4];
-    qToLittleEndian(value, le);
-    bytes.append(le, 4);
-}
-
 QByteArray deflated(const QByteArray &data)
 {
     z_stream stream{};
     deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&stream, uLong(data.size()))), '\0');
+    QByteArray out(qsizetype(deflateBound(&stream, uLong(data.size()))), '\0');
     stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
     stream.avail_in = uInt(data.size());
     stream.next_out = reinterpret_cast<Bytef *>(out.data());
@@ -49,59 +35,39 @@ QByteArray deflated(const QByteArray &data)
 // A zip package of an uncompressed "mimetype" and a deflated "content.xml", as an OpenDocument file is.
 QByteArray package()
 {
-    struct Entry
-    {
-        QByteArray name;
-        QByteArray data;
-        bool deflate;
-    };
-    const QByteArray content =
-        QByteArray("<office:document-content>") + QByteArray(4000, 'r') + "</office:document-content>";
-    const Entry entries[] = {{"mimetype", "application/vnd.oasis.opendocument.text", false},
-                             {"content.xml", content, true}};
+    const QByteArray names[] = {"mimetype", "content.xml"};
+    const QByteArray contents[] = {"application/vnd.oasis.opendocument.text",
+                                   "<office:document-content>" + QByteArray(4000, 'r') + "</office:document-content>"};
     QByteArray file;
     QByteArray directory;
-    for (const Entry &entry : entries) {
-        const QByteArray stored = entry.deflate ? deflated(entry.data) : entry.data;
-        const quint32 crc =
-            quint32(crc32(0, reinterpret_cast<const Bytef *>(entry.data.data()), uInt(entry.data.size())));
+    QDataStream out(&file, QIODevice::WriteOnly);
+    QDataStream central(&directory, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    central.setByteOrder(QDataStream::LittleEndian);
+    for (int i = 0; i < 2; ++i) {
+        const QByteArray stored = i == 0 ? contents[i] : deflated(contents[i]);
+        const auto crc =
+            quint32(crc32(0, reinterpret_cast<const Bytef *>(contents[i].data()), uInt(contents[i].size())));
         const quint32 offset = quint32(file.size());
-        const auto header = [&](QByteArray &out, bool central) {
-            out.append(central ? "PK\x01\x02" : "PK\x03\x04", 4);
-            if (central)
-                put16(out, 20);
-            put16(out, 20);
-            put16(out, 0);
-            put16(out, entry.deflate ? 8 : 0);
-            put32(out, 0);
-            put32(out, crc);
-            put32(out, quint32(stored.size()));
-            put32(out, quint32(entry.data.size()));
-            put16(out, quint16(entry.name.size()));
-            put16(out, 0);
-            if (central) {
-                put16(out, 0);
-                put16(out, 0);
-                put16(out, 0);
-                put32(out, 0);
-                put32(out, offset);
-            }
-            out.append(entry.name);
+        // Version, flags, method, time and date, CRC, sizes, name and extra lengths.
+        const auto common = [&](QDataStream &to) {
+            to << quint16(20) << quint16(0) << quint16(i == 0 ? 0 : 8) << quint32(0) << crc << quint32(stored.size())
+               << quint32(contents[i].size()) << quint16(names[i].size()) << quint16(0);
         };
-        header(file, false);
-        file.append(stored);
-        header(directory, true);
+        out << quint32(0x04034b50);
+        common(out);
+        out.writeRawData(names[i].data(), int(names[i].size()));
+        out.writeRawData(stored.data(), int(stored.size()));
+        central << quint32(0x02014b50) << quint16(20);
+        common(central);
+        // Comment length, disk, attributes, where the entry's header is.
+        central << quint16(0) << quint16(0) << quint16(0) << quint32(0) << offset;
+        central.writeRawData(names[i].data(), int(names[i].size()));
     }
     const quint32 directoryOffset = quint32(file.size());
-    file.append(directory);
-    file.append("PK\x05\x06", 4);
-    put16(file, 0);
-    put16(file, 0);
-    put16(file, 2);
-    put16(file, 2);
-    put32(file, quint32(directory.size()));
-    put32(file, directoryOffset);
-    put16(file, 0);
+    out.writeRawData(directory.data(), int(directory.size()));
+    out << quint32(0x06054b50) << quint16(0) << quint16(0) << quint16(2) << quint16(2) << quint32(directory.size())
+        << directoryOffset << quint16(0);
     return file;
 }
 
