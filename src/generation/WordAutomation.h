@@ -45,7 +45,6 @@ bool IsAutomationCancelled(const std::exception_ptr &error);
 // The values of the word processor's enumerations that the program passes.
 inline constexpr int wdStory = 6;
 inline constexpr int wdFindContinue = 1;
-inline constexpr int wdReplaceAll = 2;
 inline constexpr int wdAlignRowCenter = 1;
 inline constexpr int wdDoNotSaveChanges = 0;
 // File formats of SaveAs2.
@@ -66,7 +65,7 @@ public:
     virtual void setText(const QString &text) = 0;
 };
 
-/// The search of a selection; Execute searches the whole document under the options set.
+/// The search options of a selection.
 class WordFind
 {
 public:
@@ -82,9 +81,6 @@ public:
     virtual void setMatchWildcards(bool matchWildcards) = 0;
     virtual void setMatchSoundsLike(bool matchSoundsLike) = 0;
     virtual void setMatchAllWordForms(bool matchAllWordForms) = 0;
-    /// Runs the search; with \a replace = wdReplaceAll every occurrence is replaced. Returns whether
-    /// anything was found.
-    virtual bool Execute(int replace) = 0;
 };
 
 class WordSelection

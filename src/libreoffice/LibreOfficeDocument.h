@@ -25,12 +25,10 @@ public:
         enum class Kind {
             Point, ///< an insertion point in a paragraph
             Table, ///< a whole table
-            Text,  ///< text found in a paragraph
         };
         Kind kind = Kind::Point;
         pugi::xml_node paragraph;
         qsizetype offset = 0;
-        qsizetype length = 0;
         pugi::xml_node table;
     };
 

@@ -6,16 +6,14 @@
 
 #include <memory>
 
-class LibreOfficeDocument;
 class LibreOfficeReplacement;
 
-/// A plain-text search of a document. Replacement text is always literal ("&" and "$1" included).
-/// Searching for formatting, wildcards, sounds-like and word forms is not available; asking for
-/// them makes Execute fail rather than search for something else.
+/// The search options of a document's selection. The run still sets them step by step, but it fills
+/// the placeholders table by table, so no search ever runs and the options are not kept.
 class LibreOfficeFind final : public WordFind
 {
 public:
-    explicit LibreOfficeFind(std::shared_ptr<LibreOfficeDocument> document);
+    LibreOfficeFind();
 
     void ClearFormatting() override;
     std::shared_ptr<WordReplacement> Replacement() override;
@@ -28,23 +26,7 @@ public:
     void setMatchWildcards(bool matchWildcards) override;
     void setMatchSoundsLike(bool matchSoundsLike) override;
     void setMatchAllWordForms(bool matchAllWordForms) override;
-    /// wdReplaceAll replaces every occurrence in the document; 0 (none) and 1 (one) find the next
-    /// occurrence from the selection, select it and, for 1, replace it.
-    bool Execute(int replace) override;
 
 private:
-    bool replaceAll();
-    bool findNext(bool replaceFound);
-
-    std::shared_ptr<LibreOfficeDocument> mDocument;
     std::shared_ptr<LibreOfficeReplacement> mReplacement;
-    QString mText;
-    bool mForward = true;
-    int mWrap = 0;
-    bool mFormat = false;
-    bool mMatchCase = false;
-    bool mMatchWholeWord = false;
-    bool mMatchWildcards = false;
-    bool mMatchSoundsLike = false;
-    bool mMatchAllWordForms = false;
 };

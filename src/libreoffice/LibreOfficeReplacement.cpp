@@ -5,7 +5,4 @@ void LibreOfficeReplacement::ClearFormatting()
     // Replacements never carry formatting here; nothing to clear.
 }
 
-void LibreOfficeReplacement::setText(const QString &text)
-{
-    mText = text;
-}
+void LibreOfficeReplacement::setText(const QString &) {}

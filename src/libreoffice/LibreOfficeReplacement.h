@@ -2,15 +2,10 @@
 
 #include "WordAutomation.h"
 
-/// The replacement side of a search: the text put in place of what is found, taken literally.
+/// The replacement side of a search. Placeholders are filled per table, so its text is not kept.
 class LibreOfficeReplacement final : public WordReplacement
 {
 public:
     void ClearFormatting() override;
     void setText(const QString &text) override;
-
-    QString text() const { return mText; }
-
-private:
-    QString mText;
 };

@@ -27,7 +27,7 @@ LibreOfficeSelection::LibreOfficeSelection(std::shared_ptr<LibreOfficeDocument> 
 std::shared_ptr<WordFind> LibreOfficeSelection::Find()
 {
     mDocument->ensureOpen();
-    return std::make_shared<LibreOfficeFind>(mDocument);
+    return std::make_shared<LibreOfficeFind>();
 }
 
 void LibreOfficeSelection::Copy()
@@ -60,10 +60,6 @@ void LibreOfficeSelection::Paste()
         before = model.insertParagraphAfter(between, between);
         break;
     }
-    case Kind::Text:
-        // The pasted table takes the found text's place.
-        model.replaceText(selection.paragraph, selection.offset, selection.length, QString());
-        [[fallthrough]];
     case Kind::Point: {
         const pugi::xml_node paragraph = selection.paragraph;
         const qsizetype length = OdfText::read(paragraph).size();
@@ -103,8 +99,6 @@ void LibreOfficeSelection::TypeParagraph()
     if (selection.kind == Kind::Table) {
         selection.paragraph = paragraphAfter(model, selection.table);
         selection.offset = 0;
-    } else if (selection.kind == Kind::Text) {
-        selection.offset += selection.length;
     }
     const pugi::xml_node paragraph = selection.paragraph;
     const qsizetype length = OdfText::read(paragraph).size();

@@ -40,24 +40,6 @@ pugi::xml_node childNamed(pugi::xml_node node, const char *name, bool create)
     return child;
 }
 
-bool isWordCharacter(QChar c)
-{
-    return c.isLetterOrNumber() || c == QLatin1Char('_');
-}
-
-// Where \a find stands in \a text from \a from on, as a whole word when asked; -1 when nowhere.
-qsizetype search(const QString &text, const QString &find, qsizetype from, Qt::CaseSensitivity cs, bool wholeWord)
-{
-    for (qsizetype at = text.indexOf(find, from, cs); at >= 0; at = text.indexOf(find, at + 1, cs)) {
-        if (!wholeWord)
-            return at;
-        const qsizetype end = at + find.size();
-        if ((at == 0 || !isWordCharacter(text.at(at - 1))) && (end >= text.size() || !isWordCharacter(text.at(end))))
-            return at;
-    }
-    return -1;
-}
-
 // Copies the filled marks of \a from's subtree onto the same nodes of \a to, an exact copy of it.
 void copyMarks(const pugi::xml_node &from, const pugi::xml_node &to, const OdfFilledNodes &source,
                OdfFilledNodes &target)
@@ -309,72 +291,6 @@ int OdfDocument::fill(const pugi::xml_node &scope, const QString &placeholder, c
         }
     });
     return count;
-}
-
-qsizetype OdfDocument::replaceText(const pugi::xml_node &paragraph, qsizetype start, qsizetype length,
-                                   const QString &value)
-{
-    qsizetype inserted = 0;
-    for (const pugi::xml_node &node : OdfText::replace(paragraph, start, length, value, &mFilled))
-        inserted += OdfText::length(node);
-    return inserted;
-}
-
-int OdfDocument::replaceAll(const QString &find, const QString &replacement, bool matchCase, bool wholeWord)
-{
-    if (find.isEmpty())
-        throw Error("There is no text to search for");
-    const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    int count = 0;
-    OdfText::forEachParagraph(mText, [&](const pugi::xml_node &paragraph) {
-        qsizetype from = 0;
-        for (;;) {
-            const QString text = OdfText::read(paragraph);
-            const qsizetype at = search(text, find, from, cs, wholeWord);
-            if (at < 0)
-                break;
-            qsizetype inserted = 0;
-            for (const pugi::xml_node &node : OdfText::replace(paragraph, at, find.size(), replacement, &mFilled))
-                inserted += OdfText::length(node);
-            ++count;
-            // The search goes on after the replacement, never into it.
-            from = at + inserted;
-        }
-    });
-    return count;
-}
-
-bool OdfDocument::findNext(const QString &find, bool matchCase, bool wholeWord, bool wrap, pugi::xml_node &paragraph,
-                           qsizetype &offset)
-{
-    if (find.isEmpty())
-        throw Error("There is no text to search for");
-    const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    std::vector<pugi::xml_node> paragraphs;
-    OdfText::forEachParagraph(mText, [&](const pugi::xml_node &p) { paragraphs.push_back(p); });
-    std::size_t start = 0;
-    while (start < paragraphs.size() && paragraphs[start] != paragraph)
-        ++start;
-    if (start == paragraphs.size()) {
-        start = 0;
-        offset = 0;
-    }
-    const std::size_t count = paragraphs.size();
-    if (count == 0)
-        return false;
-    for (std::size_t step = 0; step <= count; ++step) {
-        const std::size_t i = (start + step) % count;
-        if (step > 0 && i == 0 && !wrap)
-            return false;
-        const qsizetype from = step == 0 ? offset : 0;
-        const qsizetype at = search(OdfText::read(paragraphs[i]), find, from, cs, wholeWord);
-        if (at >= 0) {
-            paragraph = paragraphs[i];
-            offset = at;
-            return true;
-        }
-    }
-    return false;
 }
 
 pugi::xml_node OdfDocument::automaticStyles()

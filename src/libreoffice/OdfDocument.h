@@ -75,15 +75,6 @@ public:
     /// Puts \a value, literally, wherever \a placeholder stands in \a scope (case ignored), but never
     /// inside what earlier fills put there. Returns how often it was found.
     int fill(const pugi::xml_node &scope, const QString &placeholder, const QString &value);
-    /// Replaces \a length characters of \a paragraph from \a start with \a value (see OdfText::replace).
-    /// Returns how many characters the value takes there.
-    qsizetype replaceText(const pugi::xml_node &paragraph, qsizetype start, qsizetype length, const QString &value);
-    /// Replaces every occurrence of \a find in the main text, filled values included. Returns the count.
-    int replaceAll(const QString &find, const QString &replacement, bool matchCase, bool wholeWord);
-    /// The first occurrence of \a find at or after \a offset of \a paragraph (then in later paragraphs,
-    /// then from the start when \a wrap); sets \a paragraph and \a offset to it. False when none.
-    bool findNext(const QString &find, bool matchCase, bool wholeWord, bool wrap, pugi::xml_node &paragraph,
-                  qsizetype &offset);
 
     /// Aligns \a table: "left", "center" or "right". Tables that share its style keep theirs.
     void setTableAlignment(const pugi::xml_node &table, const QString &alignment);

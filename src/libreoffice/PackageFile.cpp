@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <zlib.h>
 
 namespace {
 constexpr char kLocalHeader[] = "PK\x03\x04";
@@ -33,6 +34,44 @@ bool signatureAt(QByteArrayView bytes, qsizetype at, const char *signature)
 {
     return at >= 0 && at + kSignatureSize <= bytes.size()
            && std::memcmp(bytes.data() + at, signature, kSignatureSize) == 0;
+}
+
+constexpr std::uint16_t kStored = 0;
+constexpr std::uint16_t kDeflated = 8;
+
+// Whether \a data, as compressed by \a method, unpacks to exactly \a size bytes whose CRC-32 is \a crc.
+// A package whose writer ran out of disk may have its directory intact over entries of zeros; only
+// unpacking the entries tells.
+bool entryIntact(QByteArrayView data, std::uint16_t method, std::uint32_t crc, std::uint32_t size)
+{
+    if (method == kStored)
+        return std::uint32_t(data.size()) == size
+               && crc32_z(0, reinterpret_cast<const Bytef *>(data.data()), std::size_t(data.size())) == crc;
+    if (method != kDeflated)
+        return false;
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+        return false;
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
+    stream.avail_in = uInt(data.size());
+    unsigned long sum = crc32_z(0, nullptr, 0);
+    std::uint64_t unpacked = 0;
+    Bytef chunk[64 * 1024];
+    int status = Z_OK;
+    while (status == Z_OK) {
+        stream.next_out = chunk;
+        stream.avail_out = sizeof chunk;
+        status = inflate(&stream, Z_NO_FLUSH);
+        const std::size_t produced = sizeof chunk - stream.avail_out;
+        sum = crc32_z(sum, chunk, produced);
+        unpacked += produced;
+        // Input used up before the end of the deflated data: the entry is cut short.
+        if (status == Z_BUF_ERROR || (status == Z_OK && produced == 0))
+            break;
+    }
+    const bool whole = status == Z_STREAM_END && stream.avail_in == 0;
+    inflateEnd(&stream);
+    return whole && unpacked == size && sum == crc;
 }
 
 qsizetype endOfDirectory(QByteArrayView bytes)
@@ -68,13 +107,16 @@ QString PackageFile::problem(QByteArrayView bytes, const QStringList &required)
     for (int i = 0; i < entries; ++i) {
         if (at + kCentralHeaderSize > end || !signatureAt(bytes, at, kCentralHeader))
             return QStringLiteral("its directory is broken");
+        const std::uint16_t method = u16(bytes, at + 10);
+        const std::uint32_t crc = u32(bytes, at + 16);
         const std::uint32_t compressed = u32(bytes, at + 20);
+        const std::uint32_t size = u32(bytes, at + 24);
         const qsizetype nameLength = u16(bytes, at + 28);
         const qsizetype entryLength = kCentralHeaderSize + nameLength + u16(bytes, at + 30) + u16(bytes, at + 32);
         const std::uint32_t local = u32(bytes, at + 42);
         if (at + entryLength > end)
             return QStringLiteral("its directory is broken");
-        if (compressed == kZip64 || local == kZip64)
+        if (compressed == kZip64 || size == kZip64 || local == kZip64)
             return QStringLiteral("it is too large");
         const QString name = QString::fromUtf8(bytes.data() + at + kCentralHeaderSize, nameLength);
         // The entry's own header and data lie before the directory.
@@ -82,6 +124,9 @@ QString PackageFile::problem(QByteArrayView bytes, const QStringList &required)
         if (data > directoryOffset || !signatureAt(bytes, local, kLocalHeader)
             || data + u16(bytes, local + 26) + u16(bytes, local + 28) + qsizetype(compressed) > directoryOffset)
             return QStringLiteral("the entry %1 is cut short").arg(name);
+        const qsizetype start = data + u16(bytes, local + 26) + u16(bytes, local + 28);
+        if (!entryIntact(bytes.sliced(start, compressed), method, crc, size))
+            return QStringLiteral("the entry %1 is damaged").arg(name);
         names.insert(name);
         at += entryLength;
     }

@@ -6,8 +6,9 @@
 
 /// Checks that bytes are a whole zip package, as Word 2007 documents (.docx) and OpenDocument files
 /// (.odt) are: the central directory at the end is there, and every entry it lists lies complete
-/// before it. An office that ran out of disk can hand back a package cut short; this tells it from a
-/// good one before it counts as saved.
+/// before it and unpacks to the size and CRC-32 the directory gives. An office that ran out of disk
+/// can hand back a package cut short or partly zeros; this tells it from a good one before it counts
+/// as saved.
 namespace PackageFile {
 
 /// An empty text when \a bytes are a complete zip package holding every entry named in \a required;

@@ -1,13 +1,14 @@
 #include "Form1.h"
 #include "Form2.h"
-#include "LibreOfficeEngine.h"
 #include "Main.h"
 #include "PictureBox.h"
 #include "ReceiptList.h"
+#include "RunTempFolder.h"
 #include "ScriptedDialogs.h"
 #include "SmallFileSystem.h"
 #include "TestData.h"
 #include "TestMain.h"
+#include "TestOffice.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -18,7 +19,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -51,39 +51,33 @@ private:
     /// Calls \a act once the run's progress display shows \a stage, from within the run.
     static void whenProgressShows(Form1 &form, const QString &stage, const std::function<void(QProgressDialog *)> &act);
 
-    QTemporaryDir mProfile;
-    std::unique_ptr<QTemporaryDir> mTemp;
+    TestOffice mOffice;
+    std::unique_ptr<RunTempFolder> mTemp;
     QString mTempPath;
-    std::unique_ptr<LibreOfficeEngine> mEngine;
     std::unique_ptr<ScriptedDialogs> mDialogs;
 };
 
 void TestLongRuns::initTestCase()
 {
-    QVERIFY(mProfile.isValid());
-    LibreOfficeEngine::Settings settings;
-    settings.profileFolder = mProfile.path();
-    mEngine = std::make_unique<LibreOfficeEngine>(settings);
-    mEngine->install();
+    QVERIFY(mOffice.install());
 }
 
 void TestLongRuns::cleanupTestCase()
 {
-    mEngine.reset();
+    mOffice.shutdown();
 }
 
 void TestLongRuns::init()
 {
-    mTemp = std::make_unique<QTemporaryDir>();
+    mTemp = std::make_unique<RunTempFolder>();
+    QVERIFY(mTemp->isValid());
     mTempPath = mTemp->path();
-    qputenv("TEMP", mTempPath.toLocal8Bit());
     mDialogs = std::make_unique<ScriptedDialogs>();
 }
 
 void TestLongRuns::cleanup()
 {
     mDialogs.reset();
-    qunsetenv("TEMP");
     mTemp.reset();
 }
 

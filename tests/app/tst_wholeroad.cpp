@@ -1,13 +1,14 @@
 #include "DocumentName.h"
 #include "Form1.h"
 #include "Form2.h"
-#include "LibreOfficeEngine.h"
 #include "Main.h"
 #include "PictureBox.h"
 #include "ReceiptList.h"
 #include "RecordingUrlOpener.h"
+#include "RunTempFolder.h"
 #include "ScriptedDialogs.h"
 #include "TestMain.h"
+#include "TestOffice.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -31,28 +32,22 @@ private:
     static QImage heldPage(Form2 *preview);
     void click(QWidget *window, const char *button);
 
-    QTemporaryDir mTemp;
-    QTemporaryDir mProfile;
+    RunTempFolder mTemp;
     QTemporaryDir mOut;
-    std::unique_ptr<LibreOfficeEngine> mEngine;
+    TestOffice mOffice;
     ScriptedDialogs mDialogs;
     RecordingUrlOpener mOpener;
 };
 
 void TestWholeRoad::initTestCase()
 {
-    QVERIFY(mTemp.isValid() && mProfile.isValid() && mOut.isValid());
-    qputenv("TEMP", mTemp.path().toLocal8Bit());
-    LibreOfficeEngine::Settings settings;
-    settings.profileFolder = mProfile.path();
-    mEngine = std::make_unique<LibreOfficeEngine>(settings);
-    mEngine->install();
+    QVERIFY(mTemp.isValid() && mOut.isValid());
+    QVERIFY(mOffice.install());
 }
 
 void TestWholeRoad::cleanupTestCase()
 {
-    mEngine.reset();
-    qunsetenv("TEMP");
+    mOffice.shutdown();
 }
 
 bool TestWholeRoad::hasInk(const QImage &page)

@@ -8,10 +8,7 @@ bool PrivateOffice::setUp()
 {
     if (!mDir.isValid())
         return false;
-    LibreOfficeEngine::Settings settings;
-    settings.profileFolder = mDir.filePath(QStringLiteral("profile"));
-    mEngine = std::make_unique<LibreOfficeEngine>(settings);
-    mEngine->install();
+    mOffice.install(mDir.filePath(QStringLiteral("profile")));
 
     mTemplate = mDir.filePath(QStringLiteral("template.dot"));
     QFile file(mTemplate);

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "LibreOfficeEngine.h"
+#include "TestOffice.h"
 
 #include <QString>
 #include <QTemporaryDir>
-
-#include <memory>
 
 /// The tests' own warm office: a profile folder and the receipt template in a temporary folder, the
 /// engine installed for CreateWordApplication(). One per test program, shared by its cases.
@@ -14,9 +13,9 @@ class PrivateOffice final
 public:
     /// Installs the engine and writes the template; false when the folder or the template could not be made.
     bool setUp();
-    void shutdown() { mEngine->shutdown(); }
+    void shutdown() { mOffice.shutdown(); }
 
-    LibreOfficeEngine &engine() { return *mEngine; }
+    LibreOfficeEngine &engine() { return mOffice.engine(); }
     /// The temporary folder that holds the profile and the template.
     QString path() const { return mDir.path(); }
     QString filePath(const QString &name) const { return mDir.filePath(name); }
@@ -25,6 +24,6 @@ public:
 
 private:
     QTemporaryDir mDir;
-    std::unique_ptr<LibreOfficeEngine> mEngine;
+    TestOffice mOffice;
     QString mTemplate;
 };

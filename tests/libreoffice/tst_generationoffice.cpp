@@ -7,13 +7,13 @@
 #include "PrivateOffice.h"
 #include "ReceiptList.h"
 #include "ReceiptTemplate.h"
+#include "RunTempFolder.h"
 #include "ScriptedDialogs.h"
 #include "TestData.h"
 #include "TestMain.h"
 
 #include <QDir>
 #include <QImageReader>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -55,7 +55,7 @@ private:
     QStringList filesInTemp() const { return QDir(mTemp->path()).entryList(QDir::Files | QDir::Hidden); }
 
     PrivateOffice mOffice;
-    std::unique_ptr<QTemporaryDir> mTemp;
+    std::unique_ptr<RunTempFolder> mTemp;
     std::unique_ptr<ScriptedDialogs> mDialogs;
     ReceiptList mList;
 };
@@ -72,9 +72,8 @@ void TestGenerationOffice::cleanupTestCase()
 
 void TestGenerationOffice::init()
 {
-    mTemp = std::make_unique<QTemporaryDir>();
+    mTemp = std::make_unique<RunTempFolder>();
     QVERIFY(mTemp->isValid());
-    qputenv("TEMP", mTemp->path().toLocal8Bit());
     mDialogs = std::make_unique<ScriptedDialogs>();
     mList.clear();
 }
@@ -82,7 +81,6 @@ void TestGenerationOffice::init()
 void TestGenerationOffice::cleanup()
 {
     mDialogs.reset();
-    qunsetenv("TEMP");
     mTemp.reset();
 }
 

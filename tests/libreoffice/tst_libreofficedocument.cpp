@@ -124,8 +124,6 @@ private slots:
     void fillIsLiteralAndStaysInItsTable_data();
     void fillIsLiteralAndStaysInItsTable();
     void fillFindsPlaceholdersInAnyCase();
-    void replaceAllIgnoresCaseAndKeepsValuesLiteral();
-    void replaceAllHonoursMatchCase();
     void rowsCentre();
     void savedDocumentReopensWithItsContent();
     void saveReplacesAnExistingFileWhole();
@@ -313,59 +311,6 @@ void TestLibreOfficeDocument::fillFindsPlaceholdersInAnyCase()
     QCOMPARE(inspect.cell(1, QStringLiteral("A1")), QStringLiteral("Receipt"));
     QCOMPARE(inspect.cell(1, QStringLiteral("B1")), QStringLiteral("No. 42"));
     QCOMPARE(inspect.cell(1, QStringLiteral("C5")), QStringLiteral("100"));
-    opened.word->Quit();
-}
-
-void TestLibreOfficeDocument::replaceAllIgnoresCaseAndKeepsValuesLiteral()
-{
-    Opened opened = openTemplate();
-    WordDocument &document = *opened.document;
-    copyFirstTable(document);
-    appendCopy(document);
-
-    const QString value = QStringLiteral("Sales & $1 \\n receipt");
-    const auto replace = [&](const QString &search) {
-        const std::shared_ptr<WordFind> find = document.ActiveWindow()->Selection()->Find();
-        find->ClearFormatting();
-        find->Replacement()->ClearFormatting();
-        find->setText(search);
-        find->Replacement()->setText(value);
-        find->setForward(true);
-        find->setWrap(wdFindContinue);
-        find->setFormat(false);
-        find->setMatchCase(false);
-        find->setMatchWholeWord(false);
-        find->setMatchWildcards(false);
-        find->setMatchSoundsLike(false);
-        find->setMatchAllWordForms(false);
-        return find->Execute(wdReplaceAll);
-    };
-    QVERIFY(replace(QStringLiteral("[RECEIPT]")));
-    DocumentInspector inspect(document);
-    // The whole document, every table.
-    QCOMPARE(inspect.cell(1, QStringLiteral("A1")), value);
-    QCOMPARE(inspect.cell(2, QStringLiteral("A1")), value);
-    QVERIFY(!replace(QStringLiteral("[RECEIPT]")));
-
-    // A fill after a replace-all still works on what the table holds now.
-    document.Tables()->Item(2)->FillPlaceholder(QStringLiteral("[Total]"), QStringLiteral("108.25"));
-    QCOMPARE(inspect.cell(2, QStringLiteral("C7")), QStringLiteral("108.25"));
-    QCOMPARE(inspect.cell(1, QStringLiteral("C7")), QStringLiteral("[Total]"));
-    opened.word->Quit();
-}
-
-void TestLibreOfficeDocument::replaceAllHonoursMatchCase()
-{
-    Opened opened = openTemplate();
-    const std::shared_ptr<WordFind> find = opened.document->ActiveWindow()->Selection()->Find();
-    find->setText(QStringLiteral("[RECEIPT]"));
-    find->Replacement()->setText(QStringLiteral("x"));
-    find->setMatchCase(true);
-    QVERIFY(!find->Execute(wdReplaceAll));
-    QCOMPARE(DocumentInspector(*opened.document).cell(1, QStringLiteral("A1")), QStringLiteral("[Receipt]"));
-
-    find->setMatchWildcards(true);
-    QVERIFY_THROWS_EXCEPTION(AutomationError, find->Execute(wdReplaceAll));
     opened.word->Quit();
 }
 

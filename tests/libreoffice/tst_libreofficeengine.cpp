@@ -42,6 +42,26 @@ QList<qint64> processesMentioning(const QString &text)
     return found;
 }
 
+// Clock ticks of CPU time that an office at work on a hundred receipts spends well before it is done.
+constexpr qint64 kBusyTicks = 5;
+
+// The CPU time, in clock ticks, that the processes \a pids have used so far.
+qint64 cpuTicks(const QList<qint64> &pids)
+{
+    qint64 ticks = 0;
+    for (qint64 pid : pids) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        // After the name: state is field 3, user and system time fields 14 and 15.
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 12)
+            ticks += fields[11].toLongLong() + fields[12].toLongLong();
+    }
+    return ticks;
+}
+
 QStringList leftoverSockets()
 {
     const QString mine = QStringLiteral("OSL_PIPE_%1_parvoline-%2-").arg(::geteuid()).arg(::getpid());
@@ -154,8 +174,15 @@ void TestLibreOfficeEngine::officeKilledDuringWorkFailsThatWorkAndRestarts()
     QVERIFY(!victims.isEmpty());
 
     std::atomic<bool> killed{false};
+    std::atomic<bool> gaveUp{false};
+    const QList<qint64> office = mOffice.engine().officeProcessIds();
+    const qint64 idle = cpuTicks(office);
     std::thread killer([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // Killed once the office is at work on the saves below.
+        while (!gaveUp && cpuTicks(office) < idle + kBusyTicks)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (gaveUp)
+            return;
         if (wholeGroup) {
             ::kill(-static_cast<pid_t>(launcher), SIGKILL);
         } else {
@@ -186,6 +213,7 @@ void TestLibreOfficeEngine::officeKilledDuringWorkFailsThatWorkAndRestarts()
             failure = error.description();
         }
     }
+    gaveUp = true;
     killer.join();
     QVERIFY(killed);
     QCOMPARE(savedAfterKill, 2);
@@ -227,21 +255,26 @@ void TestLibreOfficeEngine::callThatNeverReturnsIsStoppedAtTheLimit()
     const QList<qint64> processes = engine.officeProcessIds();
 
     // An office that stops answering in the middle of its work (here: frozen) must not freeze the
-    // program with it.
+    // program with it. It is frozen once it has spent CPU time on the picture, so it is surely at it.
+    const qint64 idle = cpuTicks(processes);
+    std::atomic<bool> returned{false};
     std::thread freezer([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        ::kill(-static_cast<pid_t>(office), SIGSTOP);
+        while (!returned && cpuTicks(processes) < idle + kBusyTicks)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!returned)
+            ::kill(-static_cast<pid_t>(office), SIGSTOP);
     });
     QElapsedTimer timer;
     timer.start();
     QString failure;
     try {
         document->Range()->CopyAsPicture();
-        QFAIL("a frozen office answered");
     } catch (const WordProcessorLost &error) {
         failure = error.description();
     }
+    returned = true;
     freezer.join();
+    QVERIFY2(!failure.isEmpty(), "the office finished the picture before it was frozen");
     QVERIFY2(failure.contains(QStringLiteral("did not answer within")), qPrintable(failure));
     QVERIFY2(timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
 

@@ -80,17 +80,6 @@ QStringList paragraphTexts(const pugi::xml_node &scope)
     return texts;
 }
 
-pugi::xml_node paragraphNumber(const OdfDocument &document, int number)
-{
-    pugi::xml_node found;
-    int i = 0;
-    OdfText::forEachParagraph(document.text(), [&](const pugi::xml_node &p) {
-        if (i++ == number)
-            found = p;
-    });
-    return found;
-}
-
 int paragraphIndex(const OdfDocument &document, const pugi::xml_node &paragraph)
 {
     int index = -1;
@@ -208,12 +197,6 @@ private slots:
     void filledMarksTravel();
     void cloneIsIndependent();
     void splitParagraphKeepsFilledMarks();
-    void replaceAll_data();
-    void replaceAll();
-    void replaceAllReachesFilledValues();
-    void findNext_data();
-    void findNext();
-    void findNextWithoutParagraphs();
     void alignment();
     void alignmentOfTablesWithoutOrWithCommonStyle();
     void releaseKeeps();
@@ -514,141 +497,6 @@ void TestOdfDocument::splitParagraphKeepsFilledMarks()
     QCOMPARE(document->fill(document->text(), QStringLiteral("[B]"), QStringLiteral("b")), 1);
     QCOMPARE(paragraphTexts(document->text()), list({"x[B]", "[B]yb"}));
     QCOMPARE(paragraphIndex(*document, second), 1);
-}
-
-void TestOdfDocument::replaceAll_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QString>("find");
-    QTest::addColumn<QString>("replacement");
-    QTest::addColumn<bool>("matchCase");
-    QTest::addColumn<bool>("wholeWord");
-    QTest::addColumn<QStringList>("texts");
-    QTest::addColumn<int>("count");
-
-    QTest::newRow("everywhere") << QByteArrayLiteral("<text:p>a cat</text:p><text:p>cat cat</text:p>")
-                                << QStringLiteral("cat") << QStringLiteral("dog") << false << false
-                                << list({"a dog", "dog dog"}) << 3;
-    QTest::newRow("case ignored") << QByteArrayLiteral("<text:p>Cat CAT cat</text:p>") << QStringLiteral("cat")
-                                  << QStringLiteral("dog") << false << false << list({"dog dog dog"}) << 3;
-    QTest::newRow("match case") << QByteArrayLiteral("<text:p>Cat CAT cat</text:p>") << QStringLiteral("cat")
-                                << QStringLiteral("dog") << true << false << list({"Cat CAT dog"}) << 1;
-    QTest::newRow("whole word") << QByteArrayLiteral("<text:p>cat concat cat_ cat. cats (cat)</text:p>")
-                                << QStringLiteral("cat") << QStringLiteral("dog") << false << true
-                                << list({"dog concat cat_ dog. cats (dog)"}) << 3;
-    QTest::newRow("whole word beside letters of other scripts")
-        << QByteArray("<text:p>\xC3\xA9t\xC3\xA9 \xC3\xA9t\xC3\xA9s</text:p>") << QString::fromUtf8("\xC3\xA9t\xC3\xA9")
-        << QStringLiteral("summer") << false << true << QStringList(QString::fromUtf8("summer \xC3\xA9t\xC3\xA9s"))
-        << 1;
-    QTest::newRow("replacement holds what is found") << QByteArrayLiteral("<text:p>aXa</text:p>") << QStringLiteral("a")
-                                                     << QStringLiteral("aa") << false << false << list({"aaXaa"}) << 2;
-    QTest::newRow("replacement makes a new match with what is before it")
-        << QByteArrayLiteral("<text:p>abb</text:p>") << QStringLiteral("ab") << QStringLiteral("a") << false << false
-        << list({"ab"}) << 1;
-    QTest::newRow("removal") << QByteArrayLiteral("<text:p>a--b--c</text:p>") << QStringLiteral("--") << QString()
-                             << false << false << list({"abc"}) << 2;
-    QTest::newRow("overlapping") << QByteArrayLiteral("<text:p>aaaaa</text:p>") << QStringLiteral("aa")
-                                 << QStringLiteral("b") << false << false << list({"bba"}) << 2;
-    QTest::newRow("across spans and blanks")
-        << QByteArrayLiteral("<text:p><text:span>ca</text:span>t<text:s text:c=\"2\"/>cat</text:p>")
-        << QStringLiteral("cat  cat") << QStringLiteral("x") << false << false << list({"x"}) << 1;
-    QTest::newRow("in tables") << QByteArrayLiteral("<text:p>cat</text:p>") + table("T", "cat") << QStringLiteral("cat")
-                               << QStringLiteral("dog") << false << false << list({"dog", "dog"}) << 2;
-    QTest::newRow("nothing found") << QByteArrayLiteral("<text:p>cat</text:p>") << QStringLiteral("dog")
-                                   << QStringLiteral("x") << false << false << list({"cat"}) << 0;
-    QTest::newRow("special characters") << QByteArrayLiteral("<text:p>a&amp;b</text:p>") << QStringLiteral("&")
-                                        << QStringLiteral("<&>  ") << false << false << list({"a<&>  b"}) << 1;
-}
-
-void TestOdfDocument::replaceAll()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(QString, find);
-    QFETCH(QString, replacement);
-    QFETCH(bool, matchCase);
-    QFETCH(bool, wholeWord);
-    QFETCH(QStringList, texts);
-    QFETCH(int, count);
-
-    const auto document = OdfDocument::parse(FlatOdf::document(body));
-    QCOMPARE(document->replaceAll(find, replacement, matchCase, wholeWord), count);
-    QCOMPARE(paragraphTexts(document->text()), texts);
-    const auto reread = OdfDocument::parse(document->serialize());
-    QStringList readerTexts;
-    OdfText::forEachParagraph(reread->text(),
-                              [&](const pugi::xml_node &p) { readerTexts.append(FlatOdf::readerText(p)); });
-    QCOMPARE(readerTexts, texts);
-}
-
-void TestOdfDocument::replaceAllReachesFilledValues()
-{
-    const auto document = OdfDocument::parse(FlatOdf::document("<text:p>[A] [B]</text:p>"));
-    document->fill(document->text(), QStringLiteral("[A]"), QStringLiteral("old value"));
-    QCOMPARE(document->replaceAll(QStringLiteral("old"), QStringLiteral("new"), false, false), 1);
-    QCOMPARE(OdfText::read(document->firstParagraph()), QStringLiteral("new value [B]"));
-    QVERIFY_THROWS_EXCEPTION(OdfDocument::Error, document->replaceAll(QString(), QStringLiteral("x"), false, false));
-}
-
-void TestOdfDocument::findNext_data()
-{
-    QTest::addColumn<QString>("find");
-    QTest::addColumn<bool>("matchCase");
-    QTest::addColumn<bool>("wholeWord");
-    QTest::addColumn<bool>("wrap");
-    QTest::addColumn<int>("startParagraph"); // -1: a paragraph that is not in the document
-    QTest::addColumn<int>("startOffset");
-    QTest::addColumn<int>("paragraph"); // -1: not found
-    QTest::addColumn<int>("offset");
-
-    // Paragraphs: 0 "alpha beta", 1 "gamma alpha", 2 "Alpha" (in a table), 3 "alphabet".
-    QTest::newRow("from the start") << "alpha" << false << false << false << 0 << 0 << 0 << 0;
-    QTest::newRow("after the first") << "alpha" << false << false << false << 0 << 1 << 1 << 6;
-    QTest::newRow("at the offset itself") << "alpha" << false << false << false << 1 << 6 << 1 << 6;
-    QTest::newRow("into a table") << "alpha" << false << false << false << 1 << 7 << 2 << 0;
-    QTest::newRow("match case") << "alpha" << true << false << false << 1 << 7 << 3 << 0;
-    QTest::newRow("whole word, no wrap") << "alpha" << true << true << false << 1 << 7 << -1 << 0;
-    QTest::newRow("whole word, wrap") << "alpha" << true << true << true << 1 << 7 << 0 << 0;
-    QTest::newRow("wrap to earlier in the same paragraph") << "gamma" << false << false << true << 1 << 3 << 1 << 0;
-    QTest::newRow("no wrap, only earlier in the same paragraph")
-        << "gamma" << false << false << false << 1 << 3 << -1 << 0;
-    QTest::newRow("not in the document: from the top") << "beta" << false << false << false << -1 << 9 << 0 << 6;
-    QTest::newRow("whole word at the end") << "bet" << false << true << true << 0 << 0 << -1 << 0;
-    QTest::newRow("nowhere") << "delta" << false << false << true << 2 << 0 << -1 << 0;
-    QTest::newRow("offset past the end") << "alpha" << false << false << false << 0 << 99 << 1 << 6;
-}
-
-void TestOdfDocument::findNext()
-{
-    QFETCH(QString, find);
-    QFETCH(bool, matchCase);
-    QFETCH(bool, wholeWord);
-    QFETCH(bool, wrap);
-    QFETCH(int, startParagraph);
-    QFETCH(int, startOffset);
-    QFETCH(int, paragraph);
-    QFETCH(int, offset);
-
-    const auto document = OdfDocument::parse(FlatOdf::document("<text:p>alpha beta</text:p><text:p>gamma alpha</text:p>"
-                                                               + table("T", "Alpha") + "<text:p>alphabet</text:p>"));
-    const auto elsewhere = OdfDocument::parse(FlatOdf::document("<text:p>alpha beta</text:p>"));
-    pugi::xml_node at = startParagraph >= 0 ? paragraphNumber(*document, startParagraph) : elsewhere->firstParagraph();
-    qsizetype atOffset = startOffset;
-    const bool found = document->findNext(find, matchCase, wholeWord, wrap, at, atOffset);
-    QCOMPARE(found, paragraph >= 0);
-    if (found) {
-        QCOMPARE(paragraphIndex(*document, at), paragraph);
-        QCOMPARE(atOffset, qsizetype(offset));
-    }
-}
-
-void TestOdfDocument::findNextWithoutParagraphs()
-{
-    const auto document = OdfDocument::parse(FlatOdf::document(QByteArray()));
-    pugi::xml_node paragraph;
-    qsizetype offset = 0;
-    QVERIFY(!document->findNext(QStringLiteral("x"), false, false, true, paragraph, offset));
-    QVERIFY(!document->findNext(QStringLiteral("x"), false, false, false, paragraph, offset));
-    QVERIFY_THROWS_EXCEPTION(OdfDocument::Error, document->findNext(QString(), false, false, true, paragraph, offset));
 }
 
 void TestOdfDocument::alignment()

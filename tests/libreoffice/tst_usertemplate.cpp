@@ -6,6 +6,7 @@
 #include "PrivateOffice.h"
 #include "ReceiptList.h"
 #include "ReceiptTemplate.h"
+#include "RunTempFolder.h"
 #include "ScriptedDialogs.h"
 #include "TemplateCheck.h"
 #include "TestData.h"
@@ -152,7 +153,7 @@ private:
 
     PrivateOffice mOffice;
     QTemporaryDir mUser;
-    std::unique_ptr<QTemporaryDir> mTemp;
+    std::unique_ptr<RunTempFolder> mTemp;
     std::unique_ptr<ScriptedDialogs> mDialogs;
     ReceiptList mList;
 };
@@ -171,9 +172,8 @@ void TestUserTemplate::cleanupTestCase()
 
 void TestUserTemplate::init()
 {
-    mTemp = std::make_unique<QTemporaryDir>();
+    mTemp = std::make_unique<RunTempFolder>();
     QVERIFY(mTemp->isValid());
-    qputenv("TEMP", mTemp->path().toLocal8Bit());
     mDialogs = std::make_unique<ScriptedDialogs>();
     mList.clear();
 }
@@ -181,7 +181,6 @@ void TestUserTemplate::init()
 void TestUserTemplate::cleanup()
 {
     mDialogs.reset();
-    qunsetenv("TEMP");
     mTemp.reset();
 }
 

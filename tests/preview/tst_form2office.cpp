@@ -7,14 +7,15 @@
 #include "DocumentInspector.h"
 #include "Form2.h"
 #include "GuardedProcedure.h"
-#include "LibreOfficeEngine.h"
 #include "Locations.h"
 #include "Main.h"
 #include "PageSnapshot.h"
 #include "ReceiptList.h"
 #include "ReceiptTemplate.h"
+#include "RunTempFolder.h"
 #include "ScriptedDialogs.h"
 #include "SmallFileSystem.h"
+#include "TestOffice.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -59,10 +60,9 @@ private:
     void pressCtrlP() { QTest::keyClick(mForm.get(), Qt::Key_P, Qt::ControlModifier); }
     QStringList outFiles() const { return QDir(mOut->path()).entryList(QDir::Files | QDir::Hidden); }
 
-    QTemporaryDir mTemp;
-    QTemporaryDir mProfile;
+    RunTempFolder mTemp;
     std::unique_ptr<QTemporaryDir> mOut;
-    std::unique_ptr<LibreOfficeEngine> mEngine;
+    TestOffice mOffice;
     ScriptedDialogs mDialogs;
     std::unique_ptr<Form2> mForm;
     QString mDocument;
@@ -71,12 +71,8 @@ private:
 
 void tst_Form2Office::initTestCase()
 {
-    QVERIFY(mTemp.isValid() && mProfile.isValid());
-    qputenv("TEMP", QFile::encodeName(mTemp.path()));
-    LibreOfficeEngine::Settings settings;
-    settings.profileFolder = mProfile.path();
-    mEngine = std::make_unique<LibreOfficeEngine>(settings);
-    mEngine->install();
+    QVERIFY(mTemp.isValid());
+    QVERIFY(mOffice.install());
 
     // The document and page of a run of several pages, as the hand-over gives them to the preview.
     ReceiptList receipts;
@@ -114,8 +110,7 @@ void tst_Form2Office::cleanupTestCase()
 {
     mForm.reset();
     DocumentInspector::shutdownReader();
-    mEngine.reset();
-    qunsetenv("TEMP");
+    mOffice.shutdown();
 }
 
 void tst_Form2Office::init()

@@ -36,12 +36,7 @@ public:
         : mSession(session)
     {}
     void ClearFormatting() override { mSession->word->enter(QStringLiteral("Replacement.ClearFormatting")); }
-    void setText(const QString &text) override
-    {
-        mSession->word->enter(QStringLiteral("Replacement.setText"), text);
-        mText = text;
-    }
-    QString mText;
+    void setText(const QString &text) override { mSession->word->enter(QStringLiteral("Replacement.setText"), text); }
 
 private:
     Session *mSession;
@@ -50,9 +45,8 @@ private:
 class Find final : public WordFind
 {
 public:
-    Find(Session *session, ScriptedDocumentModel *model)
+    explicit Find(Session *session)
         : mSession(session)
-        , mModel(model)
         , mReplacement(std::make_shared<::Replacement>(session))
     {}
     void ClearFormatting() override { enter(QStringLiteral("Find.ClearFormatting")); }
@@ -61,11 +55,7 @@ public:
         enter(QStringLiteral("Replacement"));
         return mReplacement;
     }
-    void setText(const QString &text) override
-    {
-        enter(QStringLiteral("Find.setText"), text);
-        mText = text;
-    }
+    void setText(const QString &text) override { enter(QStringLiteral("Find.setText"), text); }
     void setForward(bool) override { enter(QStringLiteral("Find.setForward")); }
     void setWrap(int) override { enter(QStringLiteral("Find.setWrap")); }
     void setFormat(bool) override { enter(QStringLiteral("Find.setFormat")); }
@@ -74,39 +64,12 @@ public:
     void setMatchWildcards(bool) override { enter(QStringLiteral("Find.setMatchWildcards")); }
     void setMatchSoundsLike(bool) override { enter(QStringLiteral("Find.setMatchSoundsLike")); }
     void setMatchAllWordForms(bool) override { enter(QStringLiteral("Find.setMatchAllWordForms")); }
-    bool Execute(int replace) override
-    {
-        enter(QStringLiteral("Execute"), QString::number(replace));
-        if (mText.isEmpty())
-            return false;
-        bool found = false;
-        auto replaceIn = [&](QString &text) {
-            if (text.contains(mText, Qt::CaseInsensitive)) {
-                found = true;
-                if (replace == wdReplaceAll)
-                    text.replace(mText, mReplacement->mText, Qt::CaseInsensitive);
-            }
-        };
-        for (auto &block : mModel->body) {
-            if (!block.table) {
-                replaceIn(block.paragraph);
-                continue;
-            }
-            for (auto &row : block.table->rows) {
-                for (auto &cell : row)
-                    replaceIn(cell);
-            }
-        }
-        return found;
-    }
 
 private:
     void enter(const QString &operation, const QString &arguments = {}) { mSession->word->enter(operation, arguments); }
 
     Session *mSession;
-    ScriptedDocumentModel *mModel;
     std::shared_ptr<::Replacement> mReplacement;
-    QString mText;
 };
 
 /// Where the selection is: a whole table, or an insertion point in front of paragraph block \a block.
@@ -123,7 +86,7 @@ public:
         : mSession(session)
         , mModel(model)
         , mState(state)
-        , mFind(std::make_shared<::Find>(session, model))
+        , mFind(std::make_shared<::Find>(session))
     {}
     std::shared_ptr<WordFind> Find() override
     {

@@ -55,7 +55,7 @@ public:
     /// "ActiveWindow", "Selection", "Find", "Find.ClearFormatting", "Replacement",
     /// "Replacement.ClearFormatting", "Find.setText", "Replacement.setText", "Find.setForward",
     /// "Find.setWrap", "Find.setFormat", "Find.setMatchCase", "Find.setMatchWholeWord",
-    /// "Find.setMatchWildcards", "Find.setMatchSoundsLike", "Find.setMatchAllWordForms", "Execute",
+    /// "Find.setMatchWildcards", "Find.setMatchSoundsLike", "Find.setMatchAllWordForms",
     /// "FillPlaceholder", "Copy", "Paste", "EndKey", "TypeParagraph", "Rows", "Rows.setAlignment",
     /// "Rows.setWrapAroundText", "Range", "Range.Text", "CopyAsPicture", "SaveAs", "SaveAs2", "ExportAsFixedFormat",
     /// "setDisplayAlerts", "Close", "ActiveDocument", "Documents", "Quit".
