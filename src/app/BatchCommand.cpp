@@ -2,6 +2,7 @@
 
 #include "BatchDialogs.h"
 #include "CheckedFile.h"
+#include "DocumentBound.h"
 #include "DocumentGeneration.h"
 #include "Failure.h"
 #include "FontCoverage.h"
@@ -70,7 +71,12 @@ const char kDescription[] =
     "some or all of the placeholders [Receipt], [No.], [FromPayee], [FromAddress], [FromCity], [ToPayee],\n"
     "[ToAddress], [ToCity], [Date], [Description], [Amount], [Tax], [SubTotal] and [Total]. Placeholders\n"
     "it lacks, and texts that look like misspelt ones, are warned about; a file without a table or\n"
-    "without any placeholder is refused, and nothing is written."
+    "without any placeholder is refused, and nothing is written.\n"
+    "\n"
+    "One document holds at most 20,000 receipts. With --per-file N the receipts go into files of N each:\n"
+    "receipts.pdf becomes receipts-0001.pdf, receipts-0002.pdf and so on, in the order of the CSV file.\n"
+    "Each part appears under its name only once it is complete; when the command fails or is stopped,\n"
+    "the parts already written stay and the missing ones are named."
     "\n"
     "\n"
     "Exit status: 0 saved; 2 rows of the file are invalid (each is listed, nothing is written);\n"
@@ -105,8 +111,13 @@ int BatchCommand::run(const QStringList &arguments)
         QStringLiteral("Lays the built-in template out on <paper>: a4 or letter (default: the paper of the "
                        "locale's country)."),
         QStringLiteral("paper"));
+    const QCommandLineOption perFileOption(
+        QStringLiteral("per-file"),
+        QStringLiteral("Writes the receipts as files of <n> receipts each, numbered after the --save name."),
+        QStringLiteral("n"));
     parser.addOption(import);
     parser.addOption(save);
+    parser.addOption(perFileOption);
     parser.addOption(templateOption);
     parser.addOption(paperOption);
     const QCommandLineOption help = parser.addHelpOption();
@@ -136,7 +147,7 @@ int BatchCommand::run(const QStringList &arguments)
             return usageError(QStringLiteral("%1 names no file").arg(name));
     }
     Options options;
-    for (const QCommandLineOption *option : {&templateOption, &paperOption}) {
+    for (const QCommandLineOption *option : {&templateOption, &paperOption, &perFileOption}) {
         const QString name = QStringLiteral("--") + option->names().constLast();
         if (parser.values(*option).size() > 1)
             return usageError(QStringLiteral("%1 is given more than once").arg(name));
@@ -144,6 +155,14 @@ int BatchCommand::run(const QStringList &arguments)
             return usageError(QStringLiteral("%1 names nothing").arg(name));
     }
     options.templateFile = parser.value(templateOption);
+    if (parser.isSet(perFileOption)) {
+        bool ok = false;
+        options.perFile = parser.value(perFileOption).toInt(&ok);
+        if (!ok || options.perFile < 1 || options.perFile > kMostReceiptsPerDocument)
+            return usageError(QStringLiteral("--per-file is a number of receipts from 1 to %1, not %2")
+                                  .arg(kMostReceiptsPerDocument)
+                                  .arg(parser.value(perFileOption)));
+    }
     if (parser.isSet(paperOption)) {
         options.paper = PaperNamed(parser.value(paperOption));
         if (!options.paper)
@@ -205,6 +224,16 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
     if (csv.records.isEmpty()) {
         printError(QStringLiteral("%1: the file holds no receipts").arg(csvFile));
         return kFailed;
+    }
+    // Refused before the office starts: one document of more would take many minutes and more memory
+    // than the machine has.
+    if (options.perFile == 0) {
+        const QString tooMany = TooManyReceiptsProblem(
+            csv.records.size(), QStringLiteral("use --per-file N to write files of N receipts each"));
+        if (!tooMany.isEmpty()) {
+            printError(QStringLiteral("%1: %2").arg(csvFile, tooMany));
+            return kFailed;
+        }
     }
     // Text that no installed font draws would print as empty boxes: told, and the document made all the same.
     try {
@@ -286,44 +315,77 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
         };
     }
 
-    ReceiptList receipts;
-    receipts.appendRecords(csv.records);
     mShowProgress = ::isatty(STDERR_FILENO) == 1;
-    QString document;
-    {
-        GuardedProcedure procedure(Location::Form1_PushButton6_Click);
-        DocumentGeneration generation(receipts, procedure);
-        generation.setTemplateSource(templateSource);
-        // Made in the format asked for: no Word file is written just to be converted.
-        generation.setFileFormat(*fileFormat);
-        generation.setProgress([this](DocumentGeneration::Stage stage, int receipt, int count) {
-            if (stage == DocumentGeneration::Stage::Receipt)
-                showProgress(receipt, count);
-        });
-        document = generation.run();
+    const qsizetype total = csv.records.size();
+    const qsizetype size = options.perFile > 0 ? options.perFile : total;
+    const int parts = static_cast<int>((total + size - 1) / size);
+    int written = 0;
+    for (int part = 1; part <= parts && !dialogs.failed() && !ProgramEndRequested(); ++part) {
+        const qsizetype first = (part - 1) * size;
+        ReceiptList receipts;
+        receipts.appendRecords(csv.records.mid(first, size));
+        QString document;
+        {
+            GuardedProcedure procedure(Location::Form1_PushButton6_Click);
+            DocumentGeneration generation(receipts, procedure);
+            generation.setTemplateSource(templateSource);
+            // Made in the format asked for: no Word file is written just to be converted.
+            generation.setFileFormat(*fileFormat);
+            generation.setProgress([this, first, total](DocumentGeneration::Stage stage, int receipt, int) {
+                if (stage == DocumentGeneration::Stage::Receipt)
+                    showProgress(static_cast<int>(first) + receipt, static_cast<int>(total));
+            });
+            document = generation.run();
+        }
+
+        if (!document.isEmpty() && !dialogs.failed() && !ProgramEndRequested()) {
+            try {
+                // The document is made in the working folder, so that the output is put in place only
+                // while the command is not being stopped: a stop never leaves a new file behind.
+                const QString name = parts == 1 && options.perFile == 0
+                                         ? target.absoluteFilePath()
+                                         : partFileName(target.absoluteFilePath(), part, parts);
+                if (!ProgramEndRequested()) {
+                    CopyFileReplacing(document, name);
+                    ++written;
+                }
+            } catch (...) {
+                dialogs.fail(DescribeException(std::current_exception()));
+            }
+        } else if (document.isEmpty() && !dialogs.failed()) {
+            dialogs.fail(QStringLiteral("the document could not be made"));
+        }
+        if (!document.isEmpty())
+            DeleteFileQuietly(document);
     }
     if (mLastProgress >= 0) {
-        std::fprintf(stderr, "\r%lld/%lld\n", static_cast<long long>(receipts.count()),
-                     static_cast<long long>(receipts.count()));
+        std::fprintf(stderr, "\r%lld/%lld\n", static_cast<long long>(total), static_cast<long long>(total));
         std::fflush(stderr);
     }
-
-    if (!document.isEmpty() && !dialogs.failed() && !ProgramEndRequested()) {
-        try {
-            // The document is made in the working folder, so that the output is put in place only
-            // while the command is not being stopped: a stop never leaves a new file behind.
-            if (!ProgramEndRequested())
-                CopyFileReplacing(document, target.absoluteFilePath());
-        } catch (...) {
-            dialogs.fail(DescribeException(std::current_exception()));
-        }
-    } else if (document.isEmpty() && !dialogs.failed()) {
-        dialogs.fail(QStringLiteral("the document could not be made"));
+    if (options.perFile > 0 && written < parts) {
+        const QString absolute = target.absoluteFilePath();
+        const QString missing = written + 1 == parts
+                                    ? QDir::toNativeSeparators(partFileName(absolute, parts, parts))
+                                    : QStringLiteral("%1 to %2")
+                                          .arg(QDir::toNativeSeparators(partFileName(absolute, written + 1, parts)),
+                                               QDir::toNativeSeparators(partFileName(absolute, parts, parts)));
+        printError(QStringLiteral("%1 of %2 parts written; missing: %3").arg(written).arg(parts).arg(missing));
+        if (!dialogs.failed() && !ProgramEndRequested())
+            dialogs.fail(QStringLiteral("not every part was written"));
     }
-    if (!document.isEmpty())
-        DeleteFileQuietly(document);
     engine.shutdown();
     return ProgramExitCode(dialogs.failed() ? kFailed : kSaved);
+}
+
+QString BatchCommand::partFileName(const QString &output, int part, int parts)
+{
+    const QFileInfo info(output);
+    const int digits = std::max(4, static_cast<int>(QString::number(parts).size()));
+    const QString suffix = info.suffix();
+    const QString base = suffix.isEmpty() ? output : output.chopped(suffix.size() + 1);
+    const QString number = QStringLiteral("%1").arg(part, digits, 10, QLatin1Char('0'));
+    return suffix.isEmpty() ? base + QLatin1Char('-') + number
+                            : base + QLatin1Char('-') + number + QLatin1Char('.') + suffix;
 }
 
 void BatchCommand::showProgress(int receipt, int count)

@@ -10,6 +10,7 @@
 #include <com/sun/star/document/XDocumentProperties.hpp>
 #include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/SequenceInputStream.hpp>
 #include <com/sun/star/io/TempFile.hpp>
@@ -63,10 +64,11 @@ QByteArray readAll(const uno::Reference<io::XInputStream> &input)
 } // namespace
 
 OfficeDocument::OfficeDocument(std::shared_ptr<LibreOfficeSession> session,
-                               const uno::Reference<lang::XComponent> &component, qsizetype size)
+                               const uno::Reference<lang::XComponent> &component, qsizetype size, Layout layout)
     : mSession(std::move(session))
     , mComponent(component)
     , mSize(size)
+    , mLayout(layout)
 {}
 
 OfficeDocument::~OfficeDocument()
@@ -101,8 +103,10 @@ bool OfficeDocument::isAlive() const
 
 std::shared_ptr<OfficeDocument> OfficeDocument::load(std::shared_ptr<LibreOfficeSession> session,
                                                      const QByteArray &bytes, const QString &filter,
-                                                     const QString &what)
+                                                     const QString &what, Layout layout)
 {
+    if (layout == Layout::ModelOnly && filter.isEmpty())
+        throw AutomationError(QStringLiteral("%1: a document read without pages needs its format named.").arg(what));
     const uno::Reference<lang::XComponent> component = officeCall(
         *session, what,
         [&] {
@@ -122,13 +126,26 @@ std::shared_ptr<OfficeDocument> OfficeDocument::load(std::shared_ptr<LibreOffice
                 arguments.getArray()[arguments.getLength() - 1].Name = "FilterName";
                 arguments.getArray()[arguments.getLength() - 1].Value <<= toOUString(filter);
             }
+            if (layout == Layout::ModelOnly) {
+                // A document model with no frame and no view: the office never lays it out, not even
+                // in the background while it stores.
+                const uno::Reference<uno::XInterface> instance =
+                    context->getServiceManager()->createInstanceWithContext("com.sun.star.text.TextDocument", context);
+                const uno::Reference<frame::XLoadable> loadable(instance, uno::UNO_QUERY_THROW);
+                arguments.realloc(arguments.getLength() + 1);
+                arguments.getArray()[arguments.getLength() - 1].Name = "URL";
+                arguments.getArray()[arguments.getLength() - 1].Value <<= OUString("private:stream");
+                loadable->load(arguments);
+                return uno::Reference<lang::XComponent>(instance, uno::UNO_QUERY);
+            }
             const uno::Reference<frame::XComponentLoader> loader(session->desktop(), uno::UNO_QUERY_THROW);
             return loader->loadComponentFromURL("private:stream", "_blank", 0, arguments);
         },
         limitFor(bytes.size(), session->callLimit()));
     if (!component.is())
         throw AutomationError(QStringLiteral("%1: the word processor cannot read this document.").arg(what));
-    auto document = std::shared_ptr<OfficeDocument>(new OfficeDocument(std::move(session), component, bytes.size()));
+    auto document =
+        std::shared_ptr<OfficeDocument>(new OfficeDocument(std::move(session), component, bytes.size(), layout));
     if (!uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY).is())
         throw AutomationError(QStringLiteral("%1: the file is not a text document.").arg(what));
     return document;
