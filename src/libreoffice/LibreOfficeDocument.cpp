@@ -3,22 +3,58 @@
 #include "CheckedFile.h"
 #include "LibreOfficeBackend.h"
 #include "LibreOfficeRange.h"
+#include "LibreOfficeSession.h"
 #include "LibreOfficeTables.h"
 #include "LibreOfficeWindow.h"
+#include "Main.h"
 #include "OdfDocument.h"
 #include "OfficeDocument.h"
 #include "PackageFile.h"
 #include "PdfFile.h"
+#include "RunLeftovers.h"
 #include "Word97File.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <iterator>
 
 namespace {
 constexpr int wdSaveChanges = -1;
+
+// Hands \a model to the office through a file of the program's temporary folder, written as it is
+// serialized: a document of thousands of receipts is then never held a second time in the program.
+// Where no such file can be written, the document goes in memory as before.
+std::shared_ptr<OfficeDocument> loadModel(const std::shared_ptr<LibreOfficeSession> &session, const OdfDocument &model,
+                                          const QString &what, OfficeDocument::Layout layout)
+{
+    const QString filter = QLatin1String(OfficeDocument::kFlatXml);
+    QString folder;
+    try {
+        folder = TempFolder();
+    } catch (...) {
+        return OfficeDocument::load(session, model.serialize(), filter, what, layout);
+    }
+    QTemporaryFile file(folder + QStringLiteral("/parvoline-document-XXXXXX.fodt"));
+    if (!file.open())
+        return OfficeDocument::load(session, model.serialize(), filter, what, layout);
+    const QString path = file.fileName();
+    RunLeftovers::add(path);
+    const auto forget = qScopeGuard([&] {
+        file.remove();
+        RunLeftovers::forget(path);
+    });
+    if (!model.serialize(file) || !file.flush()) {
+        file.close();
+        return OfficeDocument::load(session, model.serialize(), filter, what, layout);
+    }
+    const qsizetype size = file.size();
+    file.close();
+    return OfficeDocument::loadFile(session, path, size, filter, what, layout);
+}
 } // namespace
 
 LibreOfficeDocument::LibreOfficeDocument(std::shared_ptr<LibreOfficeBackend> backend,
@@ -115,8 +151,7 @@ std::shared_ptr<OfficeDocument> LibreOfficeDocument::loaded(const QString &what,
     // Whatever the document is written as, it tells no counts it inherited from its template.
     mModel->dropStatistics();
     mLoaded.reset();
-    mLoaded = OfficeDocument::load(mBackend->session(), mModel->serialize(), QLatin1String(OfficeDocument::kFlatXml),
-                                   what, layout);
+    mLoaded = loadModel(mBackend->session(), *mModel, what, layout);
     mLoadedRevision = mRevision;
     return mLoaded;
 }

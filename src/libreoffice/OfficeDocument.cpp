@@ -3,6 +3,8 @@
 #include "LibreOfficeCall.h"
 #include "LibreOfficeSession.h"
 
+#include <QUrl>
+
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
@@ -105,22 +107,46 @@ std::shared_ptr<OfficeDocument> OfficeDocument::load(std::shared_ptr<LibreOffice
                                                      const QByteArray &bytes, const QString &filter,
                                                      const QString &what, Layout layout)
 {
+    return load(std::move(session), &bytes, {}, bytes.size(), filter, what, layout);
+}
+
+std::shared_ptr<OfficeDocument> OfficeDocument::loadFile(std::shared_ptr<LibreOfficeSession> session,
+                                                         const QString &path, qsizetype size, const QString &filter,
+                                                         const QString &what, Layout layout)
+{
+    return load(std::move(session), nullptr, path, size, filter, what, layout);
+}
+
+std::shared_ptr<OfficeDocument> OfficeDocument::load(std::shared_ptr<LibreOfficeSession> session,
+                                                     const QByteArray *bytes, const QString &path, qsizetype size,
+                                                     const QString &filter, const QString &what, Layout layout)
+{
     if (layout == Layout::ModelOnly && filter.isEmpty())
         throw AutomationError(QStringLiteral("%1: a document read without pages needs its format named.").arg(what));
     const uno::Reference<lang::XComponent> component = officeCall(
         *session, what,
         [&] {
             const uno::Reference<uno::XComponentContext> context = session->context();
-            const uno::Sequence<sal_Int8> data(reinterpret_cast<const sal_Int8 *>(bytes.constData()),
-                                               static_cast<sal_Int32>(bytes.size()));
-            const uno::Reference<io::XInputStream> input(
-                io::SequenceInputStream::createStreamFromSequence(context, data), uno::UNO_QUERY_THROW);
+            // A large document goes by file: the office reads it itself, and the program holds no
+            // copy of it.
+            const OUString url =
+                bytes ? OUString("private:stream") : toOUString(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
+            uno::Reference<io::XInputStream> input;
+            if (bytes) {
+                const uno::Sequence<sal_Int8> data(reinterpret_cast<const sal_Int8 *>(bytes->constData()),
+                                                   static_cast<sal_Int32>(bytes->size()));
+                input.set(io::SequenceInputStream::createStreamFromSequence(context, data), uno::UNO_QUERY_THROW);
+            }
             uno::Sequence<beans::PropertyValue> arguments = propertyList({
-                {"InputStream", uno::Any(input)},
                 {"Hidden", uno::Any(true)},
                 {"MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)},
                 {"UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)},
             });
+            if (input.is()) {
+                arguments.realloc(arguments.getLength() + 1);
+                arguments.getArray()[arguments.getLength() - 1].Name = "InputStream";
+                arguments.getArray()[arguments.getLength() - 1].Value <<= input;
+            }
             if (!filter.isEmpty()) {
                 arguments.realloc(arguments.getLength() + 1);
                 arguments.getArray()[arguments.getLength() - 1].Name = "FilterName";
@@ -134,18 +160,17 @@ std::shared_ptr<OfficeDocument> OfficeDocument::load(std::shared_ptr<LibreOffice
                 const uno::Reference<frame::XLoadable> loadable(instance, uno::UNO_QUERY_THROW);
                 arguments.realloc(arguments.getLength() + 1);
                 arguments.getArray()[arguments.getLength() - 1].Name = "URL";
-                arguments.getArray()[arguments.getLength() - 1].Value <<= OUString("private:stream");
+                arguments.getArray()[arguments.getLength() - 1].Value <<= url;
                 loadable->load(arguments);
                 return uno::Reference<lang::XComponent>(instance, uno::UNO_QUERY);
             }
             const uno::Reference<frame::XComponentLoader> loader(session->desktop(), uno::UNO_QUERY_THROW);
-            return loader->loadComponentFromURL("private:stream", "_blank", 0, arguments);
+            return loader->loadComponentFromURL(url, "_blank", 0, arguments);
         },
-        limitFor(bytes.size(), session->callLimit()));
+        limitFor(size, session->callLimit()));
     if (!component.is())
         throw AutomationError(QStringLiteral("%1: the word processor cannot read this document.").arg(what));
-    auto document =
-        std::shared_ptr<OfficeDocument>(new OfficeDocument(std::move(session), component, bytes.size(), layout));
+    auto document = std::shared_ptr<OfficeDocument>(new OfficeDocument(std::move(session), component, size, layout));
     if (!uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY).is())
         throw AutomationError(QStringLiteral("%1: the file is not a text document.").arg(what));
     return document;

@@ -39,6 +39,10 @@ public:
     static std::shared_ptr<OfficeDocument> load(std::shared_ptr<LibreOfficeSession> session, const QByteArray &bytes,
                                                 const QString &filter, const QString &what,
                                                 Layout layout = Layout::Pages);
+    /// Loads the file \a path, which the office reads itself, in \a filter's format. Throws as load() does.
+    static std::shared_ptr<OfficeDocument> loadFile(std::shared_ptr<LibreOfficeSession> session, const QString &path,
+                                                    qsizetype size, const QString &filter, const QString &what,
+                                                    Layout layout);
     ~OfficeDocument();
     OfficeDocument(const OfficeDocument &) = delete;
     OfficeDocument &operator=(const OfficeDocument &) = delete;
@@ -63,6 +67,9 @@ public:
     static std::chrono::milliseconds limitFor(qsizetype bytes, std::chrono::milliseconds base);
 
 private:
+    static std::shared_ptr<OfficeDocument> load(std::shared_ptr<LibreOfficeSession> session, const QByteArray *bytes,
+                                                const QString &path, qsizetype size, const QString &filter,
+                                                const QString &what, Layout layout);
     QByteArray store(const css::uno::Sequence<css::beans::PropertyValue> &arguments, const QString &what);
     OfficeDocument(std::shared_ptr<LibreOfficeSession> session,
                    const css::uno::Reference<css::lang::XComponent> &component, qsizetype size, Layout layout);
