@@ -6,6 +6,7 @@
 #include <optional>
 
 enum class Paper;
+class ReceiptRecord;
 
 /// The program as a command: `parvoline --import receipts.csv --save receipts.pdf` makes the document
 /// of the receipts in a CSV file, without any window, in the format that the output's extension names
@@ -37,7 +38,13 @@ private:
         std::optional<Paper> paper;
         /// Receipts in each part file; 0: one file of all of them.
         int perFile = 0;
+        /// One file per receipt, named by this pattern of column names ("{No}-{To Payee}.pdf"); empty: none.
+        QString each;
     };
+    /// The file names that \a pattern gives \a records, in their order: each "{Column}" replaced by the
+    /// receipt's value, characters that a file name cannot hold replaced by "_", a name that an earlier
+    /// receipt took numbered ("7.pdf", "7-2.pdf"). Sets \a problem when the pattern names an unknown column.
+    static QStringList namesOfEach(const QString &pattern, const QList<ReceiptRecord> &records, QString &problem);
     /// The file of part \a part (from 1) of \a parts made for \a output: "out.pdf" becomes "out-0001.pdf".
     static QString partFileName(const QString &output, int part, int parts);
     int make(const QString &csvFile, const QString &output, const Options &options);

@@ -11,6 +11,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -157,6 +158,8 @@ private slots:
     void perFileWritesNumberedParts_data();
     void perFileWritesNumberedParts();
     void perFileFailureKeepsFinishedParts();
+    void eachNamesAFilePerReceipt_data();
+    void eachNamesAFilePerReceipt();
 
 private:
     QProcessEnvironment environment() const;
@@ -297,6 +300,10 @@ void tst_BatchCommand::usage_data()
                        QStringLiteral("0")}
         << good << 1 << ""
         << "^parvoline: --per-file is a number of receipts from 1 to 20000, not 0[^\\n]*\\n$";
+    QTest::newRow("each names an unknown column")
+        << QStringList{import, QStringLiteral("r.csv"), QStringLiteral("--each"), QStringLiteral("out/{Payer}.pdf")}
+        << good << 1 << ""
+        << "^parvoline: --each: there is no column \"Payer\"[^\\n]*\\n$";
     QTest::newRow("total too large") << QStringList{import, QStringLiteral("r.csv"), save, QStringLiteral("out.doc")}
                                      << kHeader + "Big,1,,,,,,,,,1e308,1e308\r\nSmall,2,,,,,,,,,1,1\r\n"
                                      << 2 << ""
@@ -865,6 +872,53 @@ void tst_BatchCommand::perFileFailureKeepsFinishedParts()
     QVERIFY(PdfPageTexts(ReadWholeFile(disk.filePath(QStringLiteral("receipts-0001.pdf"))))
                 .join(QLatin1Char('\n'))
                 .contains(receiptNumber(2)));
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::eachNamesAFilePerReceipt_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QStringList>("names");
+    const auto list = [](const char *names) {
+        return QString::fromUtf8(names).split(QLatin1Char('|'));
+    };
+    QTest::newRow("folder made") << "out/{No}.pdf" << list("out/2024-0001.pdf|out/2024-0002.pdf|out/2024-0003.pdf");
+    QTest::newRow("clashes numbered") << "{To Payee} {Tax}.pdf"
+                                      << list("Dorian Quell 8.25.pdf|Dorian Quell 8.25-2.pdf|Dorian Quell 8.25-3.pdf");
+    QTest::newRow("characters a name cannot hold")
+        << "{Description}.pdf"
+        << list("Cake _Aurora_ & _candles_.pdf|Cake _Aurora_ & _candles_-2.pdf|Cake _Aurora_ & _candles_-3.pdf");
+    QTest::newRow("a value never makes a folder") << "a/b/{From City}-{no}.odt"
+                                                  << list("a/b/French Leek, IN 33455-2024-0001.odt|"
+                                                          "a/b/French Leek, IN 33455-2024-0002.odt|"
+                                                          "a/b/French Leek, IN 33455-2024-0003.odt");
+}
+
+void tst_BatchCommand::eachNamesAFilePerReceipt()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QStringList, names);
+
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(3));
+    const Run result = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--each"), pattern});
+
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QStringList written;
+    QDirIterator it(mWork->path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        written.append(QDir(mWork->path()).relativeFilePath(it.next()));
+    written.sort();
+    QStringList expected = QStringList(names) << QStringLiteral("r.csv");
+    expected.sort();
+    QCOMPARE(written, expected);
+    // In the order of the list: the first name is the first receipt's.
+    for (int n = 1; n <= 3; ++n) {
+        const QString name = file(names[n - 1]);
+        if (name.endsWith(QLatin1String(".pdf")))
+            QVERIFY(PdfPageTexts(ReadWholeFile(name)).join(QLatin1Char('\n')).contains(receiptNumber(n)));
+        else
+            QVERIFY(ReadWholeFile(name).startsWith("PK"));
+    }
     verifyNothingLeft();
 }
 
