@@ -23,6 +23,7 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/ucb/SimpleFileAccess.hpp>
 #include <com/sun/star/util/CloseVetoException.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
@@ -127,15 +128,17 @@ std::shared_ptr<OfficeDocument> OfficeDocument::load(std::shared_ptr<LibreOffice
         *session, what,
         [&] {
             const uno::Reference<uno::XComponentContext> context = session->context();
-            // A large document goes by file: the office reads it itself, and the program holds no
-            // copy of it.
-            const OUString url =
-                bytes ? OUString("private:stream") : toOUString(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
+            // A large document goes by file, which the office reads as a stream of its own: the program
+            // holds no copy of it, and the document is bound to no file (nor locks one).
+            const OUString url("private:stream");
             uno::Reference<io::XInputStream> input;
             if (bytes) {
                 const uno::Sequence<sal_Int8> data(reinterpret_cast<const sal_Int8 *>(bytes->constData()),
                                                    static_cast<sal_Int32>(bytes->size()));
                 input.set(io::SequenceInputStream::createStreamFromSequence(context, data), uno::UNO_QUERY_THROW);
+            } else {
+                input = ucb::SimpleFileAccess::create(context)->openFileRead(
+                    toOUString(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)));
             }
             uno::Sequence<beans::PropertyValue> arguments = propertyList({
                 {"Hidden", uno::Any(true)},
