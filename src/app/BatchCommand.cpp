@@ -2,6 +2,7 @@
 
 #include "BatchDialogs.h"
 #include "CheckedFile.h"
+#include "DocumentBound.h"
 #include "DocumentGeneration.h"
 #include "Failure.h"
 #include "FontCoverage.h"
@@ -25,7 +26,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -70,7 +74,15 @@ const char kDescription[] =
     "some or all of the placeholders [Receipt], [No.], [FromPayee], [FromAddress], [FromCity], [ToPayee],\n"
     "[ToAddress], [ToCity], [Date], [Description], [Amount], [Tax], [SubTotal] and [Total]. Placeholders\n"
     "it lacks, and texts that look like misspelt ones, are warned about; a file without a table or\n"
-    "without any placeholder is refused, and nothing is written."
+    "without any placeholder is refused, and nothing is written.\n"
+    "\n"
+    "One document holds at most 20,000 receipts. With --per-file N the receipts go into files of N each:\n"
+    "receipts.pdf becomes receipts-0001.pdf, receipts-0002.pdf and so on, in the order of the CSV file.\n"
+    "Each part appears under its name only once it is complete; when the command fails or is stopped,\n"
+    "the parts already written stay and the missing ones are named. With --each PATTERN every receipt\n"
+    "gets a file of its own, named by the pattern's column names in braces, e.g.\n"
+    "--each 'receipts/{No}-{To Payee}.pdf': characters a file name cannot hold become _, a name taken\n"
+    "twice is numbered (7.pdf, 7-2.pdf), and missing folders are made."
     "\n"
     "\n"
     "Exit status: 0 saved; 2 rows of the file are invalid (each is listed, nothing is written);\n"
@@ -105,8 +117,19 @@ int BatchCommand::run(const QStringList &arguments)
         QStringLiteral("Lays the built-in template out on <paper>: a4 or letter (default: the paper of the "
                        "locale's country)."),
         QStringLiteral("paper"));
+    const QCommandLineOption perFileOption(
+        QStringLiteral("per-file"),
+        QStringLiteral("Writes the receipts as files of <n> receipts each, numbered after the --save name."),
+        QStringLiteral("n"));
     parser.addOption(import);
     parser.addOption(save);
+    const QCommandLineOption eachOption(
+        QStringLiteral("each"),
+        QStringLiteral("Writes one file per receipt, named by <pattern> of column names in braces, e.g. "
+                       "'receipts/{No}-{To Payee}.pdf'; instead of --save."),
+        QStringLiteral("pattern"));
+    parser.addOption(perFileOption);
+    parser.addOption(eachOption);
     parser.addOption(templateOption);
     parser.addOption(paperOption);
     const QCommandLineOption help = parser.addHelpOption();
@@ -126,7 +149,11 @@ int BatchCommand::run(const QStringList &arguments)
     }
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().constFirst()));
-    for (const QCommandLineOption *option : {&import, &save}) {
+    if (parser.isSet(eachOption) && parser.isSet(save))
+        return usageError(QStringLiteral("--each and --save do not go together"));
+    if (parser.isSet(eachOption) && parser.isSet(perFileOption))
+        return usageError(QStringLiteral("--each and --per-file do not go together"));
+    for (const QCommandLineOption *option : {&import, parser.isSet(eachOption) ? &eachOption : &save}) {
         const QString name = QStringLiteral("--") + option->names().constLast();
         if (!parser.isSet(*option))
             return usageError(QStringLiteral("%1 is missing").arg(name));
@@ -136,7 +163,7 @@ int BatchCommand::run(const QStringList &arguments)
             return usageError(QStringLiteral("%1 names no file").arg(name));
     }
     Options options;
-    for (const QCommandLineOption *option : {&templateOption, &paperOption}) {
+    for (const QCommandLineOption *option : {&templateOption, &paperOption, &perFileOption}) {
         const QString name = QStringLiteral("--") + option->names().constLast();
         if (parser.values(*option).size() > 1)
             return usageError(QStringLiteral("%1 is given more than once").arg(name));
@@ -144,6 +171,14 @@ int BatchCommand::run(const QStringList &arguments)
             return usageError(QStringLiteral("%1 names nothing").arg(name));
     }
     options.templateFile = parser.value(templateOption);
+    if (parser.isSet(perFileOption)) {
+        bool ok = false;
+        options.perFile = parser.value(perFileOption).toInt(&ok);
+        if (!ok || options.perFile < 1 || options.perFile > kMostReceiptsPerDocument)
+            return usageError(QStringLiteral("--per-file is a number of receipts from 1 to %1, not %2")
+                                  .arg(kMostReceiptsPerDocument)
+                                  .arg(parser.value(perFileOption)));
+    }
     if (parser.isSet(paperOption)) {
         options.paper = PaperNamed(parser.value(paperOption));
         if (!options.paper)
@@ -153,7 +188,8 @@ int BatchCommand::run(const QStringList &arguments)
             return usageError(QStringLiteral("--paper is for the built-in template; %1 keeps its own paper")
                                   .arg(options.templateFile));
     }
-    return make(parser.value(import), parser.value(save), options);
+    options.each = parser.value(eachOption);
+    return make(parser.value(import), options.each.isEmpty() ? parser.value(save) : options.each, options);
 }
 
 int BatchCommand::make(const QString &csvFile, const QString &output, const Options &options)
@@ -166,13 +202,14 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
     const QFileInfo target(output);
     if (target.isDir())
         return usageError(QStringLiteral("%1 is a folder").arg(output));
-    if (!target.absoluteDir().exists()) {
+    if (options.each.isEmpty() && !target.absoluteDir().exists()) {
         printError(QStringLiteral("%1: the folder does not exist").arg(output));
         return kFailed;
     }
     // Protected by the user: refused, as editors do, rather than replaced.
     try {
-        SaveTargetOf(output);
+        if (options.each.isEmpty())
+            SaveTargetOf(output);
     } catch (const Failure &failure) {
         printError(failure.description());
         return kFailed;
@@ -205,6 +242,29 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
     if (csv.records.isEmpty()) {
         printError(QStringLiteral("%1: the file holds no receipts").arg(csvFile));
         return kFailed;
+    }
+    QStringList eachNames;
+    if (!options.each.isEmpty()) {
+        QString problem;
+        eachNames = namesOfEach(options.each, csv.records, problem);
+        if (!problem.isEmpty())
+            return usageError(problem);
+        for (const QString &name : std::as_const(eachNames)) {
+            if (!QDir().mkpath(QFileInfo(name).absolutePath())) {
+                printError(QStringLiteral("%1: the folder cannot be made").arg(QFileInfo(name).absolutePath()));
+                return kFailed;
+            }
+        }
+    }
+    // Refused before the office starts: one document of more would take many minutes and more memory
+    // than the machine has.
+    if (options.perFile == 0 && options.each.isEmpty()) {
+        const QString tooMany = TooManyReceiptsProblem(
+            csv.records.size(), QStringLiteral("use --per-file N to write files of N receipts each"));
+        if (!tooMany.isEmpty()) {
+            printError(QStringLiteral("%1: %2").arg(csvFile, tooMany));
+            return kFailed;
+        }
     }
     // Text that no installed font draws would print as empty boxes: told, and the document made all the same.
     try {
@@ -286,44 +346,129 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
         };
     }
 
-    ReceiptList receipts;
-    receipts.appendRecords(csv.records);
     mShowProgress = ::isatty(STDERR_FILENO) == 1;
-    QString document;
-    {
-        GuardedProcedure procedure(Location::Form1_PushButton6_Click);
-        DocumentGeneration generation(receipts, procedure);
-        generation.setTemplateSource(templateSource);
-        // Made in the format asked for: no Word file is written just to be converted.
-        generation.setFileFormat(*fileFormat);
-        generation.setProgress([this](DocumentGeneration::Stage stage, int receipt, int count) {
-            if (stage == DocumentGeneration::Stage::Receipt)
-                showProgress(receipt, count);
-        });
-        document = generation.run();
+    const qsizetype total = csv.records.size();
+    const qsizetype size = !options.each.isEmpty() ? 1 : options.perFile > 0 ? options.perFile : total;
+    const int parts = static_cast<int>((total + size - 1) / size);
+    int written = 0;
+    for (int part = 1; part <= parts && !dialogs.failed() && !ProgramEndRequested(); ++part) {
+        const qsizetype first = (part - 1) * size;
+        ReceiptList receipts;
+        receipts.appendRecords(csv.records.mid(first, size));
+        QString document;
+        {
+            GuardedProcedure procedure(Location::Form1_PushButton6_Click);
+            DocumentGeneration generation(receipts, procedure);
+            generation.setTemplateSource(templateSource);
+            // Made in the format asked for: no Word file is written just to be converted.
+            generation.setFileFormat(*fileFormat);
+            generation.setProgress([this, first, total](DocumentGeneration::Stage stage, int receipt, int) {
+                if (stage == DocumentGeneration::Stage::Receipt)
+                    showProgress(static_cast<int>(first) + receipt, static_cast<int>(total));
+            });
+            document = generation.run();
+        }
+
+        if (!document.isEmpty() && !dialogs.failed() && !ProgramEndRequested()) {
+            try {
+                // The document is made in the working folder, so that the output is put in place only
+                // while the command is not being stopped: a stop never leaves a new file behind.
+                const QString name = !eachNames.isEmpty() ? eachNames.at(part - 1)
+                                     : parts == 1 && options.perFile == 0
+                                         ? target.absoluteFilePath()
+                                         : partFileName(target.absoluteFilePath(), part, parts);
+                if (!ProgramEndRequested()) {
+                    CopyFileReplacing(document, name);
+                    ++written;
+                }
+            } catch (...) {
+                dialogs.fail(DescribeException(std::current_exception()));
+            }
+        } else if (document.isEmpty() && !dialogs.failed()) {
+            dialogs.fail(QStringLiteral("the document could not be made"));
+        }
+        if (!document.isEmpty())
+            DeleteFileQuietly(document);
     }
     if (mLastProgress >= 0) {
-        std::fprintf(stderr, "\r%lld/%lld\n", static_cast<long long>(receipts.count()),
-                     static_cast<long long>(receipts.count()));
+        std::fprintf(stderr, "\r%lld/%lld\n", static_cast<long long>(total), static_cast<long long>(total));
         std::fflush(stderr);
     }
-
-    if (!document.isEmpty() && !dialogs.failed() && !ProgramEndRequested()) {
-        try {
-            // The document is made in the working folder, so that the output is put in place only
-            // while the command is not being stopped: a stop never leaves a new file behind.
-            if (!ProgramEndRequested())
-                CopyFileReplacing(document, target.absoluteFilePath());
-        } catch (...) {
-            dialogs.fail(DescribeException(std::current_exception()));
-        }
-    } else if (document.isEmpty() && !dialogs.failed()) {
-        dialogs.fail(QStringLiteral("the document could not be made"));
+    if ((options.perFile > 0 || !eachNames.isEmpty()) && written < parts) {
+        const QString absolute = target.absoluteFilePath();
+        const auto partName = [&](int part) {
+            return QDir::toNativeSeparators(eachNames.isEmpty() ? partFileName(absolute, part, parts)
+                                                                : QFileInfo(eachNames.at(part - 1)).absoluteFilePath());
+        };
+        const QString missing = written + 1 == parts
+                                    ? partName(parts)
+                                    : QStringLiteral("%1 to %2").arg(partName(written + 1), partName(parts));
+        printError(QStringLiteral("%1 of %2 parts written; missing: %3").arg(written).arg(parts).arg(missing));
+        if (!dialogs.failed() && !ProgramEndRequested())
+            dialogs.fail(QStringLiteral("not every part was written"));
     }
-    if (!document.isEmpty())
-        DeleteFileQuietly(document);
     engine.shutdown();
     return ProgramExitCode(dialogs.failed() ? kFailed : kSaved);
+}
+
+QStringList BatchCommand::namesOfEach(const QString &pattern, const QList<ReceiptRecord> &records, QString &problem)
+{
+    // The columns by their captions, as the CSV file's header names them; case ignored.
+    QHash<QString, int> columns;
+    for (int column = 0; column < ReceiptRecord::kFieldCount; ++column)
+        columns.insert(ReceiptRecord::header(column).toCaseFolded(), column);
+    static const QRegularExpression field(QStringLiteral("\\{([^{}]*)\\}"));
+    for (const QRegularExpressionMatch &match : field.globalMatch(pattern)) {
+        if (!columns.contains(match.captured(1).trimmed().toCaseFolded())) {
+            problem = QStringLiteral("--each: there is no column \"%1\"").arg(match.captured(1));
+            return {};
+        }
+    }
+    if (!field.match(pattern).hasMatch()) {
+        problem = QStringLiteral("--each names no column, so every receipt would get the same name; use e.g. {No}");
+        return {};
+    }
+
+    QStringList names;
+    QSet<QString> taken;
+    for (const ReceiptRecord &record : records) {
+        QString name;
+        qsizetype from = 0;
+        for (const QRegularExpressionMatch &match : field.globalMatch(pattern)) {
+            name += pattern.mid(from, match.capturedStart() - from);
+            QString value = record[columns.value(match.captured(1).trimmed().toCaseFolded())].trimmed();
+            // A value never makes a folder, a hidden file or a name no file system takes.
+            for (QChar &c : value) {
+                if (c.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(c))
+                    c = QLatin1Char('_');
+            }
+            while (value.startsWith(QLatin1Char('.')))
+                value.replace(0, 1, QLatin1Char('_'));
+            name += value.isEmpty() ? QStringLiteral("_") : value.left(120);
+            from = match.capturedEnd();
+        }
+        name += pattern.mid(from);
+        const QFileInfo info(name);
+        const QString suffix = info.suffix();
+        const QString stem = suffix.isEmpty() ? name : name.chopped(suffix.size() + 1);
+        QString unique = name;
+        for (int n = 2; taken.contains(QFileInfo(unique).absoluteFilePath()); ++n)
+            unique = stem + QStringLiteral("-%1").arg(n) + (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
+        taken.insert(QFileInfo(unique).absoluteFilePath());
+        names.append(unique);
+    }
+    return names;
+}
+
+QString BatchCommand::partFileName(const QString &output, int part, int parts)
+{
+    const QFileInfo info(output);
+    const int digits = std::max(4, static_cast<int>(QString::number(parts).size()));
+    const QString suffix = info.suffix();
+    const QString base = suffix.isEmpty() ? output : output.chopped(suffix.size() + 1);
+    const QString number = QStringLiteral("%1").arg(part, digits, 10, QLatin1Char('0'));
+    return suffix.isEmpty() ? base + QLatin1Char('-') + number
+                            : base + QLatin1Char('-') + number + QLatin1Char('.') + suffix;
 }
 
 void BatchCommand::showProgress(int receipt, int count)

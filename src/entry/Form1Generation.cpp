@@ -1,4 +1,5 @@
 #include "Cancellation.h"
+#include "DocumentBound.h"
 #include "DocumentGeneration.h"
 #include "FontCoverage.h"
 #include "Form1.h"
@@ -57,6 +58,17 @@ void Form1::PushButton6_Click()
     });
 
     if (!proc.test(104, [&] { return mReceipts->count() == 0; })) {
+        // Refused before anything is spent on it: the office would take many minutes and more memory
+        // than the machine has.
+        const QString tooMany = TooManyReceiptsProblem(
+            mReceipts->count(),
+            QStringLiteral("save the list as CSV and make several files with parvoline --per-file"));
+        if (!tooMany.isEmpty()) {
+            UserDialogs::current().message(ApplicationTitle(), tooMany, UserDialogs::Icon::Exclamation,
+                                           UserDialogs::Buttons::Ok);
+            proc.step(584, [&] { mBusy = false; });
+            return;
+        }
         if (!confirmUnprintableText(*mReceipts)) {
             proc.step(584, [&] { mBusy = false; });
             return;

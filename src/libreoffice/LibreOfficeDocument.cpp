@@ -3,22 +3,58 @@
 #include "CheckedFile.h"
 #include "LibreOfficeBackend.h"
 #include "LibreOfficeRange.h"
+#include "LibreOfficeSession.h"
 #include "LibreOfficeTables.h"
 #include "LibreOfficeWindow.h"
+#include "Main.h"
 #include "OdfDocument.h"
 #include "OfficeDocument.h"
 #include "PackageFile.h"
 #include "PdfFile.h"
+#include "RunLeftovers.h"
 #include "Word97File.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <iterator>
 
 namespace {
 constexpr int wdSaveChanges = -1;
+
+// Hands \a model to the office through a file of the program's temporary folder, written as it is
+// serialized: a document of thousands of receipts is then never held a second time in the program.
+// Where no such file can be written, the document goes in memory as before.
+std::shared_ptr<OfficeDocument> loadModel(const std::shared_ptr<LibreOfficeSession> &session, const OdfDocument &model,
+                                          const QString &what, OfficeDocument::Layout layout)
+{
+    const QString filter = QLatin1String(OfficeDocument::kFlatXml);
+    QString folder;
+    try {
+        folder = TempFolder();
+    } catch (...) {
+        return OfficeDocument::load(session, model.serialize(), filter, what, layout);
+    }
+    QTemporaryFile file(folder + QStringLiteral("/parvoline-document-XXXXXX.fodt"));
+    if (!file.open())
+        return OfficeDocument::load(session, model.serialize(), filter, what, layout);
+    const QString path = file.fileName();
+    RunLeftovers::add(path);
+    const auto forget = qScopeGuard([&] {
+        file.remove();
+        RunLeftovers::forget(path);
+    });
+    if (!model.serialize(file) || !file.flush()) {
+        file.close();
+        return OfficeDocument::load(session, model.serialize(), filter, what, layout);
+    }
+    const qsizetype size = file.size();
+    file.close();
+    return OfficeDocument::loadFile(session, path, size, filter, what, layout);
+}
 } // namespace
 
 LibreOfficeDocument::LibreOfficeDocument(std::shared_ptr<LibreOfficeBackend> backend,
@@ -98,11 +134,15 @@ void LibreOfficeDocument::releaseTallReceipts()
     }
 }
 
-std::shared_ptr<OfficeDocument> LibreOfficeDocument::loaded(const QString &what)
+std::shared_ptr<OfficeDocument> LibreOfficeDocument::loaded(const QString &what, OfficeDocument::Layout layout)
 {
     ensureOpen();
-    if (mLoaded && mLoadedRevision == mRevision && mLoaded->isAlive())
+    const bool fits = !mLoaded || mLoaded->hasPages() || layout == OfficeDocument::Layout::ModelOnly;
+    if (mLoaded && mLoadedRevision == mRevision && mLoaded->isAlive() && fits)
         return mLoaded;
+    // Pages are wanted of what the office holds without them: its content is read back and laid out.
+    if (!mModel && mLoaded && mLoaded->isAlive())
+        model();
     if (!mModel) {
         // Its content lived only in an office that has gone away.
         throw WordProcessorLost(QStringLiteral("%1: the word processor has stopped running.").arg(what));
@@ -111,8 +151,7 @@ std::shared_ptr<OfficeDocument> LibreOfficeDocument::loaded(const QString &what)
     // Whatever the document is written as, it tells no counts it inherited from its template.
     mModel->dropStatistics();
     mLoaded.reset();
-    mLoaded =
-        OfficeDocument::load(mBackend->session(), mModel->serialize(), QLatin1String(OfficeDocument::kFlatXml), what);
+    mLoaded = loadModel(mBackend->session(), *mModel, what, layout);
     mLoadedRevision = mRevision;
     return mLoaded;
 }
@@ -169,7 +208,8 @@ void LibreOfficeDocument::SaveAs2(const QString &fileName, int fileFormat)
 
     const auto [office, bytes] = writeOut(
         fileName, what, [&](OfficeDocument &loaded) { return loaded.store(QLatin1String(format->filter), what); },
-        [&](const QByteArray &written) { return outputProblem(fileFormat, written); });
+        [&](const QByteArray &written) { return outputProblem(fileFormat, written); },
+        fileFormat == wdFormatPDF ? OfficeDocument::Layout::Pages : OfficeDocument::Layout::ModelOnly);
     // A PDF is a picture of the pages: the document stays what it was.
     if (fileFormat == wdFormatPDF)
         return;
@@ -202,10 +242,9 @@ void LibreOfficeDocument::ExportAsFixedFormat(const QString &outputFileName, int
         [](const QByteArray &written) { return PdfFile::problem(written); });
 }
 
-std::pair<std::shared_ptr<OfficeDocument>, QByteArray>
-LibreOfficeDocument::writeOut(const QString &fileName, const QString &what,
-                              const std::function<QByteArray(OfficeDocument &office)> &produce,
-                              const std::function<QString(const QByteArray &bytes)> &check)
+std::pair<std::shared_ptr<OfficeDocument>, QByteArray> LibreOfficeDocument::writeOut(
+    const QString &fileName, const QString &what, const std::function<QByteArray(OfficeDocument &office)> &produce,
+    const std::function<QString(const QByteArray &bytes)> &check, OfficeDocument::Layout layout)
 {
     const QFileInfo target(fileName);
     if (fileName.isEmpty() || target.isDir())
@@ -213,7 +252,7 @@ LibreOfficeDocument::writeOut(const QString &fileName, const QString &what,
     if (!target.absoluteDir().exists())
         throw AutomationError(QStringLiteral("%1: the folder does not exist.").arg(what));
 
-    const std::shared_ptr<OfficeDocument> office = loaded(what);
+    const std::shared_ptr<OfficeDocument> office = loaded(what, layout);
     const QByteArray bytes = produce(*office);
     if (const QString problem = check(bytes); !problem.isEmpty())
         throw AutomationError(

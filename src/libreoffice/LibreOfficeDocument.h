@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OfficeDocument.h"
 #include "WordAutomation.h"
 
 #include <QString>
@@ -70,8 +71,9 @@ public:
     void changed() { ++mRevision; }
 
     /// The document loaded in the office as it is now, loading it when the office's copy is out of
-    /// date. Throws AutomationError.
-    std::shared_ptr<OfficeDocument> loaded(const QString &what);
+    /// date or lacks the pages asked for. Throws AutomationError.
+    std::shared_ptr<OfficeDocument> loaded(const QString &what,
+                                           OfficeDocument::Layout layout = OfficeDocument::Layout::Pages);
     LibreOfficeBackend &backend() const { return *mBackend; }
     QString source() const { return mSource; }
     /// The file the document is bound to; empty while it is untitled.
@@ -84,7 +86,8 @@ private:
     std::pair<std::shared_ptr<OfficeDocument>, QByteArray>
     writeOut(const QString &fileName, const QString &what,
              const std::function<QByteArray(OfficeDocument &office)> &produce,
-             const std::function<QString(const QByteArray &bytes)> &check);
+             const std::function<QString(const QByteArray &bytes)> &check,
+             OfficeDocument::Layout layout = OfficeDocument::Layout::Pages);
 
     std::shared_ptr<LibreOfficeBackend> mBackend;
     std::unique_ptr<OdfDocument> mModel;

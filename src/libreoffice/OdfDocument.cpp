@@ -66,6 +66,20 @@ void collectRows(const pugi::xml_node &table, std::vector<pugi::xml_node> &rows)
     }
 }
 
+struct DeviceWriter : pugi::xml_writer
+{
+    explicit DeviceWriter(QIODevice &target)
+        : device(target)
+    {}
+    QIODevice &device;
+    bool ok = true;
+    void write(const void *data, size_t size) override
+    {
+        if (ok)
+            ok = device.write(static_cast<const char *>(data), static_cast<qint64>(size)) == qint64(size);
+    }
+};
+
 struct StringWriter : pugi::xml_writer
 {
     QByteArray bytes;
@@ -127,6 +141,13 @@ QByteArray OdfDocument::serialize() const
     // Raw: indentation would add blanks to the text.
     mXml.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
     return writer.bytes;
+}
+
+bool OdfDocument::serialize(QIODevice &device) const
+{
+    DeviceWriter writer(device);
+    mXml.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    return writer.ok;
 }
 
 void OdfDocument::index()

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QIODevice>
 #include <QMap>
 #include <QSet>
 #include <QString>
@@ -42,6 +43,9 @@ public:
     std::unique_ptr<OdfDocument> clone() const;
     /// The document as flat XML, UTF-8.
     QByteArray serialize() const;
+    /// Writes the document as flat XML, UTF-8, to \a device as it goes, never holding all of it. False
+    /// when a write failed.
+    bool serialize(QIODevice &device) const;
 
     /// The main text (office:text).
     pugi::xml_node text() const { return mText; }

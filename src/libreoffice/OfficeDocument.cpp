@@ -3,6 +3,8 @@
 #include "LibreOfficeCall.h"
 #include "LibreOfficeSession.h"
 
+#include <QUrl>
+
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
@@ -10,6 +12,7 @@
 #include <com/sun/star/document/XDocumentProperties.hpp>
 #include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/SequenceInputStream.hpp>
 #include <com/sun/star/io/TempFile.hpp>
@@ -20,6 +23,7 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/ucb/SimpleFileAccess.hpp>
 #include <com/sun/star/util/CloseVetoException.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
@@ -63,10 +67,11 @@ QByteArray readAll(const uno::Reference<io::XInputStream> &input)
 } // namespace
 
 OfficeDocument::OfficeDocument(std::shared_ptr<LibreOfficeSession> session,
-                               const uno::Reference<lang::XComponent> &component, qsizetype size)
+                               const uno::Reference<lang::XComponent> &component, qsizetype size, Layout layout)
     : mSession(std::move(session))
     , mComponent(component)
     , mSize(size)
+    , mLayout(layout)
 {}
 
 OfficeDocument::~OfficeDocument()
@@ -101,34 +106,74 @@ bool OfficeDocument::isAlive() const
 
 std::shared_ptr<OfficeDocument> OfficeDocument::load(std::shared_ptr<LibreOfficeSession> session,
                                                      const QByteArray &bytes, const QString &filter,
-                                                     const QString &what)
+                                                     const QString &what, Layout layout)
 {
+    return load(std::move(session), &bytes, {}, bytes.size(), filter, what, layout);
+}
+
+std::shared_ptr<OfficeDocument> OfficeDocument::loadFile(std::shared_ptr<LibreOfficeSession> session,
+                                                         const QString &path, qsizetype size, const QString &filter,
+                                                         const QString &what, Layout layout)
+{
+    return load(std::move(session), nullptr, path, size, filter, what, layout);
+}
+
+std::shared_ptr<OfficeDocument> OfficeDocument::load(std::shared_ptr<LibreOfficeSession> session,
+                                                     const QByteArray *bytes, const QString &path, qsizetype size,
+                                                     const QString &filter, const QString &what, Layout layout)
+{
+    if (layout == Layout::ModelOnly && filter.isEmpty())
+        throw AutomationError(QStringLiteral("%1: a document read without pages needs its format named.").arg(what));
     const uno::Reference<lang::XComponent> component = officeCall(
         *session, what,
         [&] {
             const uno::Reference<uno::XComponentContext> context = session->context();
-            const uno::Sequence<sal_Int8> data(reinterpret_cast<const sal_Int8 *>(bytes.constData()),
-                                               static_cast<sal_Int32>(bytes.size()));
-            const uno::Reference<io::XInputStream> input(
-                io::SequenceInputStream::createStreamFromSequence(context, data), uno::UNO_QUERY_THROW);
+            // A large document goes by file, which the office reads as a stream of its own: the program
+            // holds no copy of it, and the document is bound to no file (nor locks one).
+            const OUString url("private:stream");
+            uno::Reference<io::XInputStream> input;
+            if (bytes) {
+                const uno::Sequence<sal_Int8> data(reinterpret_cast<const sal_Int8 *>(bytes->constData()),
+                                                   static_cast<sal_Int32>(bytes->size()));
+                input.set(io::SequenceInputStream::createStreamFromSequence(context, data), uno::UNO_QUERY_THROW);
+            } else {
+                input = ucb::SimpleFileAccess::create(context)->openFileRead(
+                    toOUString(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)));
+            }
             uno::Sequence<beans::PropertyValue> arguments = propertyList({
-                {"InputStream", uno::Any(input)},
                 {"Hidden", uno::Any(true)},
                 {"MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)},
                 {"UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)},
             });
+            if (input.is()) {
+                arguments.realloc(arguments.getLength() + 1);
+                arguments.getArray()[arguments.getLength() - 1].Name = "InputStream";
+                arguments.getArray()[arguments.getLength() - 1].Value <<= input;
+            }
             if (!filter.isEmpty()) {
                 arguments.realloc(arguments.getLength() + 1);
                 arguments.getArray()[arguments.getLength() - 1].Name = "FilterName";
                 arguments.getArray()[arguments.getLength() - 1].Value <<= toOUString(filter);
             }
+            if (layout == Layout::ModelOnly) {
+                // A document model with no frame and no view: the office never lays it out, not even
+                // in the background while it stores.
+                const uno::Reference<uno::XInterface> instance =
+                    context->getServiceManager()->createInstanceWithContext("com.sun.star.text.TextDocument", context);
+                const uno::Reference<frame::XLoadable> loadable(instance, uno::UNO_QUERY_THROW);
+                arguments.realloc(arguments.getLength() + 1);
+                arguments.getArray()[arguments.getLength() - 1].Name = "URL";
+                arguments.getArray()[arguments.getLength() - 1].Value <<= url;
+                loadable->load(arguments);
+                return uno::Reference<lang::XComponent>(instance, uno::UNO_QUERY);
+            }
             const uno::Reference<frame::XComponentLoader> loader(session->desktop(), uno::UNO_QUERY_THROW);
-            return loader->loadComponentFromURL("private:stream", "_blank", 0, arguments);
+            return loader->loadComponentFromURL(url, "_blank", 0, arguments);
         },
-        limitFor(bytes.size(), session->callLimit()));
+        limitFor(size, session->callLimit()));
     if (!component.is())
         throw AutomationError(QStringLiteral("%1: the word processor cannot read this document.").arg(what));
-    auto document = std::shared_ptr<OfficeDocument>(new OfficeDocument(std::move(session), component, bytes.size()));
+    auto document = std::shared_ptr<OfficeDocument>(new OfficeDocument(std::move(session), component, size, layout));
     if (!uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY).is())
         throw AutomationError(QStringLiteral("%1: the file is not a text document.").arg(what));
     return document;

@@ -26,10 +26,23 @@ public:
     static constexpr char kOpenDocumentText[] = "writer8";
     static constexpr char kPdf[] = "writer_pdf_Export";
 
+    /// Whether the office lays the document out in pages. Storing a Word or OpenDocument file needs no
+    /// pages, and laying out thousands of them costs more than the store; a PDF or a picture needs them.
+    enum class Layout {
+        Pages,
+        ModelOnly,
+    };
+
     /// Loads \a bytes in \a filter's format (empty: the office finds out). Throws AutomationError
-    /// (WordProcessorLost when the office went away, AutomationCancelled when cancelled).
+    /// (WordProcessorLost when the office went away, AutomationCancelled when cancelled). A model-only
+    /// load needs a filter.
     static std::shared_ptr<OfficeDocument> load(std::shared_ptr<LibreOfficeSession> session, const QByteArray &bytes,
-                                                const QString &filter, const QString &what);
+                                                const QString &filter, const QString &what,
+                                                Layout layout = Layout::Pages);
+    /// Loads the file \a path, which the office reads itself, in \a filter's format. Throws as load() does.
+    static std::shared_ptr<OfficeDocument> loadFile(std::shared_ptr<LibreOfficeSession> session, const QString &path,
+                                                    qsizetype size, const QString &filter, const QString &what,
+                                                    Layout layout);
     ~OfficeDocument();
     OfficeDocument(const OfficeDocument &) = delete;
     OfficeDocument &operator=(const OfficeDocument &) = delete;
@@ -44,6 +57,8 @@ public:
     /// footer counts as margin. Throws AutomationError.
     QMarginsF textAreaMargins(const QString &what);
 
+    /// True when the office laid the document out in pages: only then can it write a PDF of it.
+    bool hasPages() const { return mLayout == Layout::Pages; }
     /// True while the office that holds the document runs.
     bool isAlive() const;
     LibreOfficeSession &session() const { return *mSession; }
@@ -52,11 +67,15 @@ public:
     static std::chrono::milliseconds limitFor(qsizetype bytes, std::chrono::milliseconds base);
 
 private:
+    static std::shared_ptr<OfficeDocument> load(std::shared_ptr<LibreOfficeSession> session, const QByteArray *bytes,
+                                                const QString &path, qsizetype size, const QString &filter,
+                                                const QString &what, Layout layout);
     QByteArray store(const css::uno::Sequence<css::beans::PropertyValue> &arguments, const QString &what);
     OfficeDocument(std::shared_ptr<LibreOfficeSession> session,
-                   const css::uno::Reference<css::lang::XComponent> &component, qsizetype size);
+                   const css::uno::Reference<css::lang::XComponent> &component, qsizetype size, Layout layout);
 
     std::shared_ptr<LibreOfficeSession> mSession;
     css::uno::Reference<css::lang::XComponent> mComponent;
     qsizetype mSize = 0;
+    Layout mLayout = Layout::Pages;
 };

@@ -11,6 +11,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -154,6 +155,11 @@ private slots:
     void killedRunLeavesNothing();
     void templateAndPaper_data();
     void templateAndPaper();
+    void perFileWritesNumberedParts_data();
+    void perFileWritesNumberedParts();
+    void perFileFailureKeepsFinishedParts();
+    void eachNamesAFilePerReceipt_data();
+    void eachNamesAFilePerReceipt();
 
 private:
     QProcessEnvironment environment() const;
@@ -281,6 +287,23 @@ void tst_BatchCommand::usage_data()
     QTest::newRow("no receipts") << QStringList{import, QStringLiteral("r.csv"), save, QStringLiteral("out.doc")}
                                  << kHeader << 1 << ""
                                  << "^parvoline: r\\.csv: the file holds no receipts\\n$";
+    QTest::newRow("more than one document holds")
+        << QStringList{import, QStringLiteral("r.csv"), save, QStringLiteral("out.pdf")} << receipts(20001) << 1 << ""
+        << "^parvoline: r\\.csv: 20,001 receipts are more than one document can hold \\(at most 20,000\\); use "
+           "--per-file N to write files of N receipts each\\.\\n$";
+    QTest::newRow("per-file not a count")
+        << QStringList{import,
+                       QStringLiteral("r.csv"),
+                       save,
+                       QStringLiteral("out.pdf"),
+                       QStringLiteral("--per-file"),
+                       QStringLiteral("0")}
+        << good << 1 << ""
+        << "^parvoline: --per-file is a number of receipts from 1 to 20000, not 0[^\\n]*\\n$";
+    QTest::newRow("each names an unknown column")
+        << QStringList{import, QStringLiteral("r.csv"), QStringLiteral("--each"), QStringLiteral("out/{Payer}.pdf")}
+        << good << 1 << ""
+        << "^parvoline: --each: there is no column \"Payer\"[^\\n]*\\n$";
     QTest::newRow("total too large") << QStringList{import, QStringLiteral("r.csv"), save, QStringLiteral("out.doc")}
                                      << kHeader + "Big,1,,,,,,,,,1e308,1e308\r\nSmall,2,,,,,,,,,1,1\r\n"
                                      << 2 << ""
@@ -775,6 +798,127 @@ void tst_BatchCommand::templateAndPaper()
     // The user's template is only read.
     if (!templateFile.isEmpty())
         QCOMPARE(ReadWholeFile(file(QStringLiteral("mine.dot"))), templateFile);
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::perFileWritesNumberedParts_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("perFile");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QStringList>("parts");
+    QTest::newRow("last part shorter")
+        << 5 << 2 << "out.pdf" << QStringLiteral("out-0001.pdf out-0002.pdf out-0003.pdf").split(QLatin1Char(' '));
+    QTest::newRow("one part, still numbered")
+        << 3 << 3 << "out.pdf" << QStringLiteral("out-0001.pdf").split(QLatin1Char(' '));
+    QTest::newRow("dots in the name")
+        << 2 << 1 << "my.receipts.pdf"
+        << QStringLiteral("my.receipts-0001.pdf my.receipts-0002.pdf").split(QLatin1Char(' '));
+}
+
+void tst_BatchCommand::perFileWritesNumberedParts()
+{
+    QFETCH(int, count);
+    QFETCH(int, perFile);
+    QFETCH(QString, output);
+    QFETCH(QStringList, parts);
+
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(count));
+    const Run result = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), output,
+                            QStringLiteral("--per-file"), QString::number(perFile)});
+
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(FolderEntries(mWork->path()), QStringList(parts) << QStringLiteral("r.csv"));
+    // Each part holds its own receipts, in the order of the list, and no other.
+    for (int part = 0; part < parts.size(); ++part) {
+        const QString text = PdfPageTexts(ReadWholeFile(file(parts[part]))).join(QLatin1Char('\n'));
+        for (int n = 1; n <= count; ++n) {
+            const bool inPart = (n - 1) / perFile == part;
+            QVERIFY2(text.contains(receiptNumber(n)) == inPart,
+                     qPrintable(parts[part] + QLatin1Char(' ') + receiptNumber(n)));
+        }
+    }
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::perFileFailureKeepsFinishedParts()
+{
+    SmallFileSystem disk;
+    if (!disk.mount(160 * 1024))
+        QSKIP("No small file system can be mounted here");
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(6));
+    // Room for the first part of two receipts, not for all three.
+    const Run first = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"),
+                           file(QStringLiteral("probe.pdf")), QStringLiteral("--per-file"), QStringLiteral("2")});
+    QVERIFY2(first.exitCode == 0, first.err.constData());
+    const qint64 partSize = QFileInfo(file(QStringLiteral("probe-0001.pdf"))).size();
+    QVERIFY(partSize > 0 && partSize < 60 * 1024);
+    WriteWholeFile(disk.filePath(QStringLiteral("other files")), QByteArray(160 * 1024 - partSize * 3 / 2, 'f'));
+    const QString output = disk.filePath(QStringLiteral("receipts.pdf"));
+
+    const Run result = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), output,
+                            QStringLiteral("--per-file"), QStringLiteral("2")});
+
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains("No space left on device"), result.err.constData());
+    QVERIFY2(result.err.contains(QStringLiteral("1 of 3 parts written; missing: %1 to %2")
+                                     .arg(disk.filePath(QStringLiteral("receipts-0002.pdf")),
+                                          disk.filePath(QStringLiteral("receipts-0003.pdf")))
+                                     .toUtf8()),
+             result.err.constData());
+    QCOMPARE(FolderEntries(disk.path()),
+             QStringList({QStringLiteral("other files"), QStringLiteral("receipts-0001.pdf")}));
+    QVERIFY(PdfPageTexts(ReadWholeFile(disk.filePath(QStringLiteral("receipts-0001.pdf"))))
+                .join(QLatin1Char('\n'))
+                .contains(receiptNumber(2)));
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::eachNamesAFilePerReceipt_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QStringList>("names");
+    const auto list = [](const char *names) {
+        return QString::fromUtf8(names).split(QLatin1Char('|'));
+    };
+    QTest::newRow("folder made") << "out/{No}.pdf" << list("out/2024-0001.pdf|out/2024-0002.pdf|out/2024-0003.pdf");
+    QTest::newRow("clashes numbered") << "{To Payee} {Tax}.pdf"
+                                      << list("Dorian Quell 8.25.pdf|Dorian Quell 8.25-2.pdf|Dorian Quell 8.25-3.pdf");
+    QTest::newRow("characters a name cannot hold")
+        << "{Description}.pdf"
+        << list("Cake _Aurora_ & _candles_.pdf|Cake _Aurora_ & _candles_-2.pdf|Cake _Aurora_ & _candles_-3.pdf");
+    QTest::newRow("a value never makes a folder") << "a/b/{From City}-{no}.odt"
+                                                  << list("a/b/French Leek, IN 33455-2024-0001.odt|"
+                                                          "a/b/French Leek, IN 33455-2024-0002.odt|"
+                                                          "a/b/French Leek, IN 33455-2024-0003.odt");
+}
+
+void tst_BatchCommand::eachNamesAFilePerReceipt()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QStringList, names);
+
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(3));
+    const Run result = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--each"), pattern});
+
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QStringList written;
+    QDirIterator it(mWork->path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        written.append(QDir(mWork->path()).relativeFilePath(it.next()));
+    written.sort();
+    QStringList expected = QStringList(names) << QStringLiteral("r.csv");
+    expected.sort();
+    QCOMPARE(written, expected);
+    // In the order of the list: the first name is the first receipt's.
+    for (int n = 1; n <= 3; ++n) {
+        const QString name = file(names[n - 1]);
+        if (name.endsWith(QLatin1String(".pdf")))
+            QVERIFY(PdfPageTexts(ReadWholeFile(name)).join(QLatin1Char('\n')).contains(receiptNumber(n)));
+        else
+            QVERIFY(ReadWholeFile(name).startsWith("PK"));
+    }
     verifyNothingLeft();
 }
 

@@ -1,3 +1,4 @@
+#include "DocumentBound.h"
 #include "DocumentName.h"
 #include "Form1Fixture.h"
 #include "Form2.h"
@@ -26,6 +27,7 @@ private slots:
     void cleanup();
 
     void emptyListAsksForAReceipt();
+    void moreThanOneDocumentHoldsIsRefused();
     void runHandsTheDocumentToThePreview();
     void clickDuringARunDoesNothing();
     void longRunShowsItsProgress();
@@ -97,6 +99,31 @@ void TestForm1Generation::emptyListAsksForAReceipt()
     // Not stuck: the next click runs again.
     startRun();
     QCOMPARE(mFixture->dialogs.messages.size(), 2);
+}
+
+void TestForm1Generation::moreThanOneDocumentHoldsIsRefused()
+{
+    QList<ReceiptRecord> records;
+    for (int i = 1; i <= kMostReceiptsPerDocument + 1; ++i) {
+        ReceiptRecord r;
+        r[ReceiptRecord::Receipt] = QStringLiteral("Receipt");
+        r[ReceiptRecord::No] = QString::number(i);
+        records.append(r);
+    }
+    mForm->receipts()->appendRecords(records);
+    const int started = mWord->created;
+    startRun();
+
+    QCOMPARE(
+        mFixture->dialogs.texts(),
+        QStringList{QStringLiteral("20,001 receipts are more than one document can hold (at most 20,000); save the "
+                                   "list as CSV and make several files with parvoline --per-file.")});
+    QCOMPARE(mFixture->dialogs.messages.constFirst().icon, UserDialogs::Icon::Exclamation);
+    // Refused before anything was started or written, and the list is as it was.
+    QCOMPARE(mWord->created, started);
+    QCOMPARE(filesInTemp(), QStringList());
+    QVERIFY(!mForm->isBusy());
+    QCOMPARE(mForm->receipts()->count(), kMostReceiptsPerDocument + 1);
 }
 
 void TestForm1Generation::runHandsTheDocumentToThePreview()

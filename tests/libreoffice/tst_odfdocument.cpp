@@ -3,6 +3,7 @@
 #include "OdfText.h"
 #include "TestMain.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
@@ -263,6 +264,16 @@ void TestOdfDocument::serializeAndParseGiveTheSame()
     for (int i = 0; i < document->tableCount(); ++i)
         QCOMPARE(reread->cellTexts(reread->table(i)), document->cellTexts(document->table(i)));
     QCOMPARE(reread->serialize(), written);
+
+    // Written out as it goes, for the office to read from a file: the same bytes, and a write that
+    // fails is told.
+    QBuffer streamed;
+    QVERIFY(streamed.open(QIODevice::WriteOnly));
+    QVERIFY(document->serialize(streamed));
+    QCOMPARE(streamed.data(), written);
+    QFile full(QStringLiteral("/dev/full"));
+    if (full.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        QVERIFY(!document->serialize(full));
 }
 
 void TestOdfDocument::tablesInDocumentOrder()
