@@ -546,7 +546,7 @@ void tst_BatchCommand::unusableTempIsNamed()
     QVERIFY(process.waitForFinished(60000));
 
     QCOMPARE(process.exitCode(), 1);
-    QCOMPARE(QString::fromUtf8(process.readAllStandardError()), err.arg(temp));
+    QCOMPARE(QString::fromUtf8(ProgramLines(process.readAllStandardError())), err.arg(temp));
     QCOMPARE(FolderEntries(mWork->path()), QStringList{QStringLiteral("r.csv")});
 }
 
@@ -572,7 +572,7 @@ void tst_BatchCommand::warnsOfTextNoFontDraws()
     QVERIFY(process.waitForFinished(240000));
 
     // Told, and made all the same.
-    QCOMPARE(QString::fromUtf8(process.readAllStandardError()),
+    QCOMPARE(QString::fromUtf8(ProgramLines(process.readAllStandardError())),
              QStringLiteral("parvoline: r.csv: warning: Rows 5 and 6 hold Chinese text, but no font for it is "
                             "installed; it would print as empty boxes. Install the package fonts-noto-cjk.\n"
                             "parvoline: r.csv: warning: Row 5 holds emoji, but no font for them is installed; "
@@ -657,7 +657,7 @@ void tst_BatchCommand::progressOnATerminal()
     QCOMPARE(process.exitCode(), 0);
 
     // The count, rewritten in place, ending on a line of its own.
-    const QByteArray shown = terminal.read();
+    const QByteArray shown = ProgramLines(terminal.read());
     QVERIFY2(shown.contains("\r1/3") && shown.endsWith("3/3\r\n"), shown.constData());
     QVERIFY(QFileInfo(file(QStringLiteral("out.doc"))).size() > 0);
 }

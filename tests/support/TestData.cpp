@@ -83,7 +83,7 @@ QByteArray ProgramLines(const QByteArray &standardError)
     static const QRegularExpression knownNote(QStringLiteral(
         "^(SUMMARY: UndefinedBehaviorSanitizer: \\S+ )?\\S*(/usr/|/uno-inc/|src/libreoffice/)\\S*:\\d+:\\d+"
         "(: runtime error: (member call on|downcast of|member access within) address|$| in )"));
-    static const QRegularExpression reportDetail(QStringLiteral("^(0x[0-9a-f]+: note: |\\s|$)"));
+    static const QRegularExpression reportDetail(QStringLiteral("^(0x[0-9a-f]+: note: |[ \\t]|\\r?$)"));
     QByteArray kept;
     bool inKnownNote = false;
     const QList<QByteArray> lines = standardError.split('\n');
