@@ -14,24 +14,16 @@
 namespace {
 const QString kScrollAreaName = QStringLiteral("WindowScrollArea");
 const QString kContentName = QStringLiteral("WindowContent");
-// As long as the window manager may take to frame a window; later frames are not waited for.
-constexpr int kFrameWaitEvents = 64;
 
 QScrollArea *scrollAreaOf(const QWidget *window)
 {
     return window->findChild<QScrollArea *>(kScrollAreaName, Qt::FindDirectChildrenOnly);
 }
 
-QMargins frameMarginsOf(const QWidget *window)
-{
-    const QWindow *handle = window->windowHandle();
-    return handle ? handle->frameMargins() : QMargins();
-}
-
 // Before the window manager has framed a window its frame is unknown: a title bar is assumed.
 QMargins expectedFrame(const QWidget *window)
 {
-    const QMargins known = frameMarginsOf(window);
+    const QMargins known = FrameMarginsOf(window);
     if (!known.isNull())
         return known;
     return {0, window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window), 0, 0};
@@ -111,44 +103,6 @@ bool fitInto(QWidget *window, const QSize &room)
     return changed;
 }
 
-// Fits the window once more when the window manager has framed it with a frame of another size
-// than assumed, and puts it back in its place on the area.
-class FrameFit final : public QObject
-{
-public:
-    FrameFit(QWidget *window, const QRect &available, const QMargins &assumed)
-        : QObject(window)
-        , mWindow(window)
-        , mAvailable(available)
-        , mAssumed(assumed)
-    {
-        window->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched != mWindow)
-            return false;
-        const QEvent::Type type = event->type();
-        if (type != QEvent::Move && type != QEvent::Expose && type != QEvent::WindowActivate && type != QEvent::Resize)
-            return false;
-        const QMargins margins = frameMarginsOf(mWindow);
-        const bool framed = !margins.isNull() && margins != mAssumed;
-        if (framed && fitInto(mWindow, mAvailable.size().shrunkBy(margins)))
-            mWindow->move(PlacedFramePosition(mWindow->size().grownBy(margins), mAvailable));
-        if (framed || ++mSeen >= kFrameWaitEvents) {
-            mWindow->removeEventFilter(this);
-            deleteLater();
-        }
-        return false;
-    }
-
-private:
-    QPointer<QWidget> mWindow;
-    QRect mAvailable;
-    QMargins mAssumed;
-    int mSeen = 0;
-};
 } // namespace
 
 QSize DesignedSize(const QWidget *window)
@@ -161,6 +115,11 @@ void FitToScreen(QWidget *window, const QRect &available)
 {
     const QMargins frame = expectedFrame(window);
     fitInto(window, available.size().shrunkBy(frame));
-    if (frameMarginsOf(window).isNull())
-        new FrameFit(window, available, frame);
+    // Fitted once more, and put back in its place, when the frame is another than assumed.
+    if (FrameMarginsOf(window).isNull()) {
+        WhenFramed(window, frame, [window, available](const QMargins &real) {
+            if (fitInto(window, available.size().shrunkBy(real)))
+                window->move(PlacedFramePosition(window->size().grownBy(real), available));
+        });
+    }
 }

@@ -20,22 +20,16 @@ int placedAlong(int frameLength, int availableStart, int availableLength)
     return qBound(availableStart, centred, availableStart + availableLength - frameLength);
 }
 
-QMargins frameMarginsOf(const QWidget *window)
-{
-    const QWindow *handle = window->windowHandle();
-    return handle ? handle->frameMargins() : QMargins();
-}
-
 // Until it is mapped, a window has no frame on X11; once the window manager has framed it, its frame
-// margins are known and the placement is done again with the real frame size.
-class FramePlacement final : public QObject
+// margins are known.
+class FrameWatch final : public QObject
 {
 public:
-    FramePlacement(QWidget *window, const QRect &available, const QMargins &assumed)
+    FrameWatch(QWidget *window, const QMargins &assumed, std::function<void(const QMargins &)> framed)
         : QObject(window)
         , mWindow(window)
-        , mAvailable(available)
         , mAssumed(assumed)
+        , mFramed(std::move(framed))
     {
         window->installEventFilter(this);
     }
@@ -47,10 +41,10 @@ public:
         const QEvent::Type type = event->type();
         if (type != QEvent::Move && type != QEvent::Expose && type != QEvent::WindowActivate && type != QEvent::Resize)
             return false;
-        const QMargins margins = frameMarginsOf(mWindow);
-        const bool framed = margins != mAssumed;
+        const QMargins margins = FrameMarginsOf(mWindow);
+        const bool framed = !margins.isNull() && margins != mAssumed;
         if (framed)
-            mWindow->move(PlacedFramePosition(mWindow->size().grownBy(margins), mAvailable));
+            mFramed(margins);
         if (framed || ++mSeen >= kFrameWaitEvents) {
             mWindow->removeEventFilter(this);
             deleteLater();
@@ -60,8 +54,8 @@ public:
 
 private:
     QPointer<QWidget> mWindow;
-    QRect mAvailable;
     QMargins mAssumed;
+    std::function<void(const QMargins &)> mFramed;
     int mSeen = 0;
 };
 } // namespace
@@ -74,9 +68,24 @@ QPoint PlacedFramePosition(const QSize &frameSize, const QRect &available)
 
 void PlaceOnScreen(QWidget *window, const QRect &available)
 {
-    const QMargins margins = frameMarginsOf(window);
+    const QMargins margins = FrameMarginsOf(window);
     // A top-level window's move() places its frame, so the title bar goes where it is asked to be.
     window->move(PlacedFramePosition(window->size().grownBy(margins), available));
-    if (window->isVisible())
-        new FramePlacement(window, available, margins);
+    if (window->isVisible()) {
+        // Placed again with the real frame size.
+        WhenFramed(window, margins, [window, available](const QMargins &frame) {
+            window->move(PlacedFramePosition(window->size().grownBy(frame), available));
+        });
+    }
+}
+
+QMargins FrameMarginsOf(const QWidget *window)
+{
+    const QWindow *handle = window->windowHandle();
+    return handle ? handle->frameMargins() : QMargins();
+}
+
+void WhenFramed(QWidget *window, const QMargins &assumed, std::function<void(const QMargins &frame)> framed)
+{
+    new FrameWatch(window, assumed, std::move(framed));
 }
