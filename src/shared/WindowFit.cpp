@@ -3,8 +3,6 @@
 #include "WindowPlacement.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>

@@ -4,10 +4,12 @@
 #include "QuietWordApplication.h"
 #include "Settings.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QTest>
 
 Form1Fixture::Form1Fixture(Settings settings)
 {
@@ -30,6 +32,13 @@ Form1 &Form1Fixture::load()
 {
     form = std::make_unique<Form1>();
     return *form;
+}
+
+bool Form1Fixture::loadActive()
+{
+    load().show();
+    QApplication::setActiveWindow(form.get());
+    return QTest::qWaitForWindowActive(form.get());
 }
 
 bool Form1Fixture::putInProgramFolder(const QString &name, const QByteArray &content)

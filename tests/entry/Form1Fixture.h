@@ -26,6 +26,9 @@ public:
 
     /// Creates the window, which runs its load.
     Form1 &load();
+    /// Creates the window, shows it and makes it the active one, as a user finds it; false when it
+    /// does not become active.
+    bool loadActive();
     /// Puts a file with \a content in the program folder.
     bool putInProgramFolder(const QString &name, const QByteArray &content);
 

@@ -6,6 +6,7 @@
 #include "Locations.h"
 #include "Main.h"
 #include "ReceiptList.h"
+#include "RunTempFolder.h"
 #include "ScriptedWord.h"
 #include "TestMain.h"
 
@@ -45,7 +46,7 @@ private:
     }
     QStringList filesInTemp() const { return QDir(mTemp->path()).entryList(QDir::Files | QDir::Hidden); }
 
-    std::unique_ptr<QTemporaryDir> mTemp;
+    std::unique_ptr<RunTempFolder> mTemp;
     std::unique_ptr<Form1Fixture> mFixture;
     std::unique_ptr<ScriptedWord> mWord;
     Form1 *mForm = nullptr;
@@ -53,9 +54,8 @@ private:
 
 void TestForm1Generation::init()
 {
-    mTemp = std::make_unique<QTemporaryDir>();
+    mTemp = std::make_unique<RunTempFolder>();
     QVERIFY(mTemp->isValid());
-    qputenv("TEMP", mTemp->path().toLocal8Bit());
     mFixture = std::make_unique<Form1Fixture>();
     mWord = std::make_unique<ScriptedWord>();
     mForm = &mFixture->load();
@@ -67,7 +67,6 @@ void TestForm1Generation::cleanup()
 {
     mFixture.reset();
     mWord.reset();
-    qunsetenv("TEMP");
     mTemp.reset();
 }
 

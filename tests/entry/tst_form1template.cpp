@@ -2,6 +2,7 @@
 #include "ReceiptList.h"
 #include "ReceiptRecord.h"
 #include "ReceiptTemplate.h"
+#include "RunTempFolder.h"
 #include "ScriptedWord.h"
 #include "SmallFileSystem.h"
 #include "TemplateChoice.h"
@@ -38,7 +39,7 @@ private:
     void choose(const QString &name);
     QString templateInUse();
 
-    std::unique_ptr<QTemporaryDir> mTemp;
+    std::unique_ptr<RunTempFolder> mTemp;
     std::unique_ptr<Form1Fixture> mFixture;
     std::unique_ptr<ScriptedWord> mWord;
     Form1 *mForm = nullptr;
@@ -46,9 +47,8 @@ private:
 
 void TestForm1Template::init()
 {
-    mTemp = std::make_unique<QTemporaryDir>();
+    mTemp = std::make_unique<RunTempFolder>();
     QVERIFY(mTemp->isValid());
-    qputenv("TEMP", mTemp->path().toLocal8Bit());
     mFixture = std::make_unique<Form1Fixture>();
     mWord = std::make_unique<ScriptedWord>();
     mForm = &mFixture->load();
@@ -60,7 +60,6 @@ void TestForm1Template::cleanup()
 {
     mFixture.reset();
     mWord.reset();
-    qunsetenv("TEMP");
     mTemp.reset();
 }
 

@@ -36,10 +36,9 @@ void TestListEditing::init()
 {
     Clock::pin([] { return QDate(2021, 8, 31); });
     mFixture = std::make_unique<Form1Fixture>();
-    mForm = &mFixture->load();
-    mForm->show();
-    QApplication::setActiveWindow(mForm);
-    QVERIFY(QTest::qWaitForWindowActive(mForm));
+    const bool active = mFixture->loadActive();
+    mForm = mFixture->form.get();
+    QVERIFY(active);
     // The sample receipt: Sample receipt; 210831; ...; 08/30/2021; Building a tree house; 75; 10.
     mFixture->control<QPushButton>(QStringLiteral("PushButton1"))->click();
     mFixture->dialogs.clear();

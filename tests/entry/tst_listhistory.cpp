@@ -40,10 +40,9 @@ void TestListHistory::init()
 {
     Clock::pin([] { return QDate(2021, 8, 31); });
     mFixture = std::make_unique<Form1Fixture>();
-    mForm = &mFixture->load();
-    mForm->show();
-    QApplication::setActiveWindow(mForm);
-    QVERIFY(QTest::qWaitForWindowActive(mForm));
+    const bool active = mFixture->loadActive();
+    mForm = mFixture->form.get();
+    QVERIFY(active);
 }
 
 void TestListHistory::cleanup()
