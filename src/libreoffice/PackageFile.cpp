@@ -1,5 +1,7 @@
 #include "PackageFile.h"
 
+#include "Inflate.h"
+
 #include <QSet>
 #include <QtEndian>
 
@@ -49,29 +51,8 @@ bool entryIntact(QByteArrayView data, std::uint16_t method, std::uint32_t crc, s
                && crc32_z(0, reinterpret_cast<const Bytef *>(data.data()), std::size_t(data.size())) == crc;
     if (method != kDeflated)
         return false;
-    z_stream stream{};
-    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
-        return false;
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
-    stream.avail_in = uInt(data.size());
-    unsigned long sum = crc32_z(0, nullptr, 0);
-    std::uint64_t unpacked = 0;
-    Bytef chunk[64 * 1024];
-    int status = Z_OK;
-    while (status == Z_OK) {
-        stream.next_out = chunk;
-        stream.avail_out = sizeof chunk;
-        status = inflate(&stream, Z_NO_FLUSH);
-        const std::size_t produced = sizeof chunk - stream.avail_out;
-        sum = crc32_z(sum, chunk, produced);
-        unpacked += produced;
-        // Input used up before the end of the deflated data: the entry is cut short.
-        if (status == Z_BUF_ERROR || (status == Z_OK && produced == 0))
-            break;
-    }
-    const bool whole = status == Z_STREAM_END && stream.avail_in == 0;
-    inflateEnd(&stream);
-    return whole && unpacked == size && sum == crc;
+    const Inflated unpacked = Inflate(data, true);
+    return unpacked.whole && unpacked.trailing == 0 && unpacked.size == size && unpacked.crc == crc;
 }
 
 qsizetype endOfDirectory(QByteArrayView bytes)

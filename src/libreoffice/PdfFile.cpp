@@ -1,11 +1,12 @@
 #include "PdfFile.h"
 
+#include "Inflate.h"
+
 #include <QList>
 #include <QMap>
 #include <QSet>
 
 #include <algorithm>
-#include <zlib.h>
 
 namespace {
 // The end marker stands in the last bytes of the file, maybe followed by a line end or two.
@@ -47,22 +48,7 @@ bool keywordAt(QByteArrayView bytes, qsizetype &at, QByteArrayView keyword)
 // Whether \a data is a whole zlib stream: it inflates to its end, and its checksum matches.
 bool inflates(QByteArrayView data)
 {
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK)
-        return false;
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
-    stream.avail_in = uInt(data.size());
-    Bytef chunk[64 * 1024];
-    int status = Z_OK;
-    while (status == Z_OK) {
-        stream.next_out = chunk;
-        stream.avail_out = sizeof chunk;
-        status = inflate(&stream, Z_NO_FLUSH);
-        if (status == Z_OK && stream.avail_out == sizeof chunk)
-            break;
-    }
-    inflateEnd(&stream);
-    return status == Z_STREAM_END;
+    return Inflate(data, false).whole;
 }
 
 // Where the name \a name stands in \a dictionary as a whole name ("/Length", not "/Length1"); -1 when nowhere.
