@@ -8,7 +8,7 @@
 #include "Form1.h"
 #include "Form2.h"
 #include "LibreOfficeEngine.h"
-#include "Main.h"
+#include "ProgramEnd.h"
 #include "ReceiptList.h"
 #include "TestData.h"
 #include "UserDialogs.h"

@@ -1,11 +1,13 @@
-#include "Main.h"
-
 #include "BatchCommand.h"
 #include "Form1.h"
 #include "LibreOfficeEngine.h"
+#include "Program.h"
 #include "ProgramEnd.h"
+#include "ProgramFiles.h"
+#include "QtUserDialogs.h"
 #include "ReceiptKeeper.h"
 #include "RunLeftovers.h"
+#include "WindowEnding.h"
 
 #include <QApplication>
 
@@ -19,6 +21,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("parvoline"));
     // Lets the desktop match the windows with the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QLatin1String(kApplicationId));
+    // Messages are message boxes from here on, and the program's end closes its windows.
+    InstallWindowDialogs();
+    InstallWindowEnding();
 
     // One warm office for the whole run; it goes when main() returns, however the program ends.
     LibreOfficeEngine engine;

@@ -3,7 +3,7 @@
 #include "Cancellation.h"
 #include "DocumentName.h"
 #include "GuardedProcedure.h"
-#include "Main.h"
+#include "ProgramFiles.h"
 #include "ReceiptList.h"
 #include "ReceiptTotal.h"
 #include "RunLeftovers.h"

@@ -1,7 +1,7 @@
 #include "IsInstalled.h"
 
 #include "GuardedProcedure.h"
-#include "Main.h"
+#include "ProgramEnd.h"
 #include "UserDialogs.h"
 #include "WordAutomation.h"
 

@@ -2,7 +2,7 @@
 
 #include "GuardedProcedure.h"
 #include "Locations.h"
-#include "Main.h"
+#include "ProgramFiles.h"
 #include "WordAutomation.h"
 
 namespace {

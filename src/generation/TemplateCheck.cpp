@@ -1,7 +1,7 @@
 #include "TemplateCheck.h"
 
 #include "DocumentGeneration.h"
-#include "Main.h"
+#include "ProgramFiles.h"
 #include "WordAutomation.h"
 
 #include <QDir>

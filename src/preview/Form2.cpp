@@ -5,11 +5,15 @@
 #include "EventHooks.h"
 #include "GuardedProcedure.h"
 #include "Locations.h"
-#include "Main.h"
 #include "PictureBox.h"
+#include "Program.h"
+#include "ProgramEnd.h"
+#include "ProgramFiles.h"
 #include "SaveCopy.h"
 #include "UserDialogs.h"
+#include "WindowEnding.h"
 #include "WindowFit.h"
+#include "WindowLook.h"
 #include "WindowPlacement.h"
 #include "WordAutomation.h"
 
@@ -121,6 +125,7 @@ Form2::Form2(QWidget *mainWindow)
     , mViewport(this)
     , mPointer(this)
 {
+    InstallWindowEnding();
     createControls();
     Form_Load();
 }

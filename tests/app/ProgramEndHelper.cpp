@@ -9,7 +9,6 @@
 
 #include "Form1.h"
 #include "LibreOfficeEngine.h"
-#include "Main.h"
 #include "ProgramEnd.h"
 #include "ReceiptList.h"
 #include "RecordingUrlOpener.h"

@@ -1,7 +1,7 @@
 #include "Form1.h"
 #include "Form2.h"
-#include "Main.h"
 #include "PictureBox.h"
+#include "ProgramEnd.h"
 #include "ReceiptList.h"
 #include "RunTempFolder.h"
 #include "ScriptedDialogs.h"

@@ -1,6 +1,6 @@
 #include "Form1Fixture.h"
 
-#include "Main.h"
+#include "Program.h"
 #include "QuietWordApplication.h"
 #include "Settings.h"
 

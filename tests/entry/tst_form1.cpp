@@ -1,9 +1,10 @@
 #include "Clock.h"
 #include "Form1Fixture.h"
-#include "Main.h"
+#include "Program.h"
 #include "ReceiptList.h"
 #include "TestData.h"
 #include "TestMain.h"
+#include "UrlOpener.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,6 +1,6 @@
 #include "Form1Fixture.h"
 #include "Form2.h"
-#include "Main.h"
+#include "ProgramEnd.h"
 #include "ReceiptList.h"
 #include "ScriptedWord.h"
 #include "TestMain.h"

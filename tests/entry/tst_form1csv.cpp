@@ -2,7 +2,7 @@
 #include "DialogMemory.h"
 #include "FileSizeLimit.h"
 #include "Form1Fixture.h"
-#include "Main.h"
+#include "Program.h"
 #include "ReceiptList.h"
 #include "ScriptedWord.h"
 #include "Settings.h"

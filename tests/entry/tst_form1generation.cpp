@@ -4,7 +4,7 @@
 #include "Form2.h"
 #include "ListedFonts.h"
 #include "Locations.h"
-#include "Main.h"
+#include "Program.h"
 #include "ReceiptList.h"
 #include "RunTempFolder.h"
 #include "ScriptedWord.h"

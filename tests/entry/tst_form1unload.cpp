@@ -1,5 +1,5 @@
 #include "Form1Fixture.h"
-#include "Main.h"
+#include "ProgramEnd.h"
 #include "TestMain.h"
 
 #include <QTest>

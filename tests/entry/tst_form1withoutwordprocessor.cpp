@@ -1,6 +1,6 @@
 #include "Form1Fixture.h"
 #include "IsInstalled.h"
-#include "Main.h"
+#include "ProgramEnd.h"
 #include "ReceiptList.h"
 #include "TestMain.h"
 #include "WordAutomation.h"

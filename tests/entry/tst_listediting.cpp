@@ -1,5 +1,6 @@
 #include "Clock.h"
 #include "Form1Fixture.h"
+#include "ReceiptDelegate.h"
 #include "ReceiptList.h"
 #include "TestMain.h"
 
@@ -24,6 +25,7 @@ private slots:
     void edit();
     void enterAndDoubleClickEditTheCell_data();
     void enterAndDoubleClickEditTheCell();
+    void aToolTipThatLooksLikeMarkupShowsItsText();
 
 private:
     QTreeView *list() const { return mFixture->control<QTreeView>(QStringLiteral("ListView2")); }
@@ -144,6 +146,16 @@ void TestListEditing::enterAndDoubleClickEditTheCell()
     QTest::keyClick(editor, Qt::Key_Enter);
     QTRY_VERIFY(open.isNull());
     QCOMPARE(mForm->receipts()->text(1, 11), QStringLiteral("12"));
+}
+
+void TestListEditing::aToolTipThatLooksLikeMarkupShowsItsText()
+{
+    // The list's cells show their tips through the receipt delegate, which never lets a value become markup.
+    auto *delegate = qobject_cast<ReceiptDelegate *>(list()->itemDelegate());
+    QVERIFY(delegate);
+    QCOMPARE(delegate->shownToolTip(QStringLiteral("<b>bold</b> & more")),
+             QStringLiteral("<p>&lt;b&gt;bold&lt;/b&gt; &amp; more</p>"));
+    QCOMPARE(delegate->shownToolTip(QStringLiteral("Main St. 1 & 2")), QStringLiteral("Main St. 1 & 2"));
 }
 
 PARVOLINE_TEST_MAIN(TestListEditing)

@@ -4,7 +4,7 @@
 
 #include "IsInstalled.h"
 #include "LibreOfficeEngine.h"
-#include "Main.h"
+#include "ProgramEnd.h"
 #include "ScriptedDialogs.h"
 #include "TestData.h"
 #include "TestMain.h"

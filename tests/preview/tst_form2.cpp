@@ -1,6 +1,6 @@
 #include "Form2.h"
-#include "Main.h"
 #include "PictureBox.h"
+#include "Program.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedWord.h"
 #include "Settings.h"

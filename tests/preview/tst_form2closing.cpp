@@ -1,6 +1,6 @@
 #include "Form2.h"
-#include "Main.h"
 #include "PagePicture.h"
+#include "ProgramEnd.h"
 #include "ScriptedDialogs.h"
 #include "TestMain.h"
 

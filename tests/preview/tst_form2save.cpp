@@ -1,7 +1,7 @@
 #include "DialogMemory.h"
 #include "Form2.h"
 #include "Locations.h"
-#include "Main.h"
+#include "Program.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedWord.h"
 #include "Settings.h"

@@ -2,7 +2,7 @@
 #include "Failure.h"
 #include "GuardedProcedure.h"
 #include "Locations.h"
-#include "Main.h"
+#include "ProgramFiles.h"
 #include "ScriptedDialogs.h"
 #include "TestMain.h"
 

@@ -1,5 +1,5 @@
 #include "Failure.h"
-#include "Main.h"
+#include "ProgramFiles.h"
 #include "TestMain.h"
 
 #include <QDir>

@@ -1,5 +1,6 @@
-#include "Main.h"
+#include "Program.h"
 #include "TestMain.h"
+#include "WindowLook.h"
 
 #include <QApplication>
 #include <QDir>

@@ -80,9 +80,9 @@ QByteArray ProgramLines(const QByteArray &standardError)
     // office's headers (installed, or generated into the build) or in the program's office folder. Any
     // other report stays, so the test that reads it fails.
     static const QRegularExpression colour(QStringLiteral("\x1b\\[[0-9;]*m"));
-    static const QRegularExpression knownNote(QStringLiteral(
-        "^(SUMMARY: UndefinedBehaviorSanitizer: \\S+ )?\\S*(/usr/|/uno-inc/|src/libreoffice/)\\S*:\\d+:\\d+"
-        "(: runtime error: (member call on|downcast of|member access within) address|$| in )"));
+    static const QRegularExpression knownNote(
+        QStringLiteral("^(SUMMARY: UndefinedBehaviorSanitizer: \\S+ )?\\S*(/usr/|/uno-inc/|src/office/)\\S*:\\d+:\\d+"
+                       "(: runtime error: (member call on|downcast of|member access within) address|$| in )"));
     static const QRegularExpression reportDetail(QStringLiteral("^(0x[0-9a-f]+: note: |[ \\t]|\\r?$)"));
     QByteArray kept;
     bool inKnownNote = false;

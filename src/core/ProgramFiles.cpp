@@ -1,26 +1,14 @@
-#include "Main.h"
+#include "ProgramFiles.h"
 
 #include "CheckedFile.h"
 #include "Failure.h"
 #include "RunLeftovers.h"
-#include "UrlOpener.h"
 
-#include <QApplication>
 #include <QByteArray>
-#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGroupBox>
-#include <QIcon>
-#include <QLabel>
-#include <QPalette>
-#include <QRadioButton>
-#include <QRandomGenerator>
-#include <QStandardPaths>
-#include <QUrl>
-#include <QWidget>
 
 #include <cerrno>
 #include <cstring>
@@ -29,38 +17,6 @@
 #include <unistd.h>
 
 namespace {
-QString &applicationTitle()
-{
-    static QString title = QString::fromLatin1(kProductName);
-    return title;
-}
-
-bool gEnding = false;
-
-QString &programFolderOverride()
-{
-    static QString folder;
-    return folder;
-}
-
-constexpr int kHomePageNumber = 7;
-
-QColor buttonFace()
-{
-    return QApplication::palette().color(QPalette::Button);
-}
-
-bool isFrameOrLabel(const QWidget *w)
-{
-    return qobject_cast<const QGroupBox *>(w) || qobject_cast<const QLabel *>(w)
-           || qobject_cast<const QRadioButton *>(w) || qobject_cast<const QCheckBox *>(w);
-}
-
-bool isPictureBox(const QWidget *w)
-{
-    return w->property("pictureBox").toBool();
-}
-
 // A folder for this user's run files that nobody else can write to or have planted files in.
 bool isPrivateFolder(const QString &path)
 {
@@ -84,21 +40,6 @@ QString makePrivateFolder(const QString &parent, const QString &name)
     return isPrivateFolder(path) ? path : QString();
 }
 } // namespace
-
-QIcon ProgramIcon()
-{
-    return QIcon::fromTheme(QLatin1String(kApplicationId), QIcon(QStringLiteral(":/icons/parvoline.png")));
-}
-
-QUrl HomePageUrl()
-{
-    return QUrl(QStringLiteral("https://www.kestravel.example/"));
-}
-
-QUrl ContactPageUrl()
-{
-    return QUrl(QStringLiteral("https://www.kestravel.example/contact/"));
-}
 
 bool FileExists(const QString &path)
 {
@@ -208,80 +149,6 @@ void ForceDeleteFile(const QString &path)
     }
 }
 
-void SetBackground(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-void ApplyMainWindowSkin(QWidget *mainWindow)
-{
-    const QString skinPath = ProgramFolder() + QLatin1Char('/') + QLatin1String(kSkinFileName);
-    const QFileInfo skin(skinPath);
-    if (!skin.isFile() || skin.isHidden())
-        return;
-
-    SetBackground(mainWindow, buttonFace());
-    const auto children = mainWindow->findChildren<QWidget *>();
-    for (QWidget *child : children) {
-        if (isFrameOrLabel(child) || isPictureBox(child))
-            SetBackground(child, buttonFace());
-    }
-
-    QFile file(skinPath);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("Skin could not be loaded: ") + file.errorString());
-    mainWindow->setStyleSheet(QString::fromUtf8(file.readAll()));
-}
-
-void ApplyWindowColors(QWidget *window)
-{
-    SetBackground(window, buttonFace());
-    const auto children = window->findChildren<QWidget *>();
-    for (QWidget *child : children) {
-        if (isFrameOrLabel(child))
-            SetBackground(child, buttonFace());
-    }
-}
-
-QString ShortenedTitle(const QString &productName)
-{
-    QString title = productName;
-    if (!title.contains(QLatin1Char(' ')))
-        return title;
-    title.truncate(title.lastIndexOf(QLatin1Char(' ')));
-    while (title.size() > 40 && title.contains(QLatin1Char(' ')))
-        title.truncate(title.lastIndexOf(QLatin1Char(' ')));
-    return title;
-}
-
-void SetApplicationTitle()
-{
-    applicationTitle() = ShortenedTitle(QString::fromLatin1(kProductName));
-}
-
-QString ApplicationTitle()
-{
-    return applicationTitle();
-}
-
-QString ProgramFolder()
-{
-    if (!programFolderOverride().isEmpty())
-        return programFolderOverride();
-    return QCoreApplication::applicationDirPath();
-}
-
-void OverrideProgramFolder(const QString &folder)
-{
-    QString path = folder;
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    programFolderOverride() = path;
-}
-
 QString TempFolder()
 {
     const QString temp = qEnvironmentVariable("TEMP");
@@ -300,29 +167,4 @@ QString TempFolder()
 QString TempFile(const QString &name)
 {
     return TempFolder() + QLatin1Char('/') + name;
-}
-
-void OpenHomePageAtRandom()
-{
-    OpenHomePageIfDrawn(QRandomGenerator::global()->bounded(1, 101));
-}
-
-void OpenHomePageIfDrawn(int draw)
-{
-    if (draw == kHomePageNumber)
-        UrlOpener::current().open(HomePageUrl());
-}
-
-void EndProgram()
-{
-    gEnding = true;
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows)
-        window->hide();
-    QCoreApplication::exit(0);
-}
-
-bool ProgramEnding()
-{
-    return gEnding;
 }

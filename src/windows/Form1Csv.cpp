@@ -3,7 +3,7 @@
 #include "Failure.h"
 #include "Form1.h"
 #include "GuardedProcedure.h"
-#include "Main.h"
+#include "ProgramFiles.h"
 #include "ReceiptCsv.h"
 #include "ReceiptHistory.h"
 #include "ReceiptList.h"

@@ -23,6 +23,12 @@ public:
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override;
+
+    /// The tip shown for a cell whose tip text is \a text: a text that looks like markup is shown as the
+    /// text it is.
+    static QString shownToolTip(const QString &text);
 
 protected:
     bool eventFilter(QObject *object, QEvent *event) override;

@@ -6,11 +6,11 @@
 #include "LibreOfficeSession.h"
 #include "LibreOfficeTables.h"
 #include "LibreOfficeWindow.h"
-#include "Main.h"
 #include "OdfDocument.h"
 #include "OfficeDocument.h"
 #include "PackageFile.h"
 #include "PdfFile.h"
+#include "ProgramFiles.h"
 #include "RunLeftovers.h"
 #include "Word97File.h"
 

@@ -3,8 +3,6 @@
 #include "Failure.h"
 #include "ReceiptSort.h"
 
-#include <QTextDocument>
-
 #include <algorithm>
 #include <numeric>
 #include <utility>
@@ -50,9 +48,6 @@ QString toolTipFor(const QString &value)
             --cut;
         shown = value.left(cut) + QChar(0x2026);
     }
-    // A value that looks like markup is shown as the text it is.
-    if (Qt::mightBeRichText(shown))
-        return Qt::convertFromPlainText(shown, Qt::WhiteSpaceNormal);
     return shown;
 }
 } // namespace

@@ -27,3 +27,19 @@ bool ProgramEndRequested() noexcept;
 
 /// The status the program ends with: the one requested, else \a normal.
 int ProgramExitCode(int normal) noexcept;
+
+/// Ends the program at once: every window goes away without its closing handlers, and the event
+/// loop (or, before it runs, start-up) ends. Resources such as the word processor are released as main() returns.
+void EndProgram();
+/// True once EndProgram was called; start-up checks it before showing the first window.
+bool ProgramEnding();
+
+/// What ending does to the program's windows, given by the windows themselves (InstallWindowEnding()):
+/// the batch command has none. \a closeAll closes each main window as its user would, \a hideAll hides
+/// every window at once.
+struct WindowEnding
+{
+    void (*closeAll)() = nullptr;
+    void (*hideAll)() = nullptr;
+};
+void SetWindowEnding(WindowEnding windows);

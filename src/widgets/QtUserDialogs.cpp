@@ -1,7 +1,6 @@
-#include "UserDialogs.h"
+#include "QtUserDialogs.h"
 
 #include "DialogMemory.h"
-#include "Main.h"
 #include "ProgramEnd.h"
 
 #include <QApplication>
@@ -13,23 +12,6 @@
 #include <QPrinter>
 #include <QPushButton>
 
-#include <cstdio>
-
-namespace {
-UserDialogs *gInstalled = nullptr;
-} // namespace
-
-UserDialogs &UserDialogs::current()
-{
-    static QtUserDialogs real;
-    return gInstalled ? *gInstalled : real;
-}
-
-void UserDialogs::install(UserDialogs *dialogs)
-{
-    gInstalled = dialogs;
-}
-
 namespace {
 // Once the program is ending nobody is there to answer: a box would only flash up and vanish.
 bool ending()
@@ -40,14 +22,8 @@ bool ending()
 
 UserDialogs::Answer QtUserDialogs::message(const QString &title, const QString &text, Icon icon, Buttons buttons)
 {
-    if (ending()) {
-        QString logged = text;
-        logged.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\r'), QLatin1Char(' '));
-        std::fprintf(stderr, "parvoline: %s: %s\n", qUtf8Printable(title), qUtf8Printable(logged));
-        std::fflush(stderr);
-        // The answer that changes nothing.
-        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
-    }
+    if (ending())
+        return messageToTerminal(title, text, buttons);
     QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
                     buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     QApplication::activeWindow());
@@ -146,7 +122,8 @@ bool QtUserDialogs::print(QWidget *parent, QPrinter &printer, int pageCount)
     return dialog.exec() == QDialog::Accepted;
 }
 
-UserDialogs::Answer MsgBox(const QString &text, UserDialogs::Buttons buttons, UserDialogs::Icon icon)
+void InstallWindowDialogs()
 {
-    return UserDialogs::current().message(ApplicationTitle(), text, icon, buttons);
+    static QtUserDialogs real;
+    UserDialogs::setReal(&real);
 }

@@ -1,6 +1,5 @@
 #include "Cancellation.h"
 
-#include "Main.h"
 #include "ProgramEnd.h"
 
 #include <atomic>

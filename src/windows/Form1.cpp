@@ -8,14 +8,19 @@
 #include "GuardedProcedure.h"
 #include "IsInstalled.h"
 #include "Locations.h"
-#include "Main.h"
+#include "Program.h"
+#include "ProgramEnd.h"
+#include "ProgramFiles.h"
 #include "ReceiptHistory.h"
 #include "ReceiptList.h"
 #include "ReceiptRecord.h"
 #include "ReceiptRules.h"
 #include "SingleLineValidator.h"
+#include "UrlOpener.h"
 #include "UserDialogs.h"
+#include "WindowEnding.h"
 #include "WindowFit.h"
+#include "WindowLook.h"
 #include "WindowPlacement.h"
 
 #include <QApplication>
@@ -74,6 +79,8 @@ Form1::Form1(QWidget *parent)
     , mReceipts(new ReceiptList(this))
 {
     setObjectName(QStringLiteral("Form1"));
+    // Ending the program from outside (a signal) closes this window as its user would.
+    InstallWindowEnding();
     setFixedSize(px(kClientWidth), px(kClientHeight));
     setFont(designFont(9));
     SetBackground(this, Qt::white);

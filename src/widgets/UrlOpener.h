@@ -13,3 +13,8 @@ public:
     /// Installs \a opener (not owned); nullptr restores the desktop's browser.
     static void install(UrlOpener *opener);
 };
+
+/// On one start in a hundred, opens the maker's home page.
+void OpenHomePageAtRandom();
+/// Opens the home page when \a draw (1 to 100) is the lucky number.
+void OpenHomePageIfDrawn(int draw);

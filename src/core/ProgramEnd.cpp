@@ -1,10 +1,7 @@
 #include "ProgramEnd.h"
 
-#include "Main.h"
-
-#include <QApplication>
+#include <QCoreApplication>
 #include <QSocketNotifier>
-#include <QWidget>
 
 #include <atomic>
 #include <cerrno>
@@ -19,6 +16,8 @@ namespace {
 constexpr int kNotRequested = std::numeric_limits<int>::min();
 std::atomic<int> gExitCode{kNotRequested};
 int gWakePipe[2] = {-1, -1};
+bool gEnding = false;
+WindowEnding gWindows;
 
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free atomic");
 
@@ -44,12 +43,8 @@ extern "C" void requestEndOnSignal(int signal)
 // closing handling (the preview removes its document); the program then ends.
 void closeWindows()
 {
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows) {
-        // Dialogs end with the event loops that run them; tips and menus are no windows of the program.
-        if (window->windowType() == Qt::Window)
-            window->close();
-    }
+    if (gWindows.closeAll)
+        gWindows.closeAll();
     if (!ProgramEnding())
         EndProgram();
 }
@@ -112,4 +107,22 @@ int ProgramExitCode(int normal) noexcept
 {
     const int requested = gExitCode.load();
     return requested != kNotRequested ? requested : normal;
+}
+
+void EndProgram()
+{
+    gEnding = true;
+    if (gWindows.hideAll)
+        gWindows.hideAll();
+    QCoreApplication::exit(0);
+}
+
+bool ProgramEnding()
+{
+    return gEnding;
+}
+
+void SetWindowEnding(WindowEnding windows)
+{
+    gWindows = windows;
 }

@@ -7,8 +7,12 @@
 #include "ReceiptSort.h"
 #include "SingleLineValidator.h"
 
+#include <QAbstractItemView>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QTextDocument>
+#include <QToolTip>
 
 namespace {
 // As long as the window's text boxes take.
@@ -87,4 +91,24 @@ void ReceiptDelegate::setModelData(QWidget *editor, QAbstractItemModel *, const 
             return;
         mCommit(index, box->text());
     }
+}
+
+bool ReceiptDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                                const QModelIndex &index)
+{
+    if (!event || !view || event->type() != QEvent::ToolTip)
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    const QString text = index.data(Qt::ToolTipRole).toString();
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(event->globalPos(), shownToolTip(text), view);
+    return true;
+}
+
+QString ReceiptDelegate::shownToolTip(const QString &text)
+{
+    if (Qt::mightBeRichText(text))
+        return Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
+    return text;
 }

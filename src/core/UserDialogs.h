@@ -40,24 +40,18 @@ public:
     /// user asked to print (the printer then holds the choices), false when they cancelled.
     virtual bool print(QWidget *parent, QPrinter &printer, int pageCount) = 0;
 
-    /// The dialogs in use: the real ones unless a test installed its own.
+    /// The dialogs in use: those a test installed, else the windows' (InstallWindowDialogs()), else,
+    /// where no window can show them, none: a message goes to standard error and nothing is chosen.
     static UserDialogs &current();
     /// Installs \a dialogs (not owned); nullptr restores the real ones.
     static void install(UserDialogs *dialogs);
-};
+    /// Makes \a dialogs (not owned) the real ones.
+    static void setReal(UserDialogs *dialogs);
 
-/// The real dialogs, shown with QMessageBox and QFileDialog.
-class QtUserDialogs final : public UserDialogs
-{
-public:
-    Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons) override;
-    int choose(const QString &title, const QString &text, Icon icon, const QStringList &buttons,
-               int defaultButton) override;
-    QString saveFileName(QWidget *parent, const QString &title, const QString &fileName, const QString &filter,
-                         QString *selectedFilter = nullptr, const QString &folder = QString()) override;
-    QString openFileName(QWidget *parent, const QString &title, const QString &filter,
-                         const QString &folder = QString(), QString *selectedFilter = nullptr) override;
-    bool print(QWidget *parent, QPrinter &printer, int pageCount) override;
+protected:
+    /// The message as dialogs without anybody to answer give it: one line on standard error; the answer
+    /// is the one that changes nothing.
+    static Answer messageToTerminal(const QString &title, const QString &text, Buttons buttons);
 };
 
 /// A message box under the application title: the common case of the program's messages.

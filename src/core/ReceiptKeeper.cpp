@@ -1,7 +1,7 @@
 #include "ReceiptKeeper.h"
 
 #include "Failure.h"
-#include "Main.h"
+#include "Program.h"
 #include "ReceiptList.h"
 #include "RecoveryFile.h"
 #include "UserDialogs.h"

@@ -1,6 +1,9 @@
 #include "UrlOpener.h"
 
+#include "Program.h"
+
 #include <QDesktopServices>
+#include <QRandomGenerator>
 #include <QUrl>
 
 namespace {
@@ -11,6 +14,8 @@ public:
 };
 
 UrlOpener *gInstalled = nullptr;
+
+constexpr int kHomePageNumber = 7;
 } // namespace
 
 UrlOpener &UrlOpener::current()
@@ -22,4 +27,15 @@ UrlOpener &UrlOpener::current()
 void UrlOpener::install(UrlOpener *opener)
 {
     gInstalled = opener;
+}
+
+void OpenHomePageAtRandom()
+{
+    OpenHomePageIfDrawn(QRandomGenerator::global()->bounded(1, 101));
+}
+
+void OpenHomePageIfDrawn(int draw)
+{
+    if (draw == kHomePageNumber)
+        UrlOpener::current().open(HomePageUrl());
 }
