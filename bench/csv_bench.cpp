@@ -4,11 +4,10 @@
 //
 //     csv_bench [rounds] [rows]
 
+#include "BenchSupport.h"
 #include "Form1.h"
 #include "ReceiptCsv.h"
 #include "ReceiptList.h"
-#include "UrlOpener.h"
-#include "WordAutomation.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,48 +21,6 @@
 #include <vector>
 
 namespace {
-// Enough of a word processor for the window's start-up check; the bench never generates.
-class IdleWordApplication final : public WordApplication
-{
-public:
-    std::shared_ptr<WordDocuments> Documents() override { throw AutomationError(QStringLiteral("Not available")); }
-    std::shared_ptr<WordDocument> ActiveDocument() override { throw AutomationError(QStringLiteral("Not available")); }
-    void setDisplayAlerts(bool) override {}
-    void Quit() override {}
-};
-
-// The window's start-up opens the maker's page now and then; a bench run opens no browser.
-class NoBrowser final : public UrlOpener
-{
-public:
-    void open(const QUrl &) override {}
-};
-
-double elapsedMs(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-struct Figures
-{
-    double min = 0;
-    double median = 0;
-};
-
-Figures measure(int rounds, const std::function<void()> &prepare, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < rounds; ++i) {
-        prepare();
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(elapsedMs(timer));
-    }
-    std::sort(times.begin(), times.end());
-    return {times.front(), times[times.size() / 2]};
-}
-
 void print(const char *what, const Figures &figures)
 {
     std::printf("%-52s min %8.2f ms   median %8.2f ms\n", what, figures.min, figures.median);

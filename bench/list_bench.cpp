@@ -4,12 +4,11 @@
 //
 //     list_bench [rounds] [rows]
 
+#include "BenchSupport.h"
 #include "Form1.h"
 #include "ReceiptHistory.h"
 #include "ReceiptList.h"
 #include "ReceiptRecord.h"
-#include "UrlOpener.h"
-#include "WordAutomation.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,42 +23,6 @@
 #include <vector>
 
 namespace {
-// Enough of a word processor for the window's start-up check; the bench never generates.
-class IdleWordApplication final : public WordApplication
-{
-public:
-    std::shared_ptr<WordDocuments> Documents() override { throw AutomationError(QStringLiteral("Not available")); }
-    std::shared_ptr<WordDocument> ActiveDocument() override { throw AutomationError(QStringLiteral("Not available")); }
-    void setDisplayAlerts(bool) override {}
-    void Quit() override {}
-};
-
-class NoBrowser final : public UrlOpener
-{
-public:
-    void open(const QUrl &) override {}
-};
-
-struct Figures
-{
-    double min = 0;
-    double median = 0;
-};
-
-Figures measure(int rounds, const std::function<void()> &prepare, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < rounds; ++i) {
-        prepare();
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return {times.front(), times[times.size() / 2]};
-}
-
 // A bench that measured something else than it says is worse than none.
 void expect(bool done, const char *what)
 {

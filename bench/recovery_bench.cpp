@@ -7,6 +7,7 @@
 //
 //     recovery_bench [rounds] [receipts]
 
+#include "BenchSupport.h"
 #include "ReceiptKeeper.h"
 #include "ReceiptList.h"
 #include "RecoveryFile.h"
@@ -22,11 +23,6 @@
 #include <vector>
 
 namespace {
-double elapsedMs(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
 // The processor time of the calling thread: what it worked, without the time other programs had the
 // processor (on a busy machine a thread loses whole scheduler ticks of 4 ms).
 double threadCpuMs()
@@ -83,18 +79,6 @@ public:
     double longestCpu = 0;
 };
 
-struct Figures
-{
-    double min = 0;
-    double median = 0;
-    double max = 0;
-};
-
-Figures summary(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return {times.front(), times[times.size() / 2], times.back()};
-}
 } // namespace
 
 int main(int argc, char *argv[])

@@ -1,5 +1,6 @@
 #include "ErrorReport.h"
 
+#include "GuardedProcedure.h"
 #include "Locations.h"
 #include "UserDialogs.h"
 
@@ -19,4 +20,16 @@ void ApplicationErrorReport(const QString &description, const QString &location,
                                                                                    : UserDialogs::Icon::Exclamation;
     UserDialogs::current().message(QStringLiteral("Application Error"), ComposeErrorReport(description, location, line),
                                    icon, UserDialogs::Buttons::Ok);
+}
+
+void TellFailure(const QString &what, std::exception_ptr error) noexcept
+{
+    try {
+        const QString description = DescribeException(error);
+        qWarning("%s failed: %s", qUtf8Printable(what), qUtf8Printable(description));
+        MsgBox(QStringLiteral("%1 failed.\n\n%2").arg(what, description), UserDialogs::Buttons::Ok,
+               UserDialogs::Icon::Exclamation);
+    } catch (...) {
+        qWarning("The message could not be shown either");
+    }
 }

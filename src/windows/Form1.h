@@ -13,6 +13,7 @@ enum class Paper;
 class Form2;
 class GuardedProcedure;
 class QAction;
+class QKeySequence;
 class QMenu;
 class QTimer;
 class QProgressDialog;
@@ -104,6 +105,9 @@ private:
     QAction *mDeleteAction = nullptr;
 
 private:
+    /// A new action of the window, its \a shortcuts working wherever in the window the user is.
+    QAction *addWindowAction(const QString &text, const QString &name, const QList<QKeySequence> &shortcuts,
+                             void (Form1::*handler)());
     /// The list's context menu, the shortcuts, and CSV files dropped on the window.
     void setUpReceiptCsv();
     void showListMenu(const QPoint &at);

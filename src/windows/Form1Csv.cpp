@@ -1,5 +1,6 @@
 #include "CheckedFile.h"
 #include "DialogMemory.h"
+#include "ErrorReport.h"
 #include "Failure.h"
 #include "Form1.h"
 #include "GuardedProcedure.h"
@@ -52,18 +53,6 @@ QStringList csvFilesOf(const QDropEvent *drag)
         paths.append(path);
     }
     return paths;
-}
-
-void tellFailure(const QString &what, std::exception_ptr error)
-{
-    const QString description = DescribeException(error);
-    qWarning("%s failed: %s", qUtf8Printable(what), qUtf8Printable(description));
-    try {
-        MsgBox(QStringLiteral("%1 failed.\n\n%2").arg(what, description), UserDialogs::Buttons::Ok,
-               UserDialogs::Icon::Exclamation);
-    } catch (...) {
-        qWarning("The message could not be shown either");
-    }
 }
 
 // Makes the window's CSV actions work wherever in the window the user is. Dragged CSV files are for the
@@ -140,20 +129,24 @@ private:
 };
 } // namespace
 
+QAction *Form1::addWindowAction(const QString &text, const QString &name, const QList<QKeySequence> &shortcuts,
+                                void (Form1::*handler)())
+{
+    auto *action = new QAction(text, this);
+    action->setObjectName(name);
+    action->setShortcuts(shortcuts);
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+}
+
 void Form1::setUpReceiptCsv()
 {
-    mImportAction = new QAction(QStringLiteral("Import Receipts..."), this);
-    mImportAction->setObjectName(QStringLiteral("ImportReceipts"));
-    mImportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    mExportAction = new QAction(QStringLiteral("Export Receipts..."), this);
-    mExportAction->setObjectName(QStringLiteral("ExportReceipts"));
-    mExportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    for (QAction *action : {mImportAction, mExportAction}) {
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
-    }
-    connect(mImportAction, &QAction::triggered, this, &Form1::importReceipts);
-    connect(mExportAction, &QAction::triggered, this, &Form1::exportReceipts);
+    mImportAction = addWindowAction(QStringLiteral("Import Receipts..."), QStringLiteral("ImportReceipts"),
+                                    {QKeySequence(Qt::CTRL | Qt::Key_I)}, &Form1::importReceipts);
+    mExportAction = addWindowAction(QStringLiteral("Export Receipts..."), QStringLiteral("ExportReceipts"),
+                                    {QKeySequence(Qt::CTRL | Qt::Key_E)}, &Form1::exportReceipts);
 
     ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView2, &QWidget::customContextMenuRequested, this, &Form1::showListMenu);
@@ -221,7 +214,7 @@ void Form1::importReceipts()
                                                    &type);
         memory.remember(path, type);
     } catch (...) {
-        tellFailure(QStringLiteral("Choosing a file"), std::current_exception());
+        TellFailure(QStringLiteral("Choosing a file"), std::current_exception());
         return;
     }
     if (!path.isEmpty())
@@ -274,7 +267,7 @@ void Form1::importReceiptsFrom(const QString &path)
                    warn ? UserDialogs::Icon::Exclamation : UserDialogs::Icon::None);
         }
     } catch (...) {
-        tellFailure(QStringLiteral("Importing receipts"), std::current_exception());
+        TellFailure(QStringLiteral("Importing receipts"), std::current_exception());
     }
 }
 
@@ -314,6 +307,6 @@ void Form1::exportReceipts()
                    UserDialogs::Buttons::Ok, UserDialogs::Icon::Exclamation);
         }
     } catch (...) {
-        tellFailure(QStringLiteral("Exporting receipts"), std::current_exception());
+        TellFailure(QStringLiteral("Exporting receipts"), std::current_exception());
     }
 }

@@ -1,3 +1,4 @@
+#include "ErrorReport.h"
 #include "Failure.h"
 #include "Form1.h"
 #include "GuardedProcedure.h"
@@ -24,18 +25,6 @@ namespace {
 const QString kAmountMessage = QStringLiteral("Amount must be numeric value");
 const QString kMissingMessage = QStringLiteral("You forgot to input Receipt/No.");
 const QString kDateMessage = QStringLiteral("Date must be a valid date");
-
-void tellFailure(const QString &what, std::exception_ptr error)
-{
-    const QString description = DescribeException(error);
-    qWarning("%s failed: %s", qUtf8Printable(what), qUtf8Printable(description));
-    try {
-        MsgBox(QStringLiteral("%1 failed.\n\n%2").arg(what, description), UserDialogs::Buttons::Ok,
-               UserDialogs::Icon::Exclamation);
-    } catch (...) {
-        qWarning("The message could not be shown either");
-    }
-}
 
 // Small hooks on the list and the text boxes; each lives as long as the widget it watches.
 class KeyHook final : public QObject
@@ -104,19 +93,13 @@ void Form1::setUpReceiptEditing()
     connect(header, &QHeaderView::sectionClicked, this, &Form1::ListView2_ColumnClick);
     connect(mReceipts, &ReceiptList::sortingChanged, this, &Form1::updateSortIndicator);
 
-    mUndoAction = new QAction(QStringLiteral("Undo"), this);
-    mUndoAction->setObjectName(QStringLiteral("UndoListChange"));
-    mUndoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
-    mRedoAction = new QAction(QStringLiteral("Redo"), this);
-    mRedoAction->setObjectName(QStringLiteral("RedoListChange"));
-    mRedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    for (QAction *action : {mUndoAction, mRedoAction}) {
-        action->setShortcutContext(Qt::WindowShortcut);
-        action->setEnabled(false);
-        addAction(action);
-    }
-    connect(mUndoAction, &QAction::triggered, this, &Form1::undoListChange);
-    connect(mRedoAction, &QAction::triggered, this, &Form1::redoListChange);
+    mUndoAction = addWindowAction(QStringLiteral("Undo"), QStringLiteral("UndoListChange"),
+                                  {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &Form1::undoListChange);
+    mRedoAction = addWindowAction(QStringLiteral("Redo"), QStringLiteral("RedoListChange"),
+                                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+                                  &Form1::redoListChange);
+    mUndoAction->setEnabled(false);
+    mRedoAction->setEnabled(false);
     QUndoStack *stack = mHistory->stack();
     connect(stack, &QUndoStack::canUndoChanged, mUndoAction, &QAction::setEnabled);
     connect(stack, &QUndoStack::canRedoChanged, mRedoAction, &QAction::setEnabled);
@@ -230,7 +213,7 @@ void Form1::commitListEdit(const QModelIndex &index, const std::optional<QString
         }
         mHistory->edit(index.row() + 1, column, SingleLineText(*text));
     } catch (...) {
-        tellFailure(QStringLiteral("Changing the receipt"), std::current_exception());
+        TellFailure(QStringLiteral("Changing the receipt"), std::current_exception());
     }
 }
 
@@ -250,7 +233,7 @@ void Form1::ListView2_ColumnClick(int column)
         updateSortIndicator();
     } catch (...) {
         updateSortIndicator();
-        tellFailure(QStringLiteral("Sorting the receipts"), std::current_exception());
+        TellFailure(QStringLiteral("Sorting the receipts"), std::current_exception());
     }
 }
 
@@ -267,7 +250,7 @@ void Form1::undoListChange()
     try {
         mHistory->undo();
     } catch (...) {
-        tellFailure(QStringLiteral("Undoing the change"), std::current_exception());
+        TellFailure(QStringLiteral("Undoing the change"), std::current_exception());
     }
 }
 
@@ -278,7 +261,7 @@ void Form1::redoListChange()
     try {
         mHistory->redo();
     } catch (...) {
-        tellFailure(QStringLiteral("Redoing the change"), std::current_exception());
+        TellFailure(QStringLiteral("Redoing the change"), std::current_exception());
     }
 }
 
@@ -289,7 +272,7 @@ void Form1::clearList()
     try {
         mHistory->clear();
     } catch (...) {
-        tellFailure(QStringLiteral("Clearing the list"), std::current_exception());
+        TellFailure(QStringLiteral("Clearing the list"), std::current_exception());
     }
 }
 

@@ -1,5 +1,6 @@
 #include "CheckedFile.h"
 #include "DialogMemory.h"
+#include "ErrorReport.h"
 #include "Failure.h"
 #include "Form1.h"
 #include "GuardedProcedure.h"
@@ -24,22 +25,13 @@ void tell(const QString &text)
     MsgBox(text, UserDialogs::Buttons::Ok, UserDialogs::Icon::Exclamation);
 }
 
-void tellFailure(const QString &what, const std::exception_ptr &error)
-{
-    try {
-        tell(QStringLiteral("%1 failed.\n\n%2").arg(what, DescribeException(error)));
-    } catch (...) {
-        qWarning("The message could not be shown either");
-    }
-}
-
 // Remembers \a choice; a failure to is told, and the choice lasts until the program ends.
 void remember(const TemplateChoice &choice)
 {
     try {
         choice.save();
     } catch (...) {
-        tellFailure(QStringLiteral("Remembering the template"), std::current_exception());
+        TellFailure(QStringLiteral("Remembering the template"), std::current_exception());
     }
 }
 
@@ -108,7 +100,7 @@ void Form1::useTemplate()
             UserDialogs::current().openFileName(this, QStringLiteral("Use Template"), kTemplateFilter, memory.folder());
         memory.remember(path);
     } catch (...) {
-        tellFailure(QStringLiteral("Choosing a file"), std::current_exception());
+        TellFailure(QStringLiteral("Choosing a file"), std::current_exception());
         return;
     }
     if (!path.isEmpty())
@@ -131,7 +123,7 @@ bool Form1::useTemplateFile(const QString &path)
         checked = true;
     } catch (...) {
         mPointer.set(MousePointer::Shape::Default);
-        tellFailure(QStringLiteral("Checking the template %1").arg(QDir::toNativeSeparators(absolute)),
+        TellFailure(QStringLiteral("Checking the template %1").arg(QDir::toNativeSeparators(absolute)),
                     std::current_exception());
     }
     mPointer.set(MousePointer::Shape::Default);
@@ -187,7 +179,7 @@ void Form1::saveBuiltInTemplateAs()
                                                    kBuiltInFilter, nullptr, memory.folder());
         memory.remember(path);
     } catch (...) {
-        tellFailure(QStringLiteral("Choosing a file"), std::current_exception());
+        TellFailure(QStringLiteral("Choosing a file"), std::current_exception());
         return;
     }
     if (path.isEmpty())
@@ -197,7 +189,7 @@ void Form1::saveBuiltInTemplateAs()
     try {
         WriteFileChecked(BuiltInTemplateBytes(paper), path);
     } catch (...) {
-        tellFailure(QStringLiteral("Saving the template as %1").arg(QDir::toNativeSeparators(path)),
+        TellFailure(QStringLiteral("Saving the template as %1").arg(QDir::toNativeSeparators(path)),
                     std::current_exception());
     }
 }
@@ -221,7 +213,7 @@ std::function<QByteArray()> Form1::templateForRun()
             try {
                 review = TemplateCheck::checkFile(path, bytes);
             } catch (...) {
-                tellFailure(QStringLiteral("Checking the template %1").arg(shown), std::current_exception());
+                TellFailure(QStringLiteral("Checking the template %1").arg(shown), std::current_exception());
                 return {};
             }
             if (!review.usable()) {
