@@ -36,12 +36,14 @@ propertyList(std::initializer_list<std::pair<const char *, css::uno::Any>> prope
 /// that the next instance starts a fresh office. Call only from a catch block.
 [[noreturn]] void rethrowAsAutomationError(LibreOfficeSession &session, const QString &what);
 
-/// Runs \a work, which talks to the office, on a thread of its own while this thread waits. Meanwhile
-/// the windows stay alive (on the program's main thread, events are processed), a cancellation asked
-/// for (RequestRunCancel, or the program's end) stops the office and throws AutomationCancelled, and a call that takes
-/// longer than \a limit (0: the session's limit) stops the office and throws WordProcessorLost.
-/// Whatever \a work throws is left to it: it must not throw. With Cancel::Ignored, a cancellation does
-/// not stop this call (for the short checks that shutting down needs).
+/// Runs \a work, which talks to the office, on the session's own thread while this thread waits; calls
+/// into one session run one after the other, in the order they came. Meanwhile the windows stay alive
+/// (on the program's main thread, events are processed once the call takes more than moments), a
+/// cancellation asked for (RequestRunCancel, or the program's end) stops the office and throws
+/// AutomationCancelled, and a call that takes longer than \a limit (0: the session's limit) stops the
+/// office and throws WordProcessorLost. Whatever \a work throws is left to it: it must not throw. With
+/// Cancel::Ignored, a cancellation does not stop this call (for the short checks that shutting down
+/// needs). Called from within \a work, it runs the inner work at once, under the outer call's limit.
 enum class Cancel { Honoured, Ignored };
 void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::milliseconds limit, Cancel cancel,
                  const std::function<void()> &work);
