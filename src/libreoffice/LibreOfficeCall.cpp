@@ -12,6 +12,7 @@
 #include <cppuhelper/exc_hlp.hxx>
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 
@@ -56,6 +57,13 @@ void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::
     session.run(what, limit, cancel, processEvents, work);
 }
 
+QString overdueSentence(std::chrono::milliseconds limit)
+{
+    // Tenths at most: a limit that grows with the document is no exact figure to the user.
+    return QStringLiteral("The word processor did not answer within %1 seconds and was stopped.")
+        .arg(std::ceil(double(limit.count()) / 100.0) / 10.0);
+}
+
 namespace {
 // The user learns that the office went away in plain words; what exactly happened is for whoever
 // reads the program's error output.
@@ -79,9 +87,7 @@ void rethrowAsAutomationError(LibreOfficeSession &session, const QString &what)
         const QString technical = QStringLiteral("%1: %2: %3").arg(what, type, toQString(error.Message).trimmed());
         // An office stopped at a call's limit: whatever else was asked of it fails with the same sentence.
         if (session.timedOut())
-            throwLost(QStringLiteral("The word processor did not answer within %1 seconds and was stopped.")
-                          .arg(session.overdueLimit().count() / 1000.0),
-                      technical);
+            throwLost(overdueSentence(session.overdueLimit()), technical);
         if (!session.checkAlive())
             throwLost(QStringLiteral("The word processor stopped unexpectedly."), technical);
         // A closed document says "disposed" too, while the office lives on.

@@ -31,6 +31,9 @@ QString toQString(const OUString &text);
 css::uno::Sequence<css::beans::PropertyValue>
 propertyList(std::initializer_list<std::pair<const char *, css::uno::Any>> properties);
 
+/// What the user learns of a call that went past \a limit and had the office stopped.
+QString overdueSentence(std::chrono::milliseconds limit);
+
 /// Turns the exception being handled into AutomationError, the description starting with \a what.
 /// When the office itself has gone away, throws WordProcessorLost and marks \a session dead, so
 /// that the next instance starts a fresh office. Call only from a catch block.

@@ -278,12 +278,10 @@ void LibreOfficeSession::run(const QString &what, std::chrono::milliseconds limi
         // asked fails with the same sentence.
         mOverdueLimit.store(wait.limit.count());
         mDead = true;
-        const QString seconds = QString::number(wait.limit.count() / 1000.0);
-        std::fprintf(stderr, "parvoline: %s: no answer within %s seconds; the word processor was stopped\n",
-                     qUtf8Printable(what), qUtf8Printable(seconds));
+        std::fprintf(stderr, "parvoline: %s: no answer within %lld ms; the word processor was stopped\n",
+                     qUtf8Printable(what), static_cast<long long>(wait.limit.count()));
         std::fflush(stderr);
-        throw WordProcessorLost(
-            QStringLiteral("The word processor did not answer within %1 seconds and was stopped.").arg(seconds));
+        throw WordProcessorLost(overdueSentence(wait.limit));
     }
     case OfficeWorker::Outcome::Closed:
         std::fprintf(stderr, "parvoline: %s: the word processor was shut down\n", qUtf8Printable(what));
