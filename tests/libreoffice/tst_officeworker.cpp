@@ -1,7 +1,7 @@
 // The thread that makes the calls into the office, with a stand-in for the office: work that waits
 // until it is let go, or until the office is stopped. Calls run in turn on one thread that lives as long
-// as the worker; a call past its limit, a cancellation and a shutdown stop the office; a call still in
-// the queue leaves it without stopping anybody else's.
+// as the worker; a cancellation and a shutdown stop the office; a call still in the queue leaves it
+// without stopping anybody else's. (A call past its limit: with the real office, in tst_libreofficeengine.)
 
 #include "Cancellation.h"
 #include "OfficeWorker.h"
@@ -84,7 +84,6 @@ private slots:
     void cleanup() { ClearRunCancel(); }
 
     void callsRunInTurnOnOneThread();
-    void callPastItsLimitStopsTheOffice();
     void cancellationDuringACall_data();
     void cancellationDuringACall();
     void queuedCallLeavesWithoutStoppingTheOneUnderWay();
@@ -124,23 +123,6 @@ void TestOfficeWorker::callsRunInTurnOnOneThread()
     }
     QCOMPARE(threadsOfThisProgram(), threadsBefore);
     QCOMPARE(office.stops(), 0);
-}
-
-void TestOfficeWorker::callPastItsLimitStopsTheOffice()
-{
-    Office office;
-    OfficeWorker worker([&] { office.stop(); });
-    const auto limit = std::chrono::milliseconds(150);
-    QElapsedTimer timer;
-    timer.start();
-    QCOMPARE(worker.run([&] { office.busy(); }, waitFor(limit)), OfficeWorker::Outcome::Overdue);
-    QVERIFY(timer.elapsed() >= limit.count());
-    QCOMPARE(office.stops(), 1);
-    QVERIFY(!worker.isBusy());
-    // The deadline was that call's: the next one runs in full.
-    bool ran = false;
-    QCOMPARE(worker.run([&] { ran = true; }, waitFor(limit)), OfficeWorker::Outcome::Done);
-    QVERIFY(ran);
 }
 
 void TestOfficeWorker::cancellationDuringACall_data()
