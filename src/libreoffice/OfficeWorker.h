@@ -27,7 +27,7 @@ public:
         Done,      ///< the work ran to its end
         Cancelled, ///< a cancellation was asked for (RunCancelRequested()); the work was stopped or never ran
         Overdue,   ///< the call went past its limit and the work was stopped
-        Ending,    ///< the program is ending, or the worker closing, and could not wait for the work any longer
+        Ending,    ///< the program is ending, or a shutdown capped the calls, and the work was stopped
         Closed,    ///< the worker was closed: the work never ran
     };
 
