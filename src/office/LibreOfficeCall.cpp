@@ -1,12 +1,9 @@
 #include "LibreOfficeCall.h"
 
-#include "Cancellation.h"
 #include "LibreOfficeSession.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QThread>
-#include <QTimer>
 
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/Exception.hpp>
@@ -15,11 +12,9 @@
 #include <cppuhelper/exc_hlp.hxx>
 
 #include <atomic>
-#include <condition_variable>
+#include <cmath>
 #include <cstdio>
 #include <exception>
-#include <mutex>
-#include <thread>
 
 OUString toOUString(const QString &text)
 {
@@ -46,7 +41,6 @@ propertyList(std::initializer_list<std::pair<const char *, css::uno::Any>> prope
 
 namespace {
 std::atomic<bool> gWaitProcessesEvents{true};
-constexpr auto kWaitSlice = std::chrono::milliseconds(20);
 } // namespace
 
 void SetOfficeWaitProcessesEvents(bool processEvents) noexcept
@@ -57,89 +51,17 @@ void SetOfficeWaitProcessesEvents(bool processEvents) noexcept
 void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::milliseconds limit, Cancel cancel,
                  const std::function<void()> &work)
 {
-    if (session.isBusy())
-        throw AutomationError(QStringLiteral("%1: the word processor is still busy with other work.").arg(what));
-    const bool honourCancel = cancel == Cancel::Honoured;
-    if (honourCancel && RunCancelRequested())
-        throw AutomationCancelled(QStringLiteral("%1: cancelled.").arg(what));
-    if (limit.count() <= 0)
-        limit = session.callLimit();
-
-    struct Shared
-    {
-        std::mutex mutex;
-        std::condition_variable finished;
-        bool done = false;
-    };
-    auto shared = std::make_shared<Shared>();
     QCoreApplication *application = QCoreApplication::instance();
     const bool processEvents = gWaitProcessesEvents.load() && application
                                && QThread::currentThread() == application->thread() && !QCoreApplication::closingDown();
-    QEventLoop loop;
-    session.beginCall(limit);
-    std::thread worker([&work, &loop, shared, processEvents] {
-        work();
-        std::lock_guard<std::mutex> lock(shared->mutex);
-        shared->done = true;
-        shared->finished.notify_all();
-        // The waiting loop ends as soon as the work is done, not at its next look.
-        if (processEvents)
-            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
+    session.run(what, limit, cancel, processEvents, work);
+}
 
-    bool cancelled = false;
-    bool timedOut = false;
-    const auto started = std::chrono::steady_clock::now();
-    // Cancelling or running out of time stops the office: the call then returns at once, failed.
-    const auto watch = [&] {
-        if (honourCancel && !cancelled && !timedOut && RunCancelRequested()) {
-            cancelled = true;
-            session.abort();
-        }
-        if (!cancelled && !timedOut && limit.count() > 0 && std::chrono::steady_clock::now() - started >= limit) {
-            timedOut = true;
-            session.abort();
-        }
-    };
-    const auto isDone = [&] {
-        std::lock_guard<std::mutex> lock(shared->mutex);
-        return shared->done;
-    };
-
-    if (processEvents) {
-        QTimer timer;
-        timer.setInterval(kWaitSlice);
-        QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-            watch();
-            if (isDone())
-                loop.quit();
-        });
-        timer.start();
-        if (!isDone())
-            loop.exec();
-    }
-    // Without events to process, or once the program's end made the event loop return early.
-    {
-        std::unique_lock<std::mutex> lock(shared->mutex);
-        while (!shared->done) {
-            shared->finished.wait_for(lock, kWaitSlice);
-            if (shared->done)
-                break;
-            lock.unlock();
-            watch();
-            lock.lock();
-        }
-    }
-    worker.join();
-    session.endCall();
-
-    if (cancelled)
-        throw AutomationCancelled(QStringLiteral("%1: cancelled.").arg(what));
-    if (timedOut)
-        throw WordProcessorLost(QStringLiteral("%1: the word processor did not answer within %2 seconds and was "
-                                               "stopped")
-                                    .arg(what)
-                                    .arg(limit.count() / 1000.0));
+QString overdueSentence(std::chrono::milliseconds limit)
+{
+    // Tenths at most: a limit that grows with the document is no exact figure to the user.
+    return QStringLiteral("The word processor did not answer within %1 seconds and was stopped.")
+        .arg(std::ceil(double(limit.count()) / 100.0) / 10.0);
 }
 
 namespace {
@@ -163,10 +85,9 @@ void rethrowAsAutomationError(LibreOfficeSession &session, const QString &what)
         // A dead office shows as a disposed bridge, or as any other failure of the connection.
         const QString type = toQString(cppu::getCaughtException().getValueTypeName());
         const QString technical = QStringLiteral("%1: %2: %3").arg(what, type, toQString(error.Message).trimmed());
+        // An office stopped at a call's limit: whatever else was asked of it fails with the same sentence.
         if (session.timedOut())
-            throwLost(QStringLiteral("The word processor did not answer within %1 seconds and was stopped.")
-                          .arg(session.callLimit().count() / 1000.0),
-                      technical);
+            throwLost(overdueSentence(session.overdueLimit()), technical);
         if (!session.checkAlive())
             throwLost(QStringLiteral("The word processor stopped unexpectedly."), technical);
         // A closed document says "disposed" too, while the office lives on.

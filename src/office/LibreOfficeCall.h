@@ -31,17 +31,22 @@ QString toQString(const OUString &text);
 css::uno::Sequence<css::beans::PropertyValue>
 propertyList(std::initializer_list<std::pair<const char *, css::uno::Any>> properties);
 
+/// What the user learns of a call that went past \a limit and had the office stopped.
+QString overdueSentence(std::chrono::milliseconds limit);
+
 /// Turns the exception being handled into AutomationError, the description starting with \a what.
 /// When the office itself has gone away, throws WordProcessorLost and marks \a session dead, so
 /// that the next instance starts a fresh office. Call only from a catch block.
 [[noreturn]] void rethrowAsAutomationError(LibreOfficeSession &session, const QString &what);
 
-/// Runs \a work, which talks to the office, on a thread of its own while this thread waits. Meanwhile
-/// the windows stay alive (on the program's main thread, events are processed), a cancellation asked
-/// for (RequestRunCancel, or the program's end) stops the office and throws AutomationCancelled, and a call that takes
-/// longer than \a limit (0: the session's limit) stops the office and throws WordProcessorLost.
-/// Whatever \a work throws is left to it: it must not throw. With Cancel::Ignored, a cancellation does
-/// not stop this call (for the short checks that shutting down needs).
+/// Runs \a work, which talks to the office, on the session's own thread while this thread waits; calls
+/// into one session run one after the other, in the order they came. Meanwhile the windows stay alive
+/// (on the program's main thread, events are processed once the call takes more than moments), a
+/// cancellation asked for (RequestRunCancel, or the program's end) stops the office and throws
+/// AutomationCancelled, and a call that takes longer than \a limit (0: the session's limit) stops the
+/// office and throws WordProcessorLost. Whatever \a work throws is left to it: it must not throw. With
+/// Cancel::Ignored, a cancellation does not stop this call (for the short checks that shutting down
+/// needs). Called from within \a work, it runs the inner work at once, under the outer call's limit.
 enum class Cancel { Honoured, Ignored };
 void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::milliseconds limit, Cancel cancel,
                  const std::function<void()> &work);

@@ -24,6 +24,7 @@
 #include <com/sun/star/util/theMacroExpander.hpp>
 #include <cppuhelper/bootstrap.hxx>
 
+#include <cstdio>
 #include <cstdlib>
 #include <signal.h>
 #include <unistd.h>
@@ -37,9 +38,6 @@ constexpr unsigned long kConnectRetryMs = 25;
 constexpr auto kShutdownCallLimit = std::chrono::milliseconds(1500);
 constexpr auto kTerminateLimit = std::chrono::milliseconds(2000);
 constexpr auto kKillLimit = std::chrono::milliseconds(1000);
-// Once the program is asked to end, a call still running after this long is not waited for.
-constexpr auto kEndingCallLimit = std::chrono::milliseconds(1000);
-constexpr auto kWatchInterval = std::chrono::milliseconds(100);
 constexpr auto kAliveLimit = std::chrono::milliseconds(3000);
 constexpr char kTokenVariable[] = "ParvolineSession";
 
@@ -69,12 +67,6 @@ uno::Reference<uno::XComponentContext> localContext()
     return *context;
 }
 
-qint64 steadyMilliseconds()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 QString randomHex(int bytes)
 {
     QString text;
@@ -98,7 +90,6 @@ std::shared_ptr<LibreOfficeSession> LibreOfficeSession::start(const QString &pro
     // Whatever fails from here on, the destructor stops what was started.
     session->launch(program, profileFolder);
     session->connect(program, profileFolder, timeout);
-    session->startWatchdog();
     return session;
 }
 
@@ -145,6 +136,7 @@ void LibreOfficeSession::launch(const QString &program, const QString &profileFo
     };
     mProcess.start(program, arguments, environment.toStringList(), mFolder->filePath(QStringLiteral("office.log")),
                    mFolder->path());
+    mGroup.store(mProcess.processId());
     // Known before the office makes it, so that a program killed during the start leaves it behind neither.
     mProcess.expectSocket(QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::geteuid()).arg(mPipeName));
 }
@@ -252,14 +244,6 @@ bool LibreOfficeSession::checkAlive() noexcept
     return answered;
 }
 
-void LibreOfficeSession::beginCall(std::chrono::milliseconds limit) noexcept
-{
-    if (mCallDepth++ == 0) {
-        mCurrentLimit.store(limit.count() > 0 ? limit.count() : mCallLimit.count());
-        mCallStarted.store(steadyMilliseconds());
-    }
-}
-
 void LibreOfficeSession::abort() noexcept
 {
     const pid_t group = mGroup.load();
@@ -271,97 +255,80 @@ bool LibreOfficeSession::abortIfStopped() noexcept
 {
     if (mProcess.processId() == 0 || !mProcess.stopped())
         return false;
-    mStopped.store(true);
     abort();
     mDead = true;
     return true;
 }
 
-void LibreOfficeSession::endCall() noexcept
+void LibreOfficeSession::run(const QString &what, std::chrono::milliseconds limit, Cancel cancel, bool processEvents,
+                             const std::function<void()> &work)
 {
-    if (--mCallDepth == 0)
-        mCallStarted.store(0);
-}
-
-void LibreOfficeSession::startWatchdog()
-{
-    mGroup.store(mProcess.processId());
-    // Always watching: besides the call limit, a program that is ending and a shutdown must never
-    // wait long on the office.
-    mWatchdog = std::thread([this] {
-        std::unique_lock<std::mutex> lock(mWatchMutex);
-        while (!mStopWatching) {
-            mWatchWake.wait_for(lock, kWatchInterval);
-            const qint64 started = mCallStarted.load();
-            if (started == 0 || mStopped.load())
-                continue;
-            const qint64 running = steadyMilliseconds() - started;
-            const qint64 limit = mCurrentLimit.load();
-            const bool overLimit = limit > 0 && running >= limit;
-            const bool ending = (mShuttingDown.load() && running >= kShutdownCallLimit.count())
-                                || (ProgramEndRequested() && running >= kEndingCallLimit.count());
-            if (!overLimit && !ending)
-                continue;
-            // The office is stuck in a call, or the program cannot wait for it. Killing it makes the
-            // call fail at once; the program reports a stuck call, and the next instance starts a
-            // fresh office.
-            mStopped.store(true);
-            if (overLimit && !ending)
-                mTimedOut.store(true);
-            const pid_t group = mGroup.load();
-            if (group > 0)
-                ::kill(-group, SIGKILL);
-        }
-    });
-}
-
-void LibreOfficeSession::stopWatchdog() noexcept
-{
-    if (!mWatchdog.joinable())
+    OfficeWorker::Wait wait;
+    wait.limit = limit.count() > 0 ? limit : mCallLimit;
+    wait.honourCancel = cancel == Cancel::Honoured;
+    wait.processEvents = processEvents;
+    switch (mWorker.run(work, wait)) {
+    case OfficeWorker::Outcome::Done:
         return;
-    {
-        std::lock_guard<std::mutex> lock(mWatchMutex);
-        mStopWatching = true;
+    case OfficeWorker::Outcome::Cancelled:
+    case OfficeWorker::Outcome::Ending:
+        throw AutomationCancelled(QStringLiteral("%1: cancelled.").arg(what));
+    case OfficeWorker::Outcome::Overdue: {
+        // The office is stopped: the next instance starts a fresh one, and whatever else this one is
+        // asked fails with the same sentence.
+        mOverdueLimit.store(wait.limit.count());
+        mDead = true;
+        std::fprintf(stderr, "parvoline: %s: no answer within %lld ms; the word processor was stopped\n",
+                     qUtf8Printable(what), static_cast<long long>(wait.limit.count()));
+        std::fflush(stderr);
+        throw WordProcessorLost(overdueSentence(wait.limit));
     }
-    mWatchWake.notify_all();
-    mWatchdog.join();
+    case OfficeWorker::Outcome::Closed:
+        std::fprintf(stderr, "parvoline: %s: the word processor was shut down\n", qUtf8Printable(what));
+        std::fflush(stderr);
+        throw WordProcessorLost(QStringLiteral("The word processor stopped unexpectedly."));
+    }
 }
 
 void LibreOfficeSession::shutdown() noexcept
 {
-    // The watchdog stays until the last call: an office that does not answer is killed, not waited for.
-    mShuttingDown.store(true);
+    // Ending never waits long on the office: a call under way (from another thread) gets little more
+    // time, and an office that does not answer is killed, not waited for.
+    mWorker.capCalls(kShutdownCallLimit);
     abortIfStopped();
     if (mProcess.processId() != 0) {
-        beginCall();
-        if (!mDead && mDesktop.is() && checkAlive()) {
+        if (!mDead && mDesktop.is() && mProcess.running()) {
             try {
-                const uno::Reference<container::XEnumeration> components =
-                    mDesktop->getComponents()->createEnumeration();
-                while (components->hasMoreElements()) {
-                    const uno::Reference<util::XCloseable> closeable(components->nextElement(), uno::UNO_QUERY);
+                run(QStringLiteral("Ending the word processor"), kShutdownCallLimit, Cancel::Ignored, false, [this] {
                     try {
-                        if (closeable.is())
-                            closeable->close(true);
+                        const uno::Reference<container::XEnumeration> components =
+                            mDesktop->getComponents()->createEnumeration();
+                        while (components->hasMoreElements()) {
+                            const uno::Reference<util::XCloseable> closeable(components->nextElement(), uno::UNO_QUERY);
+                            try {
+                                if (closeable.is())
+                                    closeable->close(true);
+                            } catch (...) {
+                                // A document that refuses to close ends with the office.
+                            }
+                        }
                     } catch (...) {
-                        // A document that refuses to close ends with the office.
                     }
-                }
+                    try {
+                        mDesktop->terminate();
+                    } catch (...) {
+                        // The office usually goes away in the middle of this call.
+                    }
+                });
             } catch (...) {
+                // Stopped: the kill below finishes it.
             }
-            try {
-                mDesktop->terminate();
-            } catch (...) {
-                // The office usually goes away in the middle of this call.
-            }
-            endCall();
             mProcess.waitForExit(kTerminateLimit);
-        } else {
-            endCall();
         }
         mProcess.stop(kKillLimit);
     }
-    stopWatchdog();
+    mGroup.store(0);
+    mWorker.close();
     mDead = true;
     try {
         mDesktop.clear();

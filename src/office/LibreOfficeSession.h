@@ -1,6 +1,8 @@
 #pragma once
 
+#include "LibreOfficeCall.h"
 #include "LibreOfficeProcess.h"
+#include "OfficeWorker.h"
 #include "WordAutomation.h"
 
 #include <QString>
@@ -11,13 +13,12 @@ class QTemporaryDir;
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 /// One running office that the program started: its process, a private temporary folder and the
-/// connection to it. Ends with shutdown(), or with the office's death.
+/// connection to it, and the one thread that makes every call into it. Ends with shutdown(), or with the
+/// office's death.
 class LibreOfficeSession final
 {
 public:
@@ -58,49 +59,44 @@ public:
     /// files. Never throws; safe to call more than once.
     void shutdown() noexcept;
 
-    /// Brackets a call into the office, for the call limit (0: the session's own). Calls may nest; the
-    /// outermost one's limit counts.
-    void beginCall(std::chrono::milliseconds limit = std::chrono::milliseconds(0)) noexcept;
-    void endCall() noexcept;
-    /// True while a call is under way.
-    bool isBusy() const { return mCallStarted.load() != 0; }
+    /// Runs \a work, which talks to the office, on the session's own thread while this thread waits (see
+    /// runInOffice): calls run one after the other, each with its limit (0: the session's own). A call
+    /// past its limit stops the office and throws WordProcessorLost; a cancellation asked for (with
+    /// Cancel::Honoured), or the program's end, stops it and throws AutomationCancelled.
+    void run(const QString &what, std::chrono::milliseconds limit, Cancel cancel, bool processEvents,
+             const std::function<void()> &work);
+    /// True while a call is under way or waits its turn.
+    bool isBusy() const { return mWorker.isBusy(); }
     /// Stops the office at once (its calls then fail); for a cancelled or overdue call. Never throws.
     void abort() noexcept;
     /// Stops the office at once when it cannot answer because its process is stopped: closing the
     /// program then waits for no call. True when it did. Never throws.
     bool abortIfStopped() noexcept;
-    /// The call limit, and whether the office was stopped because a call exceeded it. (Once the
-    /// program is asked to end, or the session shuts down, a call gets far less time.)
+    /// The call limit, and whether the office was stopped because a call exceeded its limit, and which
+    /// limit that was. (Once the program is asked to end, or the session shuts down, a call gets far less
+    /// time.)
     std::chrono::milliseconds callLimit() const { return mCallLimit; }
-    bool timedOut() const { return mTimedOut; }
+    bool timedOut() const { return mOverdueLimit.load() > 0; }
+    std::chrono::milliseconds overdueLimit() const { return std::chrono::milliseconds(mOverdueLimit.load()); }
 
 private:
     LibreOfficeSession() = default;
     void launch(const QString &program, const QString &profileFolder);
     void connect(const QString &program, const QString &profileFolder, std::chrono::milliseconds timeout);
     QString logTail() const;
-    void startWatchdog();
-    void stopWatchdog() noexcept;
 
     LibreOfficeProcess mProcess;
     std::unique_ptr<QTemporaryDir> mFolder;
     QString mPipeName;
     QString mToken;
-    bool mDead = false;
-
-    // The watchdog thread sees only these.
+    std::atomic<bool> mDead{false};
     std::chrono::milliseconds mCallLimit{0};
-    int mCallDepth = 0;
-    std::atomic<qint64> mCallStarted{0};
-    std::atomic<qint64> mCurrentLimit{0};
+    std::atomic<qint64> mOverdueLimit{0};
+    // Read by whichever thread stops the office.
     std::atomic<pid_t> mGroup{0};
-    std::atomic<bool> mTimedOut{false};
-    std::atomic<bool> mStopped{false};
-    std::atomic<bool> mShuttingDown{false};
-    std::thread mWatchdog;
-    std::mutex mWatchMutex;
-    std::condition_variable mWatchWake;
-    bool mStopWatching = false;
+    OfficeWorker mWorker{[this] {
+        abort();
+    }};
     css::uno::Reference<css::uno::XComponentContext> mContext;
     css::uno::Reference<css::frame::XDesktop2> mDesktop;
 };
