@@ -4,6 +4,7 @@
 #include "ProgramFiles.h"
 #include "WordAutomation.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -152,7 +153,7 @@ bool TemplateCheck::looksLikeDocument(const QByteArray &bytes)
     return bytes.startsWith(compound) || bytes.startsWith(package);
 }
 
-TemplateReview TemplateCheck::checkFile(const QString &path, QByteArray &bytes)
+TemplateReview TemplateCheck::checkFile(const QString &path, QByteArray &bytes, CheckedTemplate *last)
 {
     bytes.clear();
     const QString shownName = quoted(path);
@@ -187,6 +188,13 @@ TemplateReview TemplateCheck::checkFile(const QString &path, QByteArray &bytes)
         return review;
     }
 
+    const QByteArray digest = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
+    if (last && last->path == path && last->digest == digest) {
+        if (last->review.usable())
+            bytes = std::move(content);
+        return last->review;
+    }
+
     // The word processor reads the same copy a run reads, in the run's folder: the user's file is
     // never handed to it.
     CheckCleanUp cleanUp;
@@ -213,6 +221,8 @@ TemplateReview TemplateCheck::checkFile(const QString &path, QByteArray &bytes)
     const QString tableText = use(use(use(tables).Item(1)).Range()).Text();
     document->Close(wdDoNotSaveChanges);
     review = reviewTable(tableText, shownName);
+    if (last)
+        *last = {path, digest, review};
     if (review.usable())
         bytes = std::move(content);
     return review;

@@ -20,6 +20,15 @@ struct TemplateReview
     QString warning(const QString &shownName) const;
 };
 
+/// What the last check of a template through the word processor found, so that checking the same file
+/// with the same bytes again needs no word processor.
+struct CheckedTemplate
+{
+    QString path;
+    QByteArray digest;
+    TemplateReview review;
+};
+
 /// Checks a template of the user's own before any receipt is made from it. A template is any Word or
 /// OpenDocument text document (.doc, .dot, .docx, .dotx, .odt, .ott) whose first table is the receipt,
 /// holding some or all of the fourteen placeholders.
@@ -42,5 +51,7 @@ public:
     /// built-in one, opens that copy in the word processor and reviews its first table. The user's file
     /// is only read. \a bytes receives what was read, so that a run uses exactly what was checked.
     /// Throws Failure when the word processor itself fails (that is no fault of the template).
-    static TemplateReview checkFile(const QString &path, QByteArray &bytes);
+    /// With \a last, a file whose path and bytes are those last checked gets the same review without the
+    /// word processor, and a file checked through it is kept there.
+    static TemplateReview checkFile(const QString &path, QByteArray &bytes, CheckedTemplate *last = nullptr);
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MousePointer.h"
+#include "TemplateCheck.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -138,6 +139,9 @@ private:
 
     /// The warning last shown about the chosen template, so that a run repeats it only when it changed.
     QString mTemplateWarning;
+    /// What the last check through the word processor found, so that a run of an unchanged template
+    /// does not load it once more to check it.
+    CheckedTemplate mCheckedTemplate;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -119,7 +119,7 @@ bool Form1::useTemplateFile(const QString &path)
     bool checked = false;
     try {
         QByteArray bytes;
-        review = TemplateCheck::checkFile(absolute, bytes);
+        review = TemplateCheck::checkFile(absolute, bytes, &mCheckedTemplate);
         checked = true;
     } catch (...) {
         mPointer.set(MousePointer::Shape::Default);
@@ -211,7 +211,7 @@ std::function<QByteArray()> Form1::templateForRun()
             QByteArray bytes;
             TemplateReview review;
             try {
-                review = TemplateCheck::checkFile(path, bytes);
+                review = TemplateCheck::checkFile(path, bytes, &mCheckedTemplate);
             } catch (...) {
                 TellFailure(QStringLiteral("Checking the template %1").arg(shown), std::current_exception());
                 return {};

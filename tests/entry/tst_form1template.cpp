@@ -114,6 +114,20 @@ void TestForm1Template::menuShowsAndChangesTheTemplate()
     QCOMPARE(templateInUse(), QStringLiteral("Template: mine.docx"));
     QVERIFY(!mForm->isBusy());
 
+    // A run opens the template it was checked with once, for the run (and then its document for the
+    // picture); a changed file is checked again first.
+    ReceiptRecord receipt;
+    receipt[ReceiptRecord::Receipt] = QStringLiteral("Rent");
+    receipt[ReceiptRecord::Amount] = QStringLiteral("10");
+    mForm->receipts()->append(receipt);
+    for (const int opened : {3, 6}) {
+        QTest::mouseClick(mFixture->control<QPushButton>(QStringLiteral("PushButton6")), Qt::LeftButton);
+        QTRY_VERIFY(!mForm->isBusy());
+        QCOMPARE(mWord->callCount(QStringLiteral("Open")), opened);
+        WriteWholeFile(path, QByteArray("PK\x03\x04 changed", 12));
+    }
+    QCOMPARE(mWord->saved.size(), 2);
+
     choose(QStringLiteral("paperA4"));
     choose(QStringLiteral("useBuiltInTemplate"));
     QCOMPARE(templateInUse(), QStringLiteral("Template: Built-in (A4)"));
