@@ -135,11 +135,11 @@ void BatchCommand::makeSideBySide(const QList<ReceiptRecord> &records, Parts &pa
             break;
         case BatchWorkers::Event::Ended:
             if (part > 0 && !ProgramEndRequested()) {
-                dialogs.fail(event.number == 0 || event.number == kFailed
-                                 ? QStringLiteral("a copy of the program ended before its part was made")
-                                 : QStringLiteral("a copy of the program ended with status %1 before its part "
-                                                  "was made")
-                                       .arg(event.number));
+                // Whatever it told on standard error is the reason; this names what it leaves undone.
+                dialogs.fail(QStringLiteral("the copy of the program making %1 stopped (%2)")
+                                 .arg(QDir::toNativeSeparators(parts.name(part)),
+                                      event.number < 0 ? QStringLiteral("it crashed")
+                                                       : QStringLiteral("status %1").arg(event.number)));
                 handing = false;
             }
             tasks[event.worker] = Task();
