@@ -44,6 +44,8 @@ private:
         QString each;
         /// How many offices make parts side by side.
         int jobs = 1;
+        /// True when the user chose jobs; otherwise no more run than the free memory holds.
+        bool jobsChosen = false;
     };
     /// The files of a run of parts: how many receipts each holds, their names, which are written.
     struct Parts
