@@ -1007,7 +1007,8 @@ void tst_BatchCommand::signalStopsEveryOffice()
             count += ReadWholeFile(QStringLiteral("/proc/%1/comm").arg(pid)).startsWith("soffice.bin") ? 1 : 0;
         return count;
     };
-    QCOMPARE(offices(), 2);
+    // Two offices at least: one of them may be given a fresh start meanwhile.
+    QVERIFY(offices() >= 2);
 
     ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
     QVERIFY(process.waitForFinished(60000));
