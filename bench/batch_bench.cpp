@@ -6,9 +6,12 @@
 // under 35 s with no more time per receipt than 1.2 times that at 1,000; program and office under
 // 1.5 GB together.
 //
-//     batch_bench [receipts[,receipts...]] [rounds] [--per-file N]
+//     batch_bench [receipts[,receipts...]] [rounds] [--per-file N | --jobs [per-file|each]]
 //
-// e.g. `batch_bench 1000,3000,10000 3`; with --per-file the same runs write parts of N receipts.
+// e.g. `batch_bench 1000,3000,10000 3`; with --per-file the same runs write parts of N receipts. With --jobs
+// each count is made into PDF parts of a tenth of the receipts (--per-file) and into one PDF per receipt
+// (--each), or only the one named, on one office (--jobs 1) and on two side by side (--jobs 2); a row shows
+// both. Target: --each at 50 receipts a second or better on two cores.
 
 #include "ReceiptCsv.h"
 #include "ReceiptRecord.h"
@@ -80,7 +83,8 @@ long descendantsKilobytes(qint64 root)
     return total;
 }
 
-Timing runOnce(const QTemporaryDir &work, const QString &csv, const QString &output, int perFile = 0)
+Timing runOnce(const QTemporaryDir &work, const QString &csv, const QString &output, int perFile = 0,
+               const QStringList &more = {})
 {
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -89,9 +93,13 @@ Timing runOnce(const QTemporaryDir &work, const QString &csv, const QString &out
     program.setProcessChannelMode(QProcess::ForwardedChannels);
     QElapsedTimer timer;
     timer.start();
-    QStringList arguments{QStringLiteral("--import"), csv, QStringLiteral("--save"), output};
+    // An output of the form "folder/{No}.pdf" is a pattern: one file per receipt.
+    const bool each = output.contains(QLatin1Char('{'));
+    QStringList arguments{QStringLiteral("--import"), csv, each ? QStringLiteral("--each") : QStringLiteral("--save"),
+                          output};
     if (perFile > 0)
         arguments << QStringLiteral("--per-file") << QString::number(perFile);
+    arguments << more;
     program.start(QStringLiteral(PARVOLINE_EXECUTABLE), arguments);
     Timing timing;
     bool finished = false;
@@ -110,7 +118,12 @@ Timing runOnce(const QTemporaryDir &work, const QString &csv, const QString &out
     }
     timing.seconds = double(timer.nsecsElapsed()) / 1e9;
     timing.ok = finished && program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0;
-    if (perFile > 0) {
+    if (each) {
+        QDir folder(QFileInfo(output).absolutePath());
+        for (const QFileInfo &file : folder.entryInfoList(QDir::Files))
+            timing.bytes += file.size();
+        folder.removeRecursively();
+    } else if (perFile > 0) {
         const QFileInfo info(output);
         for (const QFileInfo &part :
              QDir(info.absolutePath())
@@ -165,6 +178,50 @@ void measure(const QTemporaryDir &work, int receipts, int rounds, const char *ex
                 double(programPeak) / receipts, officePeak / 1024, togetherPeak / 1024, rounds, bytes / 1e6);
     std::fflush(stdout);
 }
+struct Rounds
+{
+    std::vector<double> seconds;
+    long togetherPeakKb = 0;
+    double bytes = 0;
+};
+
+// \a rounds runs of one command line; false when one failed.
+bool repeat(const QTemporaryDir &work, const QString &csv, const QString &output, int perFile, int jobs, int rounds,
+            Rounds &result)
+{
+    for (int round = 0; round < rounds; ++round) {
+        const Timing timing = runOnce(work, csv, output, perFile, {QStringLiteral("--jobs"), QString::number(jobs)});
+        if (!timing.ok)
+            return false;
+        result.seconds.push_back(timing.seconds);
+        result.togetherPeakKb = std::max(result.togetherPeakKb, timing.togetherPeakKb);
+        result.bytes = double(timing.bytes);
+    }
+    std::sort(result.seconds.begin(), result.seconds.end());
+    return true;
+}
+
+void measureJobs(const QTemporaryDir &work, int receipts, int rounds, bool each)
+{
+    const QString csv = writeCsv(work, receipts);
+    const int perFile = each ? 0 : std::max(1, receipts / 10);
+    const QString output = each ? work.filePath(QStringLiteral("each/{No}.pdf"))
+                                : work.filePath(QStringLiteral("parts-%1.pdf").arg(receipts));
+    Rounds one;
+    Rounds two;
+    const QString what = each ? QStringLiteral("--each") : QStringLiteral("--per-file %1").arg(perFile);
+    if (!repeat(work, csv, output, perFile, 1, rounds, one) || !repeat(work, csv, output, perFile, 2, rounds, two)) {
+        std::printf("%6d receipts to .pdf %-15s failed\n", receipts, qPrintable(what));
+        return;
+    }
+    const double median1 = one.seconds[one.seconds.size() / 2];
+    const double median2 = two.seconds[two.seconds.size() / 2];
+    std::printf("%6d receipts to .pdf %-15s --jobs 1: min %7.2f s median %7.2f s (%6.1f receipts/s) %5ld MB | "
+                "--jobs 2: min %7.2f s median %7.2f s (%6.1f receipts/s) %5ld MB | %.2fx (%d rounds)\n",
+                receipts, qPrintable(what), one.seconds.front(), median1, receipts / median1, one.togetherPeakKb / 1024,
+                two.seconds.front(), median2, receipts / median2, two.togetherPeakKb / 1024, median1 / median2, rounds);
+    std::fflush(stdout);
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -178,13 +235,25 @@ int main(int argc, char *argv[])
     const int rounds = arguments.size() > 2 ? arguments.at(2).toInt() : 5;
     const int perFile =
         arguments.size() > 4 && arguments.at(3) == QLatin1String("--per-file") ? arguments.at(4).toInt() : 0;
+    const bool jobs = arguments.size() > 3 && arguments.at(3) == QLatin1String("--jobs");
+    const QString jobsMode = jobs ? arguments.value(4) : QString();
     QTemporaryDir work;
     if (!work.isValid() || *std::min_element(counts.begin(), counts.end()) < 1 || rounds < 1) {
-        std::fprintf(stderr, "usage: batch_bench [receipts[,receipts...]] [rounds] [--per-file N]\n");
+        std::fprintf(stderr,
+                     "usage: batch_bench [receipts[,receipts...]] [rounds] [--per-file N | --jobs [per-file|each]]\n");
         return 1;
     }
     // The first start makes the office's profile; a user pays that once.
     runOnce(work, writeCsv(work, 1), work.filePath(QStringLiteral("first.doc")));
+    if (jobs) {
+        for (const int receipts : counts) {
+            for (const bool each : {false, true}) {
+                if (jobsMode.isEmpty() || jobsMode == (each ? QLatin1String("each") : QLatin1String("per-file")))
+                    measureJobs(work, receipts, rounds, each);
+            }
+        }
+        return 0;
+    }
     measure(work, 1, rounds, "doc");
     for (const int receipts : counts) {
         for (const char *extension : {"doc", "pdf"})

@@ -1,6 +1,7 @@
 #include "BatchCommand.h"
 
 #include "BatchDialogs.h"
+#include "BatchWorkers.h"
 #include "CheckedFile.h"
 #include "DocumentBound.h"
 #include "DocumentGeneration.h"
@@ -31,6 +32,7 @@
 #include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -38,6 +40,31 @@
 #include <unistd.h>
 
 namespace {
+// Each office holds hundreds of megabytes for a large part; more than this many would only wait for
+// the processor cores and fill the memory.
+constexpr int kMostJobs = 64;
+
+// What one copy of the program and its office hold, measured with parts of 5,000 receipts: about
+// 300 MB, and 140 KB more for every receipt of a part.
+constexpr qint64 kJobBaseKilobytes = 300 * 1024;
+constexpr qint64 kJobReceiptKilobytes = 140;
+
+// How many offices the memory not in use holds with parts of \a partSize receipts; at least one.
+int affordableJobs(qsizetype partSize)
+{
+    QFile meminfo(QStringLiteral("/proc/meminfo"));
+    if (!meminfo.open(QIODevice::ReadOnly))
+        return kMostJobs;
+    for (const QByteArray &line : meminfo.readAll().split('\n')) {
+        if (line.startsWith("MemAvailable:")) {
+            const qint64 available = line.mid(13).trimmed().split(' ').value(0).toLongLong();
+            return static_cast<int>(
+                std::clamp<qint64>(available / (kJobBaseKilobytes + kJobReceiptKilobytes * partSize), 1, kMostJobs));
+        }
+    }
+    return kMostJobs;
+}
+
 // A progress line more often than this only flickers.
 constexpr qint64 kProgressIntervalMs = 100;
 
@@ -82,7 +109,8 @@ const char kDescription[] =
     "the parts already written stay and the missing ones are named. With --each PATTERN every receipt\n"
     "gets a file of its own, named by the pattern's column names in braces, e.g.\n"
     "--each 'receipts/{No}-{To Payee}.pdf': characters a file name cannot hold become _, a name taken\n"
-    "twice is numbered (7.pdf, 7-2.pdf), and missing folders are made."
+    "twice is numbered (7.pdf, 7-2.pdf), and missing folders are made. The parts are made on --jobs N\n"
+    "offices side by side (default: one per processor core); their names are the same however many."
     "\n"
     "\n"
     "Exit status: 0 saved; 2 rows of the file are invalid (each is listed, nothing is written);\n"
@@ -100,6 +128,8 @@ int BatchCommand::main(int &argc, char **argv)
 
 int BatchCommand::run(const QStringList &arguments)
 {
+    if (arguments.value(1) == QLatin1String(kWorkerOption))
+        return work(arguments);
     QCommandLineParser parser;
     parser.setApplicationDescription(QLatin1String(kDescription));
     const QCommandLineOption import(QStringList{QStringLiteral("i"), QStringLiteral("import")},
@@ -128,8 +158,14 @@ int BatchCommand::run(const QStringList &arguments)
         QStringLiteral("Writes one file per receipt, named by <pattern> of column names in braces, e.g. "
                        "'receipts/{No}-{To Payee}.pdf'; instead of --save."),
         QStringLiteral("pattern"));
+    const QCommandLineOption jobsOption(
+        QStringLiteral("jobs"),
+        QStringLiteral("Makes the parts of --per-file or --each on <n> offices side by side (default: the number "
+                       "of processor cores, fewer when the free memory would not hold them)."),
+        QStringLiteral("n"));
     parser.addOption(perFileOption);
     parser.addOption(eachOption);
+    parser.addOption(jobsOption);
     parser.addOption(templateOption);
     parser.addOption(paperOption);
     const QCommandLineOption help = parser.addHelpOption();
@@ -163,7 +199,7 @@ int BatchCommand::run(const QStringList &arguments)
             return usageError(QStringLiteral("%1 names no file").arg(name));
     }
     Options options;
-    for (const QCommandLineOption *option : {&templateOption, &paperOption, &perFileOption}) {
+    for (const QCommandLineOption *option : {&templateOption, &paperOption, &perFileOption, &jobsOption}) {
         const QString name = QStringLiteral("--") + option->names().constLast();
         if (parser.values(*option).size() > 1)
             return usageError(QStringLiteral("%1 is given more than once").arg(name));
@@ -178,6 +214,15 @@ int BatchCommand::run(const QStringList &arguments)
             return usageError(QStringLiteral("--per-file is a number of receipts from 1 to %1, not %2")
                                   .arg(kMostReceiptsPerDocument)
                                   .arg(parser.value(perFileOption)));
+    }
+    options.jobs = std::clamp(QThread::idealThreadCount(), 1, kMostJobs);
+    if (parser.isSet(jobsOption)) {
+        bool ok = false;
+        options.jobs = parser.value(jobsOption).toInt(&ok);
+        options.jobsChosen = true;
+        if (!ok || options.jobs < 1 || options.jobs > kMostJobs)
+            return usageError(
+                QStringLiteral("--jobs is a number from 1 to %1, not %2").arg(kMostJobs).arg(parser.value(jobsOption)));
     }
     if (parser.isSet(paperOption)) {
         options.paper = PaperNamed(parser.value(paperOption));
@@ -348,38 +393,45 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
 
     mShowProgress = ::isatty(STDERR_FILENO) == 1;
     const qsizetype total = csv.records.size();
-    const qsizetype size = !options.each.isEmpty() ? 1 : options.perFile > 0 ? options.perFile : total;
-    const int parts = static_cast<int>((total + size - 1) / size);
-    int written = 0;
-    for (int part = 1; part <= parts && !dialogs.failed() && !ProgramEndRequested(); ++part) {
-        const qsizetype first = (part - 1) * size;
-        ReceiptList receipts;
-        receipts.appendRecords(csv.records.mid(first, size));
-        QString document;
-        {
-            GuardedProcedure procedure(Location::Form1_PushButton6_Click);
-            DocumentGeneration generation(receipts, procedure);
-            generation.setTemplateSource(templateSource);
-            // Made in the format asked for: no Word file is written just to be converted.
-            generation.setFileFormat(*fileFormat);
-            generation.setProgress([this, first, total](DocumentGeneration::Stage stage, int receipt, int) {
-                if (stage == DocumentGeneration::Stage::Receipt)
-                    showProgress(static_cast<int>(first) + receipt, static_cast<int>(total));
-            });
-            document = generation.run();
+    Parts parts;
+    parts.size = !options.each.isEmpty() ? 1 : options.perFile > 0 ? options.perFile : total;
+    parts.count = static_cast<int>((total + parts.size - 1) / parts.size);
+    parts.written = QList<bool>(parts.count, false);
+    const QString absolute = target.absoluteFilePath();
+    parts.name = [&](int part) {
+        return !eachNames.isEmpty()                       ? QFileInfo(eachNames.at(part - 1)).absoluteFilePath()
+               : parts.count == 1 && options.perFile == 0 ? absolute
+                                                          : partFileName(absolute, part, parts.count);
+    };
+    // Unless the user chose, no more offices run than the memory holds: one more would only be swapped
+    // out or make the system end a process.
+    const int jobs =
+        std::min({options.jobs, parts.count, options.jobsChosen ? options.jobs : affordableJobs(parts.size)});
+    if (jobs > 1) {
+        // The offices run in the workers; one started here to check the template would only stand by.
+        engine.shutdown();
+        QByteArray templateBytes;
+        try {
+            templateBytes = templateSource();
+        } catch (...) {
+            dialogs.fail(DescribeException(std::current_exception()));
         }
-
+        if (!dialogs.failed())
+            makeSideBySide(csv.records, parts, jobs, *fileFormat, templateBytes, work->path(), dialogs);
+    }
+    for (int part = 1; jobs == 1 && part <= parts.count && !dialogs.failed() && !ProgramEndRequested(); ++part) {
+        const qsizetype first = (part - 1) * parts.size;
+        const QString document = makeDocument(
+            csv.records.mid(first, parts.size), *fileFormat, templateSource, [this, first, total](int receipt) {
+                showProgress(static_cast<int>(first) + receipt, static_cast<int>(total));
+            });
         if (!document.isEmpty() && !dialogs.failed() && !ProgramEndRequested()) {
             try {
                 // The document is made in the working folder, so that the output is put in place only
                 // while the command is not being stopped: a stop never leaves a new file behind.
-                const QString name = !eachNames.isEmpty() ? eachNames.at(part - 1)
-                                     : parts == 1 && options.perFile == 0
-                                         ? target.absoluteFilePath()
-                                         : partFileName(target.absoluteFilePath(), part, parts);
                 if (!ProgramEndRequested()) {
-                    CopyFileReplacing(document, name);
-                    ++written;
+                    CopyFileReplacing(document, parts.name(part));
+                    parts.written[part - 1] = true;
                 }
             } catch (...) {
                 dialogs.fail(DescribeException(std::current_exception()));
@@ -394,21 +446,52 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
         std::fprintf(stderr, "\r%lld/%lld\n", static_cast<long long>(total), static_cast<long long>(total));
         std::fflush(stderr);
     }
-    if ((options.perFile > 0 || !eachNames.isEmpty()) && written < parts) {
-        const QString absolute = target.absoluteFilePath();
-        const auto partName = [&](int part) {
-            return QDir::toNativeSeparators(eachNames.isEmpty() ? partFileName(absolute, part, parts)
-                                                                : QFileInfo(eachNames.at(part - 1)).absoluteFilePath());
-        };
-        const QString missing = written + 1 == parts
-                                    ? partName(parts)
-                                    : QStringLiteral("%1 to %2").arg(partName(written + 1), partName(parts));
-        printError(QStringLiteral("%1 of %2 parts written; missing: %3").arg(written).arg(parts).arg(missing));
+    const int written = static_cast<int>(parts.written.count(true));
+    if ((options.perFile > 0 || !eachNames.isEmpty()) && written < parts.count) {
+        printError(QStringLiteral("%1 of %2 parts written; missing: %3")
+                       .arg(written)
+                       .arg(parts.count)
+                       .arg(missingParts(parts)));
         if (!dialogs.failed() && !ProgramEndRequested())
             dialogs.fail(QStringLiteral("not every part was written"));
     }
     engine.shutdown();
     return ProgramExitCode(dialogs.failed() ? kFailed : kSaved);
+}
+
+QString BatchCommand::makeDocument(const QList<ReceiptRecord> &records, int fileFormat,
+                                   const std::function<QByteArray()> &templateSource,
+                                   const std::function<void(int)> &progress)
+{
+    ReceiptList receipts;
+    receipts.appendRecords(records);
+    GuardedProcedure procedure(Location::Form1_PushButton6_Click);
+    DocumentGeneration generation(receipts, procedure);
+    generation.setTemplateSource(templateSource);
+    // Made in the format asked for: no Word file is written just to be converted.
+    generation.setFileFormat(fileFormat);
+    generation.setProgress([&progress](DocumentGeneration::Stage stage, int receipt, int) {
+        if (stage == DocumentGeneration::Stage::Receipt && progress)
+            progress(receipt);
+    });
+    return generation.run();
+}
+
+QString BatchCommand::missingParts(const Parts &parts)
+{
+    QStringList runs;
+    for (int part = 1; part <= parts.count; ++part) {
+        if (parts.written.value(part - 1))
+            continue;
+        int last = part;
+        while (last < parts.count && !parts.written.value(last))
+            ++last;
+        const QString first = QDir::toNativeSeparators(parts.name(part));
+        runs.append(last == part ? first
+                                 : QStringLiteral("%1 to %2").arg(first, QDir::toNativeSeparators(parts.name(last))));
+        part = last;
+    }
+    return runs.join(QStringLiteral(", "));
 }
 
 QStringList BatchCommand::namesOfEach(const QString &pattern, const QList<ReceiptRecord> &records, QString &problem)

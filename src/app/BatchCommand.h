@@ -3,9 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 enum class Paper;
+class BatchDialogs;
 class ReceiptRecord;
 
 /// The program as a command: `parvoline --import receipts.csv --save receipts.pdf` makes the document
@@ -40,6 +42,18 @@ private:
         int perFile = 0;
         /// One file per receipt, named by this pattern of column names ("{No}-{To Payee}.pdf"); empty: none.
         QString each;
+        /// How many offices make parts side by side.
+        int jobs = 1;
+        /// True when the user chose jobs; otherwise no more run than the free memory holds.
+        bool jobsChosen = false;
+    };
+    /// The files of a run of parts: how many receipts each holds, their names, which are written.
+    struct Parts
+    {
+        qsizetype size = 0;
+        int count = 0;
+        std::function<QString(int part)> name;
+        QList<bool> written;
     };
     /// The file names that \a pattern gives \a records, in their order: each "{Column}" replaced by the
     /// receipt's value, characters that a file name cannot hold replaced by "_", a name that an earlier
@@ -48,6 +62,18 @@ private:
     /// The file of part \a part (from 1) of \a parts made for \a output: "out.pdf" becomes "out-0001.pdf".
     static QString partFileName(const QString &output, int part, int parts);
     int make(const QString &csvFile, const QString &output, const Options &options);
+    /// Fills \a records into one document of \a fileFormat in the temporary folder; returns its path, or
+    /// an empty path when the run failed (told through the dialogs) or was stopped.
+    QString makeDocument(const QList<ReceiptRecord> &records, int fileFormat,
+                         const std::function<QByteArray()> &templateSource, const std::function<void(int)> &progress);
+    /// Makes the parts on \a jobs copies of the program at once, each with an office of its own, and puts
+    /// each in place as it is complete. \a workFolder is the command's own.
+    void makeSideBySide(const QList<ReceiptRecord> &records, Parts &parts, int jobs, int fileFormat,
+                        const QByteArray &templateBytes, const QString &workFolder, BatchDialogs &dialogs);
+    /// The command as one of those copies: makes the parts it is sent, one after another, and answers.
+    static int work(const QStringList &arguments);
+    /// "out-0003.pdf" or "out-0003.pdf to out-0020.pdf, out-0022.pdf": the parts not written.
+    static QString missingParts(const Parts &parts);
     void showProgress(int receipt, int count);
 
     bool mShowProgress = false;

@@ -53,6 +53,10 @@ void BatchDialogs::fail(const QString &description)
     // Once the command is asked to end, what fails is only the work it gave up.
     if (!first || ProgramEndRequested())
         return;
+    if (mTeller) {
+        mTeller(oneLine(description));
+        return;
+    }
     std::fprintf(stderr, "parvoline: %s\n", qUtf8Printable(oneLine(description)));
     std::fflush(stderr);
 }

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 /// The dialogs of the batch command, where nobody is there to answer: a message goes to standard
 /// error as one line, a question is answered No, a file or print dialog is cancelled. Only the first
 /// failure is told, since later ones follow from it. Installs itself for its lifetime.
@@ -27,6 +29,8 @@ public:
 
     /// Records a failure of the command itself, told like a reported one.
     void fail(const QString &description);
+    /// Makes \a teller tell the first failure, as one line, instead of standard error.
+    void setTeller(std::function<void(const QString &line)> teller) { mTeller = std::move(teller); }
     /// True once anything failed.
     bool failed() const { return mFailed; }
 
@@ -36,4 +40,5 @@ public:
 
 private:
     bool mFailed = false;
+    std::function<void(const QString &line)> mTeller;
 };

@@ -15,8 +15,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QPdfDocument>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -160,6 +162,10 @@ private slots:
     void perFileFailureKeepsFinishedParts();
     void eachNamesAFilePerReceipt_data();
     void eachNamesAFilePerReceipt();
+    void severalOfficesMakeTheSameParts_data();
+    void severalOfficesMakeTheSameParts();
+    void signalStopsEveryOffice();
+    void partFailingOnSeveralOffices();
 
 private:
     QProcessEnvironment environment() const;
@@ -300,6 +306,14 @@ void tst_BatchCommand::usage_data()
                        QStringLiteral("0")}
         << good << 1 << ""
         << "^parvoline: --per-file is a number of receipts from 1 to 20000, not 0[^\\n]*\\n$";
+    QTest::newRow("jobs not a count") << QStringList{import,
+                                                     QStringLiteral("r.csv"),
+                                                     save,
+                                                     QStringLiteral("out.pdf"),
+                                                     QStringLiteral("--jobs"),
+                                                     QStringLiteral("0")}
+                                      << good << 1 << ""
+                                      << "^parvoline: --jobs is a number from 1 to 64, not 0[^\\n]*\\n$";
     QTest::newRow("each names an unknown column")
         << QStringList{import, QStringLiteral("r.csv"), QStringLiteral("--each"), QStringLiteral("out/{Payer}.pdf")}
         << good << 1 << ""
@@ -857,8 +871,10 @@ void tst_BatchCommand::perFileFailureKeepsFinishedParts()
     WriteWholeFile(disk.filePath(QStringLiteral("other files")), QByteArray(160 * 1024 - partSize * 3 / 2, 'f'));
     const QString output = disk.filePath(QStringLiteral("receipts.pdf"));
 
-    const Run result = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), output,
-                            QStringLiteral("--per-file"), QStringLiteral("2")});
+    // One office makes the parts in order, so which part fails is known.
+    const Run result =
+        run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), output,
+             QStringLiteral("--per-file"), QStringLiteral("2"), QStringLiteral("--jobs"), QStringLiteral("1")});
 
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.err.contains("No space left on device"), result.err.constData());
@@ -919,6 +935,141 @@ void tst_BatchCommand::eachNamesAFilePerReceipt()
         else
             QVERIFY(ReadWholeFile(name).startsWith("PK"));
     }
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::severalOfficesMakeTheSameParts_data()
+{
+    QTest::addColumn<QStringList>("output");
+    QTest::addColumn<QStringList>("parts");
+    QTest::newRow("per-file") << QStringList{
+        QStringLiteral("--save"), QStringLiteral("out.pdf"), QStringLiteral("--per-file"),
+        QStringLiteral(
+            "2")} << QStringLiteral("out-0001.pdf out-0002.pdf out-0003.pdf out-0004.pdf").split(QLatin1Char(' '));
+    QStringList each;
+    for (int n = 1; n <= 7; ++n)
+        each.append(receiptNumber(n) + QStringLiteral(".pdf"));
+    QTest::newRow("each") << QStringList{QStringLiteral("--each"), QStringLiteral("{No}.pdf")} << each;
+}
+
+void tst_BatchCommand::severalOfficesMakeTheSameParts()
+{
+    QFETCH(QStringList, output);
+    QFETCH(QStringList, parts);
+
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(7));
+    QHash<QString, QStringList> texts[2];
+    for (const int jobs : {1, 2}) {
+        const QString folder = QStringLiteral("jobs-%1").arg(jobs);
+        QVERIFY(QDir(mWork->path()).mkdir(folder));
+        QStringList arguments = output;
+        arguments[1] = folder + QLatin1Char('/') + arguments[1];
+        const Run result = run(QStringList{QStringLiteral("--import"), QStringLiteral("r.csv"),
+                                           QStringLiteral("--jobs"), QString::number(jobs)}
+                               << arguments);
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+        QCOMPARE(result.err, QByteArray());
+        QCOMPARE(FolderEntries(file(folder)), parts);
+        for (const QString &part : std::as_const(parts))
+            texts[jobs - 1].insert(part, PdfPageTexts(ReadWholeFile(file(folder + QLatin1Char('/') + part))));
+        verifyNothingLeft();
+    }
+    // Each part holds the receipts it holds with one office, page by page, whichever office made it.
+    for (const QString &part : std::as_const(parts)) {
+        QVERIFY(!texts[0].value(part).isEmpty());
+        QCOMPARE(texts[1].value(part), texts[0].value(part));
+    }
+}
+
+void tst_BatchCommand::signalStopsEveryOffice()
+{
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(400));
+    QProcess process;
+    start(process,
+          {QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), QStringLiteral("out.pdf"),
+           QStringLiteral("--per-file"), QStringLiteral("20"), QStringLiteral("--jobs"), QStringLiteral("2")});
+    QVERIFY(process.waitForStarted());
+    auto stop = qScopeGuard([&] {
+        process.kill();
+        process.waitForFinished();
+    });
+    // Once a part is in place, both offices are at work on the next ones.
+    QElapsedTimer timer;
+    timer.start();
+    while (!QFileInfo::exists(file(QStringLiteral("out-0001.pdf")))
+           && !QFileInfo::exists(file(QStringLiteral("out-0002.pdf"))) && process.state() == QProcess::Running
+           && timer.elapsed() < 180000)
+        QTest::qWait(5);
+    QVERIFY2(process.state() == QProcess::Running, process.readAllStandardError().constData());
+    const auto offices = [&] {
+        int count = 0;
+        for (const qint64 pid : processesNaming(mCache->path()))
+            count += ReadWholeFile(QStringLiteral("/proc/%1/comm").arg(pid)).startsWith("soffice.bin") ? 1 : 0;
+        return count;
+    };
+    // Two offices at least: one of them may be given a fresh start meanwhile.
+    QVERIFY(offices() >= 2);
+
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    QVERIFY(process.waitForFinished(60000));
+    stop.dismiss();
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 128 + SIGTERM);
+
+    // Only whole parts, each with its own twenty receipts; the others are named as missing.
+    const QStringList entries = FolderEntries(mWork->path());
+    QVERIFY(entries.size() > 1 && entries.size() < 21);
+    const QByteArray err = ProgramLines(process.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("%1 of 20 parts written; missing: ").arg(entries.size() - 1).toUtf8()),
+             err.constData());
+    for (const QString &entry : entries) {
+        if (entry == QLatin1String("r.csv"))
+            continue;
+        const int part = entry.mid(4, 4).toInt();
+        const QString text = PdfPageTexts(ReadWholeFile(file(entry))).join(QLatin1Char('\n'));
+        QVERIFY2(text.contains(receiptNumber(part * 20 - 19)) && text.contains(receiptNumber(part * 20)),
+                 qPrintable(entry));
+        QVERIFY2(!err.contains(entry.toUtf8()), qPrintable(entry));
+    }
+    // No copy of the program and no office is left; the workers' folders went with the run's.
+    QCOMPARE(processesNaming(mTemp->path()), QList<qint64>());
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::partFailingOnSeveralOffices()
+{
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(7));
+    // A file the user protected: its part fails, and the file stays as it is.
+    const QString protectedPart = file(QStringLiteral("out-0003.pdf"));
+    WriteWholeFile(protectedPart, "the old part");
+    QVERIFY(QFile::setPermissions(protectedPart, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+
+    const Run result =
+        run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--save"), QStringLiteral("out.pdf"),
+             QStringLiteral("--per-file"), QStringLiteral("1"), QStringLiteral("--jobs"), QStringLiteral("2")});
+
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains(QStringLiteral("%1 is read-only.").arg(protectedPart).toUtf8()),
+             result.err.constData());
+    QCOMPARE(ReadWholeFile(protectedPart), QByteArray("the old part"));
+    // Parts made on the other office meanwhile are complete; every other one is named as missing.
+    const QRegularExpression summary(QStringLiteral("(\\d) of 7 parts written; missing: ([^\\n]*)\\n"));
+    const QRegularExpressionMatch told = summary.match(QString::fromUtf8(result.err));
+    QVERIFY2(told.hasMatch(), result.err.constData());
+    QVERIFY(told.captured(2).contains(protectedPart));
+    int written = 0;
+    for (int part = 1; part <= 7; ++part) {
+        const QString name = file(QStringLiteral("out-%1.pdf").arg(part, 4, 10, QLatin1Char('0')));
+        if (part == 3 || !QFileInfo::exists(name))
+            continue;
+        ++written;
+        QVERIFY(PdfPageTexts(ReadWholeFile(name)).join(QLatin1Char('\n')).contains(receiptNumber(part)));
+    }
+    QCOMPARE(told.captured(1).toInt(), written);
+    // What is named as missing is not there (the protected file aside).
+    static const QRegularExpression separators(QStringLiteral(", | to "));
+    for (const QString &name : told.captured(2).split(separators))
+        QVERIFY2(name == protectedPart || !QFileInfo::exists(name), qPrintable(name));
     verifyNothingLeft();
 }
 
