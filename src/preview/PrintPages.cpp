@@ -25,9 +25,9 @@ constexpr int kBandRows = 512;
 class Pages
 {
 public:
-    explicit Pages(const PagePicture &picture)
+    explicit Pages(const QByteArray &bytes)
     {
-        mBytes = picture.bytes();
+        mBytes = bytes;
         mBuffer.setData(mBytes);
         mBuffer.open(QIODevice::ReadOnly);
         mPdf.load(&mBuffer);
@@ -100,7 +100,7 @@ void MatchPrinterToPages(const PagePicture &picture, QPrinter &printer)
 {
     if (!picture.isVector())
         return;
-    Pages pages(picture);
+    Pages pages(picture.bytes());
     const QSizeF points = pages.pdf().pagePointSize(0);
     if (points.isEmpty())
         return;
@@ -130,7 +130,8 @@ void PrintPages(const PagePicture &picture, QPrinter &printer, const std::functi
         return;
     }
 
-    Pages pages(picture);
+    // Every page, also those the preview has not made yet.
+    Pages pages(picture.wholePdf());
     QPdfDocument &pdf = pages.pdf();
     const QList<int> order = sheets(printer, pdf.pageCount());
     const double dotsPerPoint = printer.resolution() / kPointsPerInch;
