@@ -1,9 +1,13 @@
 #include "LibreOfficeRange.h"
 
 #include "LibreOfficeDocument.h"
+#include "LibreOfficeSession.h"
 #include "LibreOfficeTable.h"
 #include "OdfDocument.h"
 #include "OfficeDocument.h"
+
+#include <exception>
+#include <thread>
 
 LibreOfficeRange::LibreOfficeRange(std::shared_ptr<LibreOfficeDocument> document)
     : mDocument(std::move(document))
@@ -20,14 +24,52 @@ void LibreOfficeRange::CopyAsPicture()
         throw AutomationError(QStringLiteral("%1: only the whole document has a picture.").arg(what));
     const std::shared_ptr<OfficeDocument> office = mDocument->loaded(what);
     const QMarginsF margins = office->textAreaMargins(what);
-    const QByteArray pdf = office->storePdf(PagePicture::marginsNote(margins), what);
+    const QString marginsNote = PagePicture::marginsNote(margins);
+    const int pages = office->pageCount(what);
     PagePicture picture;
     try {
-        picture = PagePicture::fromPdf(pdf, margins);
+        if (pages <= kFirstPages + 1) {
+            picture = PagePicture::fromPdf(office->storePdf(marginsNote, what), margins);
+        } else {
+            // A long document shows its first pages at once; the picture places the others from the
+            // last one and has them made while it is shown.
+            QList<int> first;
+            for (int page = 1; page <= kFirstPages; ++page)
+                first.append(page);
+            first.append(pages);
+            const QString note = marginsNote + QLatin1Char(' ') + PagePicture::pagesNote(pages, first);
+            const QByteArray pdf = office->storePdf(note, what, QStringLiteral("1-%1,%2").arg(kFirstPages).arg(pages));
+            picture = PagePicture::fromFirstPages(pdf, margins, pages, first, pageMaker(office, marginsNote));
+        }
     } catch (const Failure &failure) {
         throw AutomationError(QStringLiteral("%1: %2").arg(what, failure.description()));
     }
     ProgramClipboard::current().setPicture(picture);
+}
+
+PagePicture::PageMaker LibreOfficeRange::pageMaker(std::shared_ptr<OfficeDocument> office, const QString &marginsNote)
+{
+    return [office = std::move(office), marginsNote](int first, int last) {
+        // Whatever else has the office at work just now goes first; the pages are asked for again later.
+        if (office->session().isBusy())
+            return QByteArray();
+        // A few pages take a moment: the window waits for them, asked from a thread of their own, rather
+        // than running events meanwhile, so no click can reach the office while it is at work on them.
+        QByteArray pdf;
+        std::exception_ptr error;
+        std::thread([&] {
+            try {
+                pdf = office->storePdf(marginsNote,
+                                       QStringLiteral("Making the pages %1 to %2 of the picture").arg(first).arg(last),
+                                       QStringLiteral("%1-%2").arg(first).arg(last));
+            } catch (...) {
+                error = std::current_exception();
+            }
+        }).join();
+        if (error)
+            std::rethrow_exception(error);
+        return pdf;
+    };
 }
 
 QString LibreOfficeRange::Text()

@@ -122,7 +122,7 @@ void TestLongRuns::thousandReceiptsScrollToTheLast()
     const PagePicture page = preview->findChild<PictureBox *>(QStringLiteral("Zoom_Ori"))->picture();
     QVERIFY(page.isVector());
     QCOMPARE(page.pageCount(), 500);
-    QByteArray pdfBytes = page.bytes();
+    QByteArray pdfBytes = page.wholePdf();
     QBuffer buffer(&pdfBytes);
     QVERIFY(buffer.open(QIODevice::ReadOnly));
     QPdfDocument pdf;
