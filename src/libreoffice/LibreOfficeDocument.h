@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <pugixml.hpp>
 #include <utility>
 
@@ -59,6 +60,8 @@ public:
     bool isOpen() const { return mOpen; }
     /// Closes unsaved, ignoring every failure.
     void closeQuietly() noexcept;
+    /// Takes \a model as the content of this document loaded in the office, which holds the same.
+    void takeContent(std::unique_ptr<OdfDocument> model);
     /// Throws AutomationError when the document is closed.
     void ensureOpen() const;
 
@@ -94,6 +97,8 @@ private:
     std::shared_ptr<OfficeDocument> mLoaded;
     quint64 mRevision = 0;
     quint64 mLoadedRevision = 0;
+    /// The content as it was when it was saved as a Word file, if it was.
+    std::optional<quint64> mSavedRevision;
     Selection mSelection;
     QString mSource;
     QString mLocation;
