@@ -99,6 +99,12 @@ void LibreOfficeBackend::close() noexcept
     mQuitHook = nullptr;
 }
 
+void LibreOfficeBackend::pictureLetGo() noexcept
+{
+    if (mPictureDocuments > 0 && --mPictureDocuments == 0)
+        instanceQuit(true);
+}
+
 void LibreOfficeBackend::instanceQuit(bool openedDocuments)
 {
     if (!mQuitHook || !openedDocuments)

@@ -47,6 +47,12 @@ public:
     /// True while the document saved last has not been opened again: its picture is still to come.
     bool savedDocumentPending() const { return mSaved && !mSavedOpened; }
 
+    /// A page picture holds a document in the office while it has pages of it made: the office is not
+    /// given a fresh start meanwhile. Letting go of the last one counts as an instance quitting.
+    void pictureHolds() { ++mPictureDocuments; }
+    void pictureLetGo() noexcept;
+    bool pictureDocumentsHeld() const { return mPictureDocuments > 0; }
+
     /// Called whenever an instance that opened documents quits, once they are closed.
     void setQuitHook(std::function<void()> hook) { mQuitHook = std::move(hook); }
     void instanceQuit(bool openedDocuments);
@@ -68,4 +74,5 @@ private:
     std::unique_ptr<OdfDocument> mSavedModel;
     mutable bool mSavedOpened = false;
     std::function<void()> mQuitHook;
+    int mPictureDocuments = 0;
 };

@@ -78,6 +78,7 @@ public:
     std::shared_ptr<OfficeDocument> loaded(const QString &what,
                                            OfficeDocument::Layout layout = OfficeDocument::Layout::Pages);
     LibreOfficeBackend &backend() const { return *mBackend; }
+    std::shared_ptr<LibreOfficeBackend> sharedBackend() const { return mBackend; }
     QString source() const { return mSource; }
     /// The file the document is bound to; empty while it is untitled.
     QString location() const { return mLocation; }

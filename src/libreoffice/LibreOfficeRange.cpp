@@ -1,5 +1,6 @@
 #include "LibreOfficeRange.h"
 
+#include "LibreOfficeBackend.h"
 #include "LibreOfficeDocument.h"
 #include "LibreOfficeSession.h"
 #include "LibreOfficeTable.h"
@@ -39,7 +40,8 @@ void LibreOfficeRange::CopyAsPicture()
             first.append(pages);
             const QString note = marginsNote + QLatin1Char(' ') + PagePicture::pagesNote(pages, first);
             const QByteArray pdf = office->storePdf(note, what, QStringLiteral("1-%1,%2").arg(kFirstPages).arg(pages));
-            picture = PagePicture::fromFirstPages(pdf, margins, pages, first, pageMaker(office, marginsNote));
+            picture = PagePicture::fromFirstPages(pdf, margins, pages, first,
+                                                  pageMaker(mDocument->sharedBackend(), office, marginsNote));
         }
     } catch (const Failure &failure) {
         throw AutomationError(QStringLiteral("%1: %2").arg(what, failure.description()));
@@ -47,9 +49,35 @@ void LibreOfficeRange::CopyAsPicture()
     ProgramClipboard::current().setPicture(picture);
 }
 
-PagePicture::PageMaker LibreOfficeRange::pageMaker(std::shared_ptr<OfficeDocument> office, const QString &marginsNote)
+namespace {
+// The document a picture has pages made of, held in the office until the picture lets go of it.
+struct PictureDocument
 {
-    return [office = std::move(office), marginsNote](int first, int last) {
+    PictureDocument(std::shared_ptr<LibreOfficeBackend> owner, std::shared_ptr<OfficeDocument> document)
+        : backend(std::move(owner))
+        , office(std::move(document))
+    {
+        backend->pictureHolds();
+    }
+    ~PictureDocument()
+    {
+        office.reset();
+        backend->pictureLetGo();
+    }
+    PictureDocument(const PictureDocument &) = delete;
+    PictureDocument &operator=(const PictureDocument &) = delete;
+
+    std::shared_ptr<LibreOfficeBackend> backend;
+    std::shared_ptr<OfficeDocument> office;
+};
+} // namespace
+
+PagePicture::PageMaker LibreOfficeRange::pageMaker(std::shared_ptr<LibreOfficeBackend> backend,
+                                                   std::shared_ptr<OfficeDocument> document, const QString &marginsNote)
+{
+    auto held = std::make_shared<PictureDocument>(std::move(backend), std::move(document));
+    return [held, marginsNote](int first, int last) {
+        OfficeDocument *office = held->office.get();
         // Whatever else has the office at work just now goes first; the pages are asked for again later.
         if (office->session().isBusy())
             return QByteArray();

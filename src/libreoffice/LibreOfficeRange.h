@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class LibreOfficeBackend;
 class LibreOfficeDocument;
 class OfficeDocument;
 class LibreOfficeTable;
@@ -27,7 +28,8 @@ public:
     static constexpr int kFirstPages = 2;
 
 private:
-    static PagePicture::PageMaker pageMaker(std::shared_ptr<OfficeDocument> office, const QString &marginsNote);
+    static PagePicture::PageMaker pageMaker(std::shared_ptr<LibreOfficeBackend> backend,
+                                            std::shared_ptr<OfficeDocument> document, const QString &marginsNote);
 
     std::shared_ptr<LibreOfficeDocument> mDocument;
     std::shared_ptr<LibreOfficeTable> mTable;

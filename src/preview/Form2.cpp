@@ -239,8 +239,10 @@ void Form2::Form_Load()
 void Form2::setPagePicture(const PagePicture &picture)
 {
     // The pages of a page no longer shown are not wanted; the office lets go of its document.
-    mPagePicture.stopMaking();
-    mPageArrival->stop();
+    if (!picture.isSameAs(mPagePicture)) {
+        mPagePicture.stopMaking();
+        mPageArrival->stop();
+    }
     mPagePicture = picture;
     if (mPagePicture.isMaking() && isVisible())
         mPageArrival->start();

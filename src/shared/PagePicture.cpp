@@ -142,9 +142,19 @@ struct PagePicture::Data
     int pageCount = 0;
     // Which pages of the document are made, from 0.
     std::vector<bool> made;
+    // Where each page of the document is: its source and its page there; -1 while it is not made.
+    std::vector<std::pair<int, int>> placed;
     PageMaker maker;
     bool makerFailed = false;
-    QByteArray whole;
+
+    /// Lets go of the maker, which may close a document in the office and let events run meanwhile:
+    /// by then the picture no longer has it.
+    void releaseMaker() noexcept
+    {
+        PageMaker released = std::move(maker);
+        maker = nullptr;
+        released = nullptr;
+    }
 
     // Most recently used first.
     std::list<std::pair<TileKey, QImage>> tiles;
@@ -267,6 +277,7 @@ PagePicture PagePicture::fromPdfPages(const QByteArray &pdf, const QMarginsF &te
                                      "document"));
     d.pageCount = pageCount;
     d.made.assign(size_t(pageCount), false);
+    d.placed.assign(size_t(pageCount), {-1, 0});
 
     // Where each page's text area goes, from the page sizes alone: nothing is rendered until it is seen.
     // A page not made yet is taken to be the size of the page before it, as pages of one style are.
@@ -283,6 +294,7 @@ PagePicture PagePicture::fromPdfPages(const QByteArray &pdf, const QMarginsF &te
             area.source = 0;
             area.sourcePage = int(next);
             d.made[size_t(page)] = true;
+            d.placed[size_t(page)] = {0, int(next)};
             ++next;
         }
         area.pagePixels = pixels;
@@ -407,29 +419,6 @@ QByteArray PagePicture::bytes() const
     return png;
 }
 
-QByteArray PagePicture::wholePdf() const
-{
-    if (!isVector() || (d->sources.size() == 1 && isComplete()))
-        return bytes();
-    if (d->whole.isEmpty()) {
-        if (!d->maker)
-            throw Failure(QStringLiteral("The pages of the document are no longer at hand"));
-        QByteArray whole;
-        try {
-            whole = d->maker(1, d->pageCount);
-        } catch (const Failure &) {
-            throw;
-        } catch (...) {
-            throw Failure(QStringLiteral("The pages of the document could not be made: %1")
-                              .arg(DescribeException(std::current_exception())));
-        }
-        if (whole.isEmpty())
-            throw Failure(QStringLiteral("The word processor is busy; the pages of the document could not be made"));
-        d->whole = whole;
-    }
-    return d->whole;
-}
-
 bool PagePicture::isComplete() const
 {
     return pagesToMake() == 0;
@@ -450,10 +439,27 @@ bool PagePicture::isMaking() const
 void PagePicture::stopMaking()
 {
     if (d)
-        d->maker = nullptr;
+        d->releaseMaker();
 }
 
-QRectF PagePicture::makePages(int count, const QRectF &wanted)
+bool PagePicture::makeAllPages() const
+{
+    while (isMaking()) {
+        if (makePages(pagesToMake()).isEmpty())
+            break;
+    }
+    return isComplete();
+}
+
+QPdfDocument *PagePicture::pageSource(int page, int *pageInPdf) const
+{
+    if (!isVector() || page < 0 || page >= d->pageCount || d->placed[size_t(page)].first < 0)
+        return nullptr;
+    *pageInPdf = d->placed[size_t(page)].second;
+    return &d->sources[size_t(d->placed[size_t(page)].first)]->pdf;
+}
+
+QRectF PagePicture::makePages(int count, const QRectF &wanted) const
 {
     if (!isMaking() || count < 1)
         return {};
@@ -495,6 +501,7 @@ QRectF PagePicture::makePages(int count, const QRectF &wanted)
     QRectF changed;
     for (int page = start; page <= end; ++page) {
         data.made[size_t(page)] = true;
+        data.placed[size_t(page)] = {source, page - start};
         for (Data::Area &area : data.areas) {
             if (area.page != page)
                 continue;
@@ -509,6 +516,9 @@ QRectF PagePicture::makePages(int count, const QRectF &wanted)
             changed |= QRectF(0, area.top, data.size.width(), area.height);
         }
     }
+    // Every page is made: the office may let go of the document.
+    if (isComplete())
+        data.releaseMaker();
     return changed;
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 class QPainter;
+class QPdfDocument;
 
 /// The picture of a document's main text: the text area of every page, without the margins, the
 /// pages one under another, trimmed below the last mark on the last page. Its unscaled size is that
@@ -54,6 +55,8 @@ public:
     static PagePicture fromBytes(const QByteArray &bytes);
 
     bool isNull() const;
+    /// True when \a other is a copy of this picture (or both are null).
+    bool isSameAs(const PagePicture &other) const { return d == other.d; }
     bool isVector() const;
     /// The unscaled size in pixels at 96 dots per inch.
     QSize size() const;
@@ -70,21 +73,24 @@ public:
     /// For a picture whose pages are still being made, the PDF of its first pages, which a reader
     /// takes for the same picture with the other pages blank.
     QByteArray bytes() const;
-    /// The PDF of every page of the document: bytes(), or for a picture whose pages were made a few at
-    /// a time one PDF made afresh by its maker. Throws Failure when that can no longer be made.
-    QByteArray wholePdf() const;
-
     /// True when every page has been made (always, for a picture made whole).
     bool isComplete() const;
     /// The pages (counted from 1) that are not made yet.
     int pagesToMake() const;
+    /// Making pages changes every copy of the picture, as painting fills the cache of all: they are const.
     /// Makes up to \a count of the pages not made yet: first those that show in \a wanted (unscaled
     /// pixels of the picture), then the next ones in order. Returns the part of the picture that
     /// changed (empty when nothing was made: all are made, the maker is busy, or it failed, which
     /// ends the making; the pages not made stay blank).
-    QRectF makePages(int count, const QRectF &wanted = QRectF());
-    /// Lets go of the maker: the pages not made yet stay blank.
+    QRectF makePages(int count, const QRectF &wanted = QRectF()) const;
+    /// Makes every page not made yet, at once. Returns true when the picture is then complete.
+    bool makeAllPages() const;
+    /// Lets go of the maker: the pages not made yet stay blank. A picture lets go of it by itself once
+    /// every page is made.
     void stopMaking();
+    /// The PDF that holds the document's page \a page (from 0) of a vector picture, and in \a pageInPdf
+    /// its page there; null while the page is not made.
+    QPdfDocument *pageSource(int page, int *pageInPdf) const;
     /// True while pages are still to come from a maker that has not failed nor been stopped.
     bool isMaking() const;
 

@@ -137,9 +137,7 @@ private slots:
     void noTextArea();
     void nullPicture();
     void restOfThePagesArriveLater();
-    void pagesInSightComeFirst();
     void makerBusyOrGone();
-    void wholePdfFromTheMaker();
     void firstPagesFileIsTheSamePicture();
 };
 
@@ -466,17 +464,14 @@ void TestPagePicture::restOfThePagesArriveLater()
     QVERIFY(picture.makePages(10).isEmpty());
     QCOMPARE(document.asked.size(), 2);
     QCOMPARE(painted(picture, 1.0), painted(whole, 1.0));
-}
-
-void TestPagePicture::pagesInSightComeFirst()
-{
-    FirstPages document;
-    PagePicture picture = document.picture();
-    // The user scrolled to the fifth page before the third was made.
-    QVERIFY(!picture.makePages(4, QRectF(10, 4 * kAreaHeight + 5, 20, 20)).isEmpty());
-    QCOMPARE(document.asked, (QList<std::pair<int, int>>{{5, 5}}));
-    QVERIFY(near(at(painted(picture, 1.0), 4, kGreen, 1.0), Qt::green));
-    QVERIFY(near(at(painted(picture, 1.0), 2, kGreen, 1.0), Qt::white));
+    // Printing finds every page where it was made.
+    int inPdf = -1;
+    int first = -1;
+    QVERIFY(picture.pageSource(3, &inPdf));
+    QCOMPARE(inPdf, 1);
+    QVERIFY(picture.pageSource(3, &inPdf) != picture.pageSource(0, &first));
+    QCOMPARE(picture.pageSource(5, &inPdf), picture.pageSource(0, &first));
+    QCOMPARE(inPdf, 2);
 }
 
 void TestPagePicture::makerBusyOrGone()
@@ -492,25 +487,10 @@ void TestPagePicture::makerBusyOrGone()
     QVERIFY(!picture.isMaking());
     QCOMPARE(picture.pagesToMake(), 3);
     QVERIFY(near(at(painted(picture, 1.0), 2, kGreen, 1.0), Qt::white));
-    // Printing cannot have every page any more, and says so.
-    QVERIFY_THROWS_EXCEPTION(Failure, picture.wholePdf());
-
-    PagePicture stopped = FirstPages().picture();
-    stopped.stopMaking();
-    QVERIFY(!stopped.isMaking());
-    QVERIFY(stopped.makePages(2).isEmpty());
-}
-
-void TestPagePicture::wholePdfFromTheMaker()
-{
-    FirstPages document;
-    const PagePicture picture = document.picture();
-    QCOMPARE(PagePicture::fromBytes(picture.wholePdf()).pageCount(), 6);
-    QCOMPARE(document.asked, (QList<std::pair<int, int>>{{1, 6}}));
-    picture.wholePdf(); // made once
-    QCOMPARE(document.asked.size(), 1);
-    const QByteArray pdf = testPdf(2);
-    QCOMPARE(PagePicture::fromPdf(pdf, kMargins).wholePdf(), pdf);
+    // Printing cannot have every page any more.
+    QVERIFY(!picture.makeAllPages());
+    int inPdf = 0;
+    QVERIFY(!picture.pageSource(2, &inPdf));
 }
 
 void TestPagePicture::firstPagesFileIsTheSamePicture()
