@@ -1,5 +1,6 @@
 #include "Form1.h"
 #include "Form2.h"
+#include "LibreOfficeEngine.h"
 #include "Main.h"
 #include "PagePicture.h"
 #include "PictureBox.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The preview of a long run against the real office: it shows with its first pages, and the others
@@ -30,6 +32,7 @@ private slots:
     void firstPagesThenTheRest();
     void pageScrolledToShowsWhenItArrives();
     void backWhilePagesArriveLeavesTheOfficeFree();
+    void grownOfficeWaitsForThePages();
     // Last: closing the preview ends the program for good.
     void closingWhilePagesArrive();
 
@@ -168,6 +171,35 @@ void TestFirstPage::backWhilePagesArriveLeavesTheOfficeFree()
     QCOMPARE(first.pagesToMake(), missing);
     preview->PushButton8_Click();
     QVERIFY(filesInTemp().isEmpty());
+}
+
+void TestFirstPage::grownOfficeWaitsForThePages()
+{
+    // An office that grows at all is due for a fresh start after every piece of work, but not while it
+    // holds the document whose pages are still to come.
+    QTemporaryDir profile;
+    LibreOfficeEngine::Settings settings;
+    settings.profileFolder = profile.path();
+    settings.recycleGrowthKilobytes = 1;
+    LibreOfficeEngine engine(settings);
+    engine.install();
+    {
+        Form1 form;
+        // The first piece of work tells what the office takes.
+        QVERIFY(run(form, 1));
+        form.loadedPreview()->PushButton8_Click();
+        QCOMPARE(engine.recycleCount(), 0);
+        Form2 *preview = run(form, 200);
+        QVERIFY(preview);
+        const PagePicture page = pictureOf(preview);
+        QVERIFY(page.pagesToMake() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!page.isMaking(), 60000);
+        QVERIFY(page.isComplete());
+        QTRY_COMPARE_WITH_TIMEOUT(engine.recycleCount(), 1, 10000);
+        preview->PushButton8_Click();
+    }
+    engine.shutdown();
+    mOffice.engine().install();
 }
 
 void TestFirstPage::closingWhilePagesArrive()
