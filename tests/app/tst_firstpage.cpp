@@ -11,7 +11,7 @@
 #include "TestMain.h"
 #include "TestOffice.h"
 
-#include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -31,7 +31,6 @@ private slots:
 
     void firstPagesThenTheRest();
     void pageScrolledToShowsWhenItArrives();
-    void backWhilePagesArriveLeavesTheOfficeFree();
     void grownOfficeWaitsForThePages();
     // Last: closing the preview ends the program for good.
     void closingWhilePagesArrive();
@@ -56,10 +55,6 @@ private:
                 ink += qGray(shown.pixel(x, y)) < 128 ? 1 : 0;
         }
         return ink;
-    }
-    QStringList filesInTemp() const
-    {
-        return QDir(mTemp->path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 
     TestOffice mOffice;
@@ -148,29 +143,6 @@ void TestFirstPage::pageScrolledToShowsWhenItArrives()
     QTRY_VERIFY_WITH_TIMEOUT(inkInViewport(preview) > 100, 20000);
     QVERIFY2(page.pagesToMake() > 20, qPrintable(QString::number(page.pagesToMake())));
     preview->PushButton8_Click();
-}
-
-void TestFirstPage::backWhilePagesArriveLeavesTheOfficeFree()
-{
-    Form1 form;
-    Form2 *preview = run(form, 200);
-    QVERIFY(preview);
-    const PagePicture first = pictureOf(preview);
-    QVERIFY(preview->isMakingPages());
-    preview->PushButton8_Click();
-    QVERIFY(!preview->isMakingPages());
-    QVERIFY(!first.isMaking());
-    QTest::qWait(50);
-    const int missing = first.pagesToMake();
-    QVERIFY(missing > 0);
-
-    // The next run has the office to itself and shows its own page.
-    QVERIFY(run(form, 3) == preview);
-    QCOMPARE(mDialogs->errorReports().size(), 0);
-    QCOMPARE(pictureOf(preview).pageCount(), 2);
-    QCOMPARE(first.pagesToMake(), missing);
-    preview->PushButton8_Click();
-    QVERIFY(filesInTemp().isEmpty());
 }
 
 void TestFirstPage::grownOfficeWaitsForThePages()
