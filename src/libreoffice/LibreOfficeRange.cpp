@@ -29,7 +29,8 @@ void LibreOfficeRange::CopyAsPicture()
     const int pages = office->pageCount(what);
     PagePicture picture;
     try {
-        if (pages <= kFirstPages + 1) {
+        // A short document is made whole: its pages cost no more than the first ones of a long one.
+        if (pages <= kWholeUpTo) {
             picture = PagePicture::fromPdf(office->storePdf(marginsNote, what), margins);
         } else {
             // A long document shows its first pages at once; the picture places the others from the

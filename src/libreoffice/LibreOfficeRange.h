@@ -24,8 +24,10 @@ public:
     void CopyAsPicture() override;
     QString Text() override;
 
-    /// The pages of a picture made at once.
+    /// The pages of a long document's picture made at once, besides its last page.
     static constexpr int kFirstPages = 2;
+    /// Documents of up to this many pages have their picture made whole at once.
+    static constexpr int kWholeUpTo = 16;
 
 private:
     static PagePicture::PageMaker pageMaker(std::shared_ptr<LibreOfficeBackend> backend,
