@@ -1,6 +1,7 @@
 #include "PagePicture.h"
 
 #include "Failure.h"
+#include "GuardedProcedure.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <list>
+#include <vector>
 
 namespace {
 constexpr double kDotsPerInch = 96.0;
@@ -24,15 +26,9 @@ constexpr double kPointsPerInch = 72.0;
 constexpr int kTile = 512;
 constexpr qint64 kTileCacheBytes = 96LL * 1024 * 1024;
 const char kMarginsKey[] = "text-area-margins:";
+const char kPagesKey[] = "document-pages:";
 
 } // namespace
-
-// The vector picture made last, while anyone holds it.
-std::weak_ptr<PagePicture::Data> &PagePicture::lastMade()
-{
-    static std::weak_ptr<Data> made;
-    return made;
-}
 
 namespace {
 int toPixels(double points)
@@ -105,13 +101,21 @@ int rowsWithInk(const QImage &image)
 
 struct PagePicture::Data
 {
+    struct Source
+    {
+        QByteArray bytes;
+        QBuffer buffer;
+        QPdfDocument pdf;
+    };
     struct Area
     {
-        int page = 0;
-        QSize pagePixels; // the whole page at 96 dpi
-        QRect textArea;   // in page pixels
-        int top = 0;      // where it starts in the picture
-        int height = 0;   // how much of it the picture shows
+        int page = 0;       // in the document, from 0
+        int source = -1;    // the PDF that holds the page; -1 while it is not made
+        int sourcePage = 0; // the page in that PDF
+        QSize pagePixels;   // the whole page at 96 dpi
+        QRect textArea;     // in page pixels
+        int top = 0;        // where it starts in the picture
+        int height = 0;     // how much of it the picture shows
     };
     struct TileKey
     {
@@ -130,19 +134,58 @@ struct PagePicture::Data
     };
 
     QImage image;
-    QByteArray pdfBytes;
     QMarginsF margins;
-    QBuffer buffer;
-    QPdfDocument pdf;
+    // The first holds the pages the picture was made with; more come as the maker makes them.
+    std::vector<std::unique_ptr<Source>> sources;
     QList<Area> areas;
     QSize size;
+    int pageCount = 0;
+    // Which pages of the document are made, from 0.
+    std::vector<bool> made;
+    // Where each page of the document is: its source and its page there; -1 while it is not made.
+    std::vector<std::pair<int, int>> placed;
+    PageMaker maker;
+    bool makerFailed = false;
+
+    /// Lets go of the maker, which may close a document in the office and let events run meanwhile:
+    /// by then the picture no longer has it.
+    void releaseMaker() noexcept
+    {
+        PageMaker released = std::move(maker);
+        maker = nullptr;
+        released = nullptr;
+    }
 
     // Most recently used first.
     std::list<std::pair<TileKey, QImage>> tiles;
     qint64 tileBytes = 0;
 
+    /// Reads \a pdf as one more source. Throws Failure.
+    int addSource(const QByteArray &pdf);
+    QRect textAreaOf(const QSize &pagePixels) const;
     QImage tile(const Area &area, double scale, int column, int row);
 };
+
+int PagePicture::Data::addSource(const QByteArray &pdf)
+{
+    auto source = std::make_unique<Source>();
+    source->bytes = pdf;
+    source->buffer.setData(source->bytes);
+    source->buffer.open(QIODevice::ReadOnly);
+    source->pdf.load(&source->buffer);
+    if (source->pdf.status() != QPdfDocument::Status::Ready)
+        throw Failure(
+            QStringLiteral("The picture of the document could not be read: %1").arg(describe(source->pdf.error())));
+    sources.push_back(std::move(source));
+    return int(sources.size()) - 1;
+}
+
+QRect PagePicture::Data::textAreaOf(const QSize &pagePixels) const
+{
+    return QRect(QPoint(0, 0), pagePixels)
+        .adjusted(toPixels(margins.left()), toPixels(margins.top()), -toPixels(margins.right()),
+                  -toPixels(margins.bottom()));
+}
 
 QImage PagePicture::Data::tile(const Area &area, double scale, int column, int row)
 {
@@ -155,6 +198,8 @@ QImage PagePicture::Data::tile(const Area &area, double scale, int column, int r
     }
     const QSize scaledPage(qMax(1, int(std::lround(area.pagePixels.width() * scale))),
                            qMax(1, int(std::lround(area.pagePixels.height() * scale))));
+    if (area.source < 0)
+        return {};
     const QRect clip = QRect(column * kTile, row * kTile, kTile, kTile).intersected(QRect(QPoint(), scaledPage));
     QImage rendered;
     if (!clip.isEmpty()) {
@@ -162,7 +207,7 @@ QImage PagePicture::Data::tile(const Area &area, double scale, int column, int r
         options.setScaledSize(scaledPage);
         const int correction = clipCorrection();
         options.setScaledClipRect(QRect(clip.topLeft(), clip.size() + QSize(correction, correction)));
-        rendered = pdf.render(area.page, clip.size(), options);
+        rendered = sources[size_t(area.source)]->pdf.render(area.sourcePage, clip.size(), options);
     }
     if (rendered.isNull())
         return rendered;
@@ -190,33 +235,77 @@ QString PagePicture::marginsNote(const QMarginsF &margins)
         .arg(margins.bottom());
 }
 
+QString PagePicture::pagesNote(int pageCount, const QList<int> &pagesInPdf)
+{
+    QStringList pages;
+    for (const int page : pagesInPdf)
+        pages.append(QString::number(page));
+    return QStringLiteral("%1%2:%3").arg(QLatin1String(kPagesKey)).arg(pageCount).arg(pages.join(QLatin1Char(',')));
+}
+
 PagePicture PagePicture::fromPdf(const QByteArray &pdf, const QMarginsF &textMargins)
+{
+    return fromPdfPages(pdf, textMargins, 0, {});
+}
+
+PagePicture PagePicture::fromFirstPages(const QByteArray &pdf, const QMarginsF &textMargins, int pageCount,
+                                        const QList<int> &pagesInPdf, PageMaker maker)
+{
+    PagePicture picture = fromPdfPages(pdf, textMargins, pageCount, pagesInPdf);
+    if (!picture.isComplete())
+        picture.d->maker = std::move(maker);
+    return picture;
+}
+
+PagePicture PagePicture::fromPdfPages(const QByteArray &pdf, const QMarginsF &textMargins, int pageCount,
+                                      const QList<int> &pagesInPdf)
 {
     PagePicture picture;
     picture.d = std::make_shared<Data>();
     Data &d = *picture.d;
-    d.pdfBytes = pdf;
     d.margins = textMargins;
-    d.buffer.setData(d.pdfBytes);
-    d.buffer.open(QIODevice::ReadOnly);
-    d.pdf.load(&d.buffer);
-    if (d.pdf.status() != QPdfDocument::Status::Ready)
-        throw Failure(QStringLiteral("The picture of the document could not be read: %1").arg(describe(d.pdf.error())));
+    const QPdfDocument &first = d.sources.at(size_t(d.addSource(pdf)))->pdf;
+    QList<int> inPdf = pagesInPdf;
+    if (inPdf.isEmpty()) {
+        pageCount = first.pageCount();
+        for (int page = 1; page <= pageCount; ++page)
+            inPdf.append(page);
+    }
+    if (inPdf.size() != first.pageCount() || inPdf.last() != pageCount || inPdf.first() != 1
+        || !std::is_sorted(inPdf.begin(), inPdf.end()))
+        throw Failure(QStringLiteral("The picture of the document could not be read: its pages are not those of the "
+                                     "document"));
+    d.pageCount = pageCount;
+    d.made.assign(size_t(pageCount), false);
+    d.placed.assign(size_t(pageCount), {-1, 0});
 
     // Where each page's text area goes, from the page sizes alone: nothing is rendered until it is seen.
+    // A page not made yet is taken to be the size of the page before it, as pages of one style are.
     int width = 0;
     int height = 0;
-    for (int page = 0; page < d.pdf.pageCount(); ++page) {
-        const QSizeF points = d.pdf.pagePointSize(page);
-        const QSize pixels(toPixels(points.width()), toPixels(points.height()));
-        const QRect textArea = QRect(QPoint(0, 0), pixels)
-                                   .adjusted(toPixels(textMargins.left()), toPixels(textMargins.top()),
-                                             -toPixels(textMargins.right()), -toPixels(textMargins.bottom()));
-        if (textArea.isEmpty())
+    QSize pixels;
+    qsizetype next = 0;
+    for (int page = 0; page < pageCount; ++page) {
+        Data::Area area;
+        area.page = page;
+        if (next < inPdf.size() && inPdf.at(next) == page + 1) {
+            const QSizeF points = first.pagePointSize(int(next));
+            pixels = QSize(toPixels(points.width()), toPixels(points.height()));
+            area.source = 0;
+            area.sourcePage = int(next);
+            d.made[size_t(page)] = true;
+            d.placed[size_t(page)] = {0, int(next)};
+            ++next;
+        }
+        area.pagePixels = pixels;
+        area.textArea = d.textAreaOf(pixels);
+        if (area.textArea.isEmpty())
             continue;
-        width = qMax(width, textArea.width());
-        d.areas.append({page, pixels, textArea, height, textArea.height()});
-        height += textArea.height();
+        width = qMax(width, area.textArea.width());
+        area.top = height;
+        area.height = area.textArea.height();
+        d.areas.append(area);
+        height += area.height;
     }
     if (d.areas.isEmpty())
         throw Failure(QStringLiteral("The picture of the document could not be made: it has no text area"));
@@ -233,7 +322,6 @@ PagePicture PagePicture::fromPdf(const QByteArray &pdf, const QMarginsF &textMar
     painter.end();
     last.height = rowsWithInk(lastArea);
     d.size.setHeight(last.top + last.height);
-    lastMade() = picture.d;
     return picture;
 }
 
@@ -250,17 +338,12 @@ PagePicture PagePicture::fromImage(const QImage &image)
 
 PagePicture PagePicture::fromBytes(const QByteArray &bytes)
 {
-    // The picture read is often one still held elsewhere (the hand-over reads back what the snapshot
-    // wrote from the clipboard); it need not be laid out again.
-    if (const std::shared_ptr<Data> known = lastMade().lock();
-        known && known->image.isNull() && known->pdfBytes == bytes) {
-        PagePicture picture;
-        picture.d = known;
-        return picture;
-    }
     if (bytes.startsWith("%PDF")) {
-        // The margins travel in the PDF's keywords; without them the whole pages are the picture.
+        // The margins travel in the PDF's keywords; without them the whole pages are the picture. A PDF
+        // of some of a document's pages says which ones it holds.
         QMarginsF margins;
+        int pageCount = 0;
+        QList<int> pages;
         QBuffer buffer;
         buffer.setData(bytes);
         buffer.open(QIODevice::ReadOnly);
@@ -273,7 +356,15 @@ PagePicture PagePicture::fromBytes(const QByteArray &bytes)
         if (match.hasMatch())
             margins = QMarginsF(match.captured(1).toDouble(), match.captured(2).toDouble(),
                                 match.captured(3).toDouble(), match.captured(4).toDouble());
-        return fromPdf(bytes, margins);
+        static const QRegularExpression pagesNote(
+            QStringLiteral("%1([0-9]+):([0-9,]+)").arg(QRegularExpression::escape(QLatin1String(kPagesKey))));
+        const QRegularExpressionMatch pagesMatch = pagesNote.match(keywords);
+        if (pagesMatch.hasMatch()) {
+            pageCount = pagesMatch.captured(1).toInt();
+            for (const QString &page : pagesMatch.captured(2).split(QLatin1Char(','), Qt::SkipEmptyParts))
+                pages.append(page.toInt());
+        }
+        return fromPdfPages(bytes, margins, pageCount, pages);
     }
     QBuffer buffer;
     buffer.setData(bytes);
@@ -312,7 +403,7 @@ int PagePicture::pageCount() const
 {
     if (!d)
         return 0;
-    return isVector() ? d->pdf.pageCount() : 1;
+    return isVector() ? d->pageCount : 1;
 }
 
 QByteArray PagePicture::bytes() const
@@ -320,12 +411,115 @@ QByteArray PagePicture::bytes() const
     if (!d)
         return {};
     if (isVector())
-        return d->pdfBytes;
+        return d->sources.front()->bytes;
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     d->image.save(&buffer, "PNG");
     return png;
+}
+
+bool PagePicture::isComplete() const
+{
+    return pagesToMake() == 0;
+}
+
+int PagePicture::pagesToMake() const
+{
+    if (!d)
+        return 0;
+    return int(std::count(d->made.begin(), d->made.end(), false));
+}
+
+bool PagePicture::isMaking() const
+{
+    return d && d->maker && !d->makerFailed && !isComplete();
+}
+
+void PagePicture::stopMaking()
+{
+    if (d)
+        d->releaseMaker();
+}
+
+bool PagePicture::makeAllPages() const
+{
+    while (isMaking()) {
+        if (makePages(pagesToMake()).isEmpty())
+            break;
+    }
+    return isComplete();
+}
+
+QPdfDocument *PagePicture::pageSource(int page, int *pageInPdf) const
+{
+    if (!isVector() || page < 0 || page >= d->pageCount || d->placed[size_t(page)].first < 0)
+        return nullptr;
+    *pageInPdf = d->placed[size_t(page)].second;
+    return &d->sources[size_t(d->placed[size_t(page)].first)]->pdf;
+}
+
+QRectF PagePicture::makePages(int count, const QRectF &wanted) const
+{
+    if (!isMaking() || count < 1)
+        return {};
+    Data &data = *d;
+    // The first page not made that shows, or else the first not made at all; then the pages after it
+    // that are not made either.
+    int start = -1;
+    if (!wanted.isEmpty()) {
+        for (const Data::Area &area : std::as_const(data.areas)) {
+            if (area.source < 0 && QRectF(0, area.top, area.textArea.width(), area.height).intersects(wanted)) {
+                start = area.page;
+                break;
+            }
+        }
+    }
+    if (start < 0)
+        start = int(std::find(data.made.begin(), data.made.end(), false) - data.made.begin());
+    int end = start;
+    while (end + 1 < data.pageCount && end + 1 - start < count && !data.made[size_t(end + 1)])
+        ++end;
+
+    int source = -1;
+    try {
+        const QByteArray pdf = data.maker(start + 1, end + 1);
+        if (pdf.isEmpty())
+            return {};
+        source = data.addSource(pdf);
+        if (data.sources.back()->pdf.pageCount() != end - start + 1)
+            throw Failure(QStringLiteral("the word processor made %1 pages instead of %2")
+                              .arg(data.sources.back()->pdf.pageCount())
+                              .arg(end - start + 1));
+    } catch (...) {
+        // The pages not made stay blank; the picture is no worse than it was.
+        qWarning("The pages %d to %d of the picture could not be made: %s", start + 1, end + 1,
+                 qUtf8Printable(DescribeException(std::current_exception())));
+        data.makerFailed = true;
+        return {};
+    }
+    QRectF changed;
+    for (int page = start; page <= end; ++page) {
+        data.made[size_t(page)] = true;
+        data.placed[size_t(page)] = {source, page - start};
+        for (Data::Area &area : data.areas) {
+            if (area.page != page)
+                continue;
+            area.source = source;
+            area.sourcePage = page - start;
+            // A page of another size than the one before it keeps the place it was given.
+            const QSizeF points = data.sources.back()->pdf.pagePointSize(area.sourcePage);
+            area.pagePixels = QSize(toPixels(points.width()), toPixels(points.height()));
+            const QRect textArea = data.textAreaOf(area.pagePixels);
+            if (!textArea.isEmpty())
+                area.textArea = textArea;
+            changed |= QRectF(0, area.top, data.size.width(), area.height);
+        }
+    }
+    // Every page is made: the office may let go of the document.
+    if (isComplete())
+        data.releaseMaker();
+    return changed;
 }
 
 void PagePicture::paint(QPainter &painter, const QRectF &target, const QRectF &source, const QRectF &exposed) const
@@ -364,6 +558,11 @@ void PagePicture::paint(QPainter &painter, const QRectF &target, const QRectF &s
         const QRectF part = inPicture.intersected(shown);
         if (part.isEmpty())
             continue;
+        if (area.source < 0) {
+            // A page still to come is blank paper meanwhile.
+            painter.fillRect(toTarget(part), Qt::white);
+            continue;
+        }
         // The part in the page's own pixels, then in the rendered page's.
         const QRectF onPage = part.translated(area.textArea.x(), area.textArea.y() - area.top);
         const QRectF scaled(onPage.x() * scale, onPage.y() * scale, onPage.width() * scale, onPage.height() * scale);

@@ -28,7 +28,7 @@ PagePicture GetClipboardPicture(const int &format)
     return {};
 }
 
-SnapshotResult SaveDocAsJPG(const QString &documentPath)
+SnapshotResult SaveDocAsJPG(const QString &documentPath, PagePicture *taken)
 {
     GuardedProcedure proc(Location::Form1_SaveDocAsJPG);
     std::unique_ptr<WordApplication> word;
@@ -41,16 +41,19 @@ SnapshotResult SaveDocAsJPG(const QString &documentPath)
         return proc.step(line, action) || !IsWordProcessorLost(proc.lastError());
     };
     bool written = false;
-    const bool usable =
-        run(118, [&] { word->Documents()->Open(documentPath); })
-        && run(120, [&] { word->ActiveDocument()->Range()->CopyAsPicture(); })
-        && run(122,
-               [&] {
-                   const int format = 0;
-                   writePicture(GetClipboardPicture(format), TempFile(QLatin1String(kPagePictureFileName)));
-                   written = true;
-               })
-        && run(124, [&] { word->ActiveDocument()->Close(wdDoNotSaveChanges); }) && run(126, [&] { word->Quit(); });
+    const bool usable = run(118, [&] { word->Documents()->Open(documentPath); })
+                        && run(120, [&] { word->ActiveDocument()->Range()->CopyAsPicture(); })
+                        && run(122,
+                               [&] {
+                                   const int format = 0;
+                                   const PagePicture picture = GetClipboardPicture(format);
+                                   writePicture(picture, TempFile(QLatin1String(kPagePictureFileName)));
+                                   written = true;
+                                   if (taken)
+                                       *taken = picture;
+                               })
+                        && run(124, [&] { word->ActiveDocument()->Close(wdDoNotSaveChanges); })
+                        && run(126, [&] { word->Quit(); });
     if (!usable)
         return SnapshotResult::Unavailable;
     return written ? SnapshotResult::Written : SnapshotResult::NoPicture;

@@ -20,5 +20,6 @@ enum class SnapshotResult {
 
 /// Makes the picture of the document at \a documentPath with an instance of the word processor of
 /// its own and writes it to the page picture file (a PDF of the pages, or an image), replacing an older one.
-/// Failures are reported with the snapshot's own location and step numbers.
-SnapshotResult SaveDocAsJPG(const QString &documentPath);
+/// Failures are reported with the snapshot's own location and step numbers. When \a taken is given, it
+/// receives the picture as it was written, so that it need not be read back from the file.
+SnapshotResult SaveDocAsJPG(const QString &documentPath, PagePicture *taken = nullptr);

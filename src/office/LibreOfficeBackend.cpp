@@ -15,6 +15,8 @@ LibreOfficeBackend::LibreOfficeBackend(SessionSource source)
     : mSource(std::move(source))
 {}
 
+LibreOfficeBackend::~LibreOfficeBackend() = default;
+
 std::shared_ptr<LibreOfficeSession> LibreOfficeBackend::session()
 {
     if (!mSource)
@@ -44,7 +46,20 @@ void LibreOfficeBackend::rememberSaved(const QString &path, const QByteArray &di
     mSavedPath = path;
     mSavedDigest = digest;
     mSaved = std::move(loaded);
+    mSavedModel.reset();
     mSavedOpened = false;
+}
+
+void LibreOfficeBackend::keepSavedModel(const std::shared_ptr<OfficeDocument> &loaded,
+                                        std::unique_ptr<OdfDocument> model) noexcept
+{
+    if (loaded && loaded == mSaved && !mSavedOpened)
+        mSavedModel = std::move(model);
+}
+
+std::unique_ptr<OdfDocument> LibreOfficeBackend::takeSavedModel() noexcept
+{
+    return std::move(mSavedModel);
 }
 
 std::shared_ptr<OfficeDocument> LibreOfficeBackend::savedDocument(const QString &path, const QByteArray &digest) const
@@ -58,6 +73,7 @@ std::shared_ptr<OfficeDocument> LibreOfficeBackend::savedDocument(const QString 
 void LibreOfficeBackend::forgetSaved()
 {
     mSaved.reset();
+    mSavedModel.reset();
     mSavedPath.clear();
     mSavedDigest.clear();
 }
@@ -81,6 +97,12 @@ void LibreOfficeBackend::close() noexcept
     clear();
     mSource = nullptr;
     mQuitHook = nullptr;
+}
+
+void LibreOfficeBackend::pictureLetGo() noexcept
+{
+    if (mPictureDocuments > 0 && --mPictureDocuments == 0)
+        instanceQuit(true);
 }
 
 void LibreOfficeBackend::instanceQuit(bool openedDocuments)

@@ -21,6 +21,9 @@ public:
     using SessionSource = std::function<std::shared_ptr<LibreOfficeSession>()>;
 
     explicit LibreOfficeBackend(SessionSource source);
+    ~LibreOfficeBackend();
+    LibreOfficeBackend(const LibreOfficeBackend &) = delete;
+    LibreOfficeBackend &operator=(const LibreOfficeBackend &) = delete;
 
     /// The office, running and answering; started when it is not. Throws AutomationError.
     std::shared_ptr<LibreOfficeSession> session();
@@ -34,10 +37,21 @@ public:
     /// The loaded document that wrote the file at \a path, when the file still holds exactly what it
     /// wrote (\a digest) and the office still runs; null otherwise.
     std::shared_ptr<OfficeDocument> savedDocument(const QString &path, const QByteArray &digest) const;
+    /// Keeps \a model, the content of the document saved last, which \a loaded wrote, for whoever opens
+    /// that file next: reading it back from the office costs more than laying it out. Never throws.
+    void keepSavedModel(const std::shared_ptr<OfficeDocument> &loaded, std::unique_ptr<OdfDocument> model) noexcept;
+    /// The kept content of the document saved last, for the one who opened its file; null when none is kept.
+    std::unique_ptr<OdfDocument> takeSavedModel() noexcept;
     /// Lets go of the saved document, which closes it in the office when nobody else holds it.
     void forgetSaved();
     /// True while the document saved last has not been opened again: its picture is still to come.
     bool savedDocumentPending() const { return mSaved && !mSavedOpened; }
+
+    /// A page picture holds a document in the office while it has pages of it made: the office is not
+    /// given a fresh start meanwhile. Letting go of the last one counts as an instance quitting.
+    void pictureHolds() { ++mPictureDocuments; }
+    void pictureLetGo() noexcept;
+    bool pictureDocumentsHeld() const { return mPictureDocuments > 0; }
 
     /// Called whenever an instance that opened documents quits, once they are closed.
     void setQuitHook(std::function<void()> hook) { mQuitHook = std::move(hook); }
@@ -57,6 +71,8 @@ private:
     QString mSavedPath;
     QByteArray mSavedDigest;
     std::shared_ptr<OfficeDocument> mSaved;
+    std::unique_ptr<OdfDocument> mSavedModel;
     mutable bool mSavedOpened = false;
     std::function<void()> mQuitHook;
+    int mPictureDocuments = 0;
 };

@@ -41,7 +41,18 @@ propertyList(std::initializer_list<std::pair<const char *, css::uno::Any>> prope
 
 namespace {
 std::atomic<bool> gWaitProcessesEvents{true};
+thread_local int tWaitsWithoutEvents = 0;
 } // namespace
+
+OfficeWaitWithoutEvents::OfficeWaitWithoutEvents()
+{
+    ++tWaitsWithoutEvents;
+}
+
+OfficeWaitWithoutEvents::~OfficeWaitWithoutEvents()
+{
+    --tWaitsWithoutEvents;
+}
 
 void SetOfficeWaitProcessesEvents(bool processEvents) noexcept
 {
@@ -52,7 +63,7 @@ void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::
                  const std::function<void()> &work)
 {
     QCoreApplication *application = QCoreApplication::instance();
-    const bool processEvents = gWaitProcessesEvents.load() && application
+    const bool processEvents = gWaitProcessesEvents.load() && tWaitsWithoutEvents == 0 && application
                                && QThread::currentThread() == application->thread() && !QCoreApplication::closingDown();
     session.run(what, limit, cancel, processEvents, work);
 }

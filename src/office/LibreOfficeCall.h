@@ -55,6 +55,17 @@ void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::
 /// program shuts down, when no window may run any more.
 void SetOfficeWaitProcessesEvents(bool processEvents) noexcept;
 
+/// While one lives, this thread's calls into the office are waited for without processing events: for
+/// short work the window does between its events, where no click may reach the office meanwhile.
+class OfficeWaitWithoutEvents final
+{
+public:
+    OfficeWaitWithoutEvents();
+    ~OfficeWaitWithoutEvents();
+    OfficeWaitWithoutEvents(const OfficeWaitWithoutEvents &) = delete;
+    OfficeWaitWithoutEvents &operator=(const OfficeWaitWithoutEvents &) = delete;
+};
+
 /// Runs \a call, which talks to the office (see runInOffice); every failure leaves as AutomationError,
 /// WordProcessorLost when the office went away or did not answer in time.
 template<typename Call>

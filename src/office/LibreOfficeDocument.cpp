@@ -216,8 +216,10 @@ void LibreOfficeDocument::SaveAs2(const QString &fileName, int fileFormat)
     mLocation = QFileInfo(fileName).absoluteFilePath();
     mFormat = fileFormat;
     // The program opens the Word file it saved last again, for its picture or a copy in another format.
-    if (fileFormat == wdFormatDocument)
+    if (fileFormat == wdFormatDocument) {
         mBackend->rememberSaved(mLocation, LibreOfficeBackend::digest(bytes), office);
+        mSavedRevision = mRevision;
+    }
 }
 
 void LibreOfficeDocument::ExportAsFixedFormat(const QString &outputFileName, int exportFormat, int range, int from,
@@ -288,9 +290,22 @@ void LibreOfficeDocument::closeQuietly() noexcept
 {
     mOpen = false;
     mSelection = {};
-    // What the office holds for a saved document stays with the backend, for its picture.
+    // What the office holds for a saved document stays with the backend, for its picture, and so does
+    // the content it was made from, so that the picture need not read it back from the office.
+    if (mModel && mSavedRevision == mRevision && mLoadedRevision == mRevision)
+        mBackend->keepSavedModel(mLoaded, std::move(mModel));
     mLoaded.reset();
     mModel.reset();
+}
+
+void LibreOfficeDocument::takeContent(std::unique_ptr<OdfDocument> model)
+{
+    if (!model)
+        return;
+    mModel = std::move(model);
+    mSelection = {};
+    mSelection.paragraph = mModel->firstParagraph();
+    mLoadedRevision = mRevision;
 }
 
 void LibreOfficeDocument::ensureOpen() const

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <pugixml.hpp>
 #include <utility>
 
@@ -59,6 +60,8 @@ public:
     bool isOpen() const { return mOpen; }
     /// Closes unsaved, ignoring every failure.
     void closeQuietly() noexcept;
+    /// Takes \a model as the content of this document loaded in the office, which holds the same.
+    void takeContent(std::unique_ptr<OdfDocument> model);
     /// Throws AutomationError when the document is closed.
     void ensureOpen() const;
 
@@ -75,6 +78,7 @@ public:
     std::shared_ptr<OfficeDocument> loaded(const QString &what,
                                            OfficeDocument::Layout layout = OfficeDocument::Layout::Pages);
     LibreOfficeBackend &backend() const { return *mBackend; }
+    std::shared_ptr<LibreOfficeBackend> sharedBackend() const { return mBackend; }
     QString source() const { return mSource; }
     /// The file the document is bound to; empty while it is untitled.
     QString location() const { return mLocation; }
@@ -94,6 +98,8 @@ private:
     std::shared_ptr<OfficeDocument> mLoaded;
     quint64 mRevision = 0;
     quint64 mLoadedRevision = 0;
+    /// The content as it was when it was saved as a Word file, if it was.
+    std::optional<quint64> mSavedRevision;
     Selection mSelection;
     QString mSource;
     QString mLocation;

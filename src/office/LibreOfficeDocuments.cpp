@@ -36,8 +36,10 @@ std::shared_ptr<WordDocument> LibreOfficeDocuments::Open(const QString &fileName
     const QString location = readOnly ? QString() : absolute;
     std::shared_ptr<LibreOfficeDocument> document;
     if (!readOnly) {
-        if (std::shared_ptr<OfficeDocument> saved = mBackend->savedDocument(absolute, digest))
+        if (std::shared_ptr<OfficeDocument> saved = mBackend->savedDocument(absolute, digest)) {
             document = std::make_shared<LibreOfficeDocument>(mBackend, saved, path, location);
+            document->takeContent(mBackend->takeSavedModel());
+        }
     } else if (std::shared_ptr<const OdfDocument> model = mBackend->templateModel(digest)) {
         document = std::make_shared<LibreOfficeDocument>(mBackend, model->clone(), path, location);
     }

@@ -194,8 +194,10 @@ qint64 LibreOfficeEngine::officeResidentKilobytes() const
 
 void LibreOfficeEngine::recycleIfGrown()
 {
-    // While the picture of the document saved last is still to come, its office is needed as it is.
-    if (!mSession || mRestarting.valid() || mSettings.recycleGrowthKilobytes <= 0 || mBackend->savedDocumentPending())
+    // While the picture of the document saved last is still to come, or pages of a picture are still to
+    // be made, its office is needed as it is.
+    if (!mSession || mRestarting.valid() || mSettings.recycleGrowthKilobytes <= 0 || mBackend->savedDocumentPending()
+        || mBackend->pictureDocumentsHeld())
         return;
     const qint64 resident = officeResidentKilobytes();
     if (mBaselineKilobytes == 0) {

@@ -13,6 +13,7 @@
 #include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XLoadable.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/SequenceInputStream.hpp>
 #include <com/sun/star/io/TempFile.hpp>
@@ -214,7 +215,7 @@ QByteArray OfficeDocument::store(const uno::Sequence<beans::PropertyValue> &argu
         limitFor(mSize, mSession->callLimit()));
 }
 
-QByteArray OfficeDocument::storePdf(const QString &keywords, const QString &what)
+QByteArray OfficeDocument::storePdf(const QString &keywords, const QString &what, const QString &pageRange)
 {
     const uno::Reference<document::XDocumentPropertiesSupplier> supplier(mComponent, uno::UNO_QUERY);
     uno::Sequence<OUString> before;
@@ -227,12 +228,23 @@ QByteArray OfficeDocument::storePdf(const QString &keywords, const QString &what
             properties->setKeywords(noted);
         });
     }
-    const QByteArray pdf = store(QLatin1String(kPdf), what);
+    const QByteArray pdf = pageRange.isEmpty() ? store(QLatin1String(kPdf), what) : storePdfPages(pageRange, what);
     if (supplier.is()) {
         // The keywords were for the picture only.
         officeCall(*mSession, what, [&] { supplier->getDocumentProperties()->setKeywords(before); });
     }
     return pdf;
+}
+
+int OfficeDocument::pageCount(const QString &what)
+{
+    return officeCall(*mSession, what, [&] {
+        const uno::Reference<frame::XModel> model(mComponent, uno::UNO_QUERY_THROW);
+        const uno::Reference<beans::XPropertySet> view(model->getCurrentController(), uno::UNO_QUERY_THROW);
+        sal_Int32 pages = 0;
+        view->getPropertyValue("PageCount") >>= pages;
+        return int(pages);
+    });
 }
 
 QMarginsF OfficeDocument::textAreaMargins(const QString &what)

@@ -51,8 +51,11 @@ public:
     QByteArray store(const QString &filter, const QString &what);
     /// A PDF of the pages \a pageRange ("2-5": the second to the fifth). Throws AutomationError.
     QByteArray storePdfPages(const QString &pageRange, const QString &what);
-    /// A PDF of the document whose keywords carry \a keywords (the document's own are left as they were).
-    QByteArray storePdf(const QString &keywords, const QString &what);
+    /// A PDF of the document whose keywords carry \a keywords (the document's own are left as they were);
+    /// of the pages \a pageRange only ("1-2,500") when one is given.
+    QByteArray storePdf(const QString &keywords, const QString &what, const QString &pageRange = QString());
+    /// The number of pages the office lays the document out in. Throws AutomationError.
+    int pageCount(const QString &what);
     /// The margins around the text area of the document's first page style, in points; a header or
     /// footer counts as margin. Throws AutomationError.
     QMarginsF textAreaMargins(const QString &what);

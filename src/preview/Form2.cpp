@@ -21,6 +21,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
+#include <QHideEvent>
 #include <QIcon>
 #include <QKeySequence>
 #include <QMouseEvent>
@@ -31,6 +32,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QShowEvent>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <optional>
@@ -47,6 +49,9 @@ constexpr int kHolderLeft = 10320;
 constexpr int kHolderTop = 480;
 // Wheel turns come in eighths of a degree; one notch is fifteen degrees.
 constexpr int kWheelNotch = 120;
+// Pages of the picture made at a time while it is shown: a few dozen milliseconds of the office's work,
+// during which the window waits.
+constexpr int kPagesAtATime = 16;
 
 int px(double twips)
 {
@@ -202,6 +207,10 @@ void Form2::createControls()
     auto *print = new QShortcut(QKeySequence::Print, this);
     connect(print, &QShortcut::activated, this, &Form2::PrintDocument);
 
+    mPageArrival = new QTimer(this);
+    mPageArrival->setInterval(0);
+    connect(mPageArrival, &QTimer::timeout, this, &Form2::makeMorePages);
+
     mPicture1->installEventFilter(this);
     mPicture2->installEventFilter(this);
     setUpPageMenu();
@@ -234,7 +243,14 @@ void Form2::Form_Load()
 
 void Form2::setPagePicture(const PagePicture &picture)
 {
+    // The pages of a page no longer shown are not wanted; the office lets go of its document.
+    if (!picture.isSameAs(mPagePicture)) {
+        mPagePicture.stopMaking();
+        mPageArrival->stop();
+    }
     mPagePicture = picture;
+    if (mPagePicture.isMaking() && isVisible())
+        mPageArrival->start();
     mPicture1->setPicture(picture);
     std::optional<QSize> twips;
     if (!picture.isNull())
@@ -354,6 +370,9 @@ void Form2::PushButton8_Click()
     // The document is still being saved or printed.
     if (mBusy)
         return;
+    // The next run hands over a new page; the rest of this one is not wanted.
+    mPageArrival->stop();
+    mPagePicture.stopMaking();
     GuardedProcedure proc(Location::Form2_PushButton8_Click);
     proc.step(102, [&] { DeleteFileQuietly(mWordFile); });
     proc.step(104, [&] {
@@ -426,12 +445,48 @@ void Form2::showEvent(QShowEvent *event)
     // A window manager may show the window without activating it; the new page is set up all the same.
     if (mFirstActivate)
         Form_Activate();
+    if (mPagePicture.isMaking())
+        mPageArrival->start();
+}
+
+void Form2::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // Pages are made for a window that shows them.
+    if (!event->spontaneous())
+        mPageArrival->stop();
+}
+
+bool Form2::isMakingPages() const
+{
+    return mPageArrival->isActive() && mPagePicture.isMaking();
+}
+
+void Form2::makeMorePages()
+{
+    // A save or a print has the office at work and lets events run; the pages wait for it.
+    if (mBusy)
+        return;
+    if (!mPagePicture.isMaking()) {
+        mPageArrival->stop();
+        return;
+    }
+    // The part of the page box inside the viewport, in the picture's own pixels.
+    const QRectF inViewport =
+        QRectF(mPicture2->innerArea()->rect()).translated(-QPointF(mPicture1->pos())).intersected(mPicture1->rect());
+    const QRectF wanted = mPicture1->pictureArea(inViewport);
+    if (!mPagePicture.makePages(kPagesAtATime, wanted).isEmpty())
+        mPicture1->update();
+    if (!mPagePicture.isMaking())
+        mPageArrival->stop();
 }
 
 void Form2::closeEvent(QCloseEvent *event)
 {
     // Closing is never refused: the document goes, then the program ends.
     event->accept();
+    mPageArrival->stop();
+    mPagePicture.stopMaking();
     Form_QueryUnload();
     Form_Unload();
 }

@@ -16,6 +16,7 @@ class QGroupBox;
 class QPrinter;
 class QPushButton;
 class QScrollBar;
+class QTimer;
 class QWheelEvent;
 
 /// The preview window: shows the page of the generated document with zoom, scroll bars and dragging,
@@ -56,10 +57,14 @@ public:
 
     /// True while a save in another format or a print lets events run; the buttons wait meanwhile.
     bool isBusy() const { return mBusy; }
+    /// True while pages of the picture are still to come and are being made, a few at a time between
+    /// the window's events, those in sight first.
+    bool isMakingPages() const;
 
 protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -82,6 +87,8 @@ private:
     bool picture1Event(QEvent *event);
     void wheelOverViewport(QWheelEvent *event);
     void userScrolled(Viewport::ScrollBar &bar, int value);
+    /// Makes the next few pages of the picture that are still to come and shows them.
+    void makeMorePages();
     /// Saves the generated document at \a path in \a fileFormat, with the busy pointer while the word
     /// processor writes it.
     /// Runs \a work with the busy pointer and further clicks on the window's actions ignored.
@@ -102,6 +109,7 @@ private:
     MousePointer mPointer;
     QString mWordFile;
     PagePicture mPagePicture;
+    QTimer *mPageArrival = nullptr;
     bool mFirstActivate = true;
     bool mBusy = false;
     bool mCentred = false;

@@ -67,6 +67,24 @@ void PictureBox::paintPicture(const PagePicture &picture, const QRectF &target, 
     update();
 }
 
+QRectF PictureBox::pictureArea(const QRectF &area) const
+{
+    if (mPaintings.isEmpty()) {
+        if (mPicture.isNull())
+            return {};
+        return area.intersected(QRectF(QPointF(0, 0), QSizeF(mPicture.size())));
+    }
+    const Painting &last = mPaintings.last();
+    const QRectF shown = area.intersected(last.target);
+    if (shown.isEmpty())
+        return {};
+    const double scaleX = last.source.width() / last.target.width();
+    const double scaleY = last.source.height() / last.target.height();
+    return QRectF(last.source.x() + (shown.x() - last.target.x()) * scaleX,
+                  last.source.y() + (shown.y() - last.target.y()) * scaleY, shown.width() * scaleX,
+                  shown.height() * scaleY);
+}
+
 QImage PictureBox::content() const
 {
     const QSize size = innerRect().size();

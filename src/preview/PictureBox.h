@@ -39,6 +39,10 @@ public:
     /// the inner area).
     void paintPicture(const PagePicture &picture, const QRectF &target, const QRectF &source);
 
+    /// The part of the picture last painted (or else of the picture shown at the top left), in its
+    /// unscaled pixels, that shows in \a area (pixels of the inner area).
+    QRectF pictureArea(const QRectF &area) const;
+
     /// What the box shows inside its border, as an image; null when that would be too large to hold.
     QImage content() const;
 

@@ -25,9 +25,9 @@ constexpr int kBandRows = 512;
 class Pages
 {
 public:
-    explicit Pages(const PagePicture &picture)
+    explicit Pages(const QByteArray &bytes)
     {
-        mBytes = picture.bytes();
+        mBytes = bytes;
         mBuffer.setData(mBytes);
         mBuffer.open(QIODevice::ReadOnly);
         mPdf.load(&mBuffer);
@@ -100,7 +100,7 @@ void MatchPrinterToPages(const PagePicture &picture, QPrinter &printer)
 {
     if (!picture.isVector())
         return;
-    Pages pages(picture);
+    Pages pages(picture.bytes());
     const QSizeF points = pages.pdf().pagePointSize(0);
     if (points.isEmpty())
         return;
@@ -130,9 +130,10 @@ void PrintPages(const PagePicture &picture, QPrinter &printer, const std::functi
         return;
     }
 
-    Pages pages(picture);
-    QPdfDocument &pdf = pages.pdf();
-    const QList<int> order = sheets(printer, pdf.pageCount());
+    // Every page, also those the preview has not made yet.
+    if (!picture.isComplete() && !picture.makeAllPages())
+        throw Failure(QStringLiteral("Not every page of the document could be made ready for the printer"));
+    const QList<int> order = sheets(printer, picture.pageCount());
     const double dotsPerPoint = printer.resolution() / kPointsPerInch;
     if (!painter.begin(&printer))
         throw Failure(QStringLiteral("The printer cannot be used"));
@@ -143,11 +144,15 @@ void PrintPages(const PagePicture &picture, QPrinter &printer, const std::functi
     });
     for (qsizetype i = 0; i < order.size(); ++i) {
         const int page = order.at(i);
+        int inPdf = 0;
+        QPdfDocument *pdf = picture.pageSource(page, &inPdf);
+        if (!pdf)
+            throw Failure(QStringLiteral("Page %1 could not be made ready for the printer").arg(page + 1));
         if (i > 0 && !printer.newPage())
             throw Failure(QStringLiteral("The printer did not take the next page"));
         // At its own size, in the printer's dots; smaller only where the paper is.
         const QRect paper = printer.pageLayout().fullRectPixels(printer.resolution());
-        QSizeF size = pdf.pagePointSize(page) * dotsPerPoint;
+        QSizeF size = pdf->pagePointSize(inPdf) * dotsPerPoint;
         if (size.width() > paper.width() || size.height() > paper.height())
             size.scale(QSizeF(paper.size()), Qt::KeepAspectRatio);
         const QSize dots(std::max(1, int(std::lround(size.width()))), std::max(1, int(std::lround(size.height()))));
@@ -156,7 +161,7 @@ void PrintPages(const PagePicture &picture, QPrinter &printer, const std::functi
             QPdfDocumentRenderOptions options;
             options.setScaledSize(dots);
             options.setScaledClipRect(band);
-            const QImage rendered = pdf.render(page, band.size(), options);
+            const QImage rendered = pdf->render(inPdf, band.size(), options);
             if (rendered.isNull())
                 throw Failure(QStringLiteral("Page %1 could not be made ready for the printer").arg(page + 1));
             painter.drawImage(band.topLeft(), onWhite(rendered));

@@ -117,10 +117,11 @@ void Form1::handOver(GuardedProcedure &proc, const QString &wordFile)
 {
     QString picturePath;
     SnapshotResult snapshot = SnapshotResult::NoPicture;
+    PagePicture picture;
     showProgress(QStringLiteral("Making the page picture..."), 0, 0);
     proc.step(568, [&] {
         picturePath = TempFile(QLatin1String(kPagePictureFileName));
-        snapshot = SaveDocAsJPG(wordFile);
+        snapshot = SaveDocAsJPG(wordFile, &picture);
     });
     if (snapshot == SnapshotResult::Unavailable || RunCancelRequested() || ProgramEnding()) {
         // The word processor went away (already reported), or the user stopped the run: nothing
@@ -132,7 +133,11 @@ void Form1::handOver(GuardedProcedure &proc, const QString &wordFile)
         return;
     }
     proc.step(570, [&] { mPointer.set(MousePointer::Shape::Default); });
-    proc.step(572, [&] { previewWindow()->setPagePicture(PagePicture::fromFile(picturePath)); });
+    // The picture the snapshot made is still at hand, with the pages it has yet to make; the file it
+    // wrote is read only when it is not.
+    proc.step(572, [&] {
+        previewWindow()->setPagePicture(!picture.isNull() ? picture : PagePicture::fromFile(picturePath));
+    });
     proc.step(574, [&] { previewWindow()->setWordFile(wordFile); });
     proc.step(576, [&] {
         Form2 *preview = previewWindow();

@@ -37,8 +37,8 @@ QRectF toPoints(const QRectF &pixels)
 }
 
 // A PDF of \a pages test pages: red margins, white text areas with the marks. \a creator is the PDF's
-// creator entry.
-QByteArray testPdf(int pages, const QString &creator = {}, bool blankLastPage = false)
+// creator entry. Without \a endsDocument they are pages from the middle of a document: none is the last.
+QByteArray testPdf(int pages, const QString &creator = {}, bool blankLastPage = false, bool endsDocument = true)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -56,7 +56,7 @@ QByteArray testPdf(int pages, const QString &creator = {}, bool blankLastPage = 
             painter.fillRect(paper, Qt::red);
             const QRectF area = paper.marginsRemoved(kMargins);
             painter.fillRect(area, Qt::white);
-            const bool last = page == pages - 1;
+            const bool last = endsDocument && page == pages - 1;
             if (last && blankLastPage)
                 continue;
             painter.fillRect(toPoints(kBlue).translated(area.topLeft()), Qt::blue);
@@ -136,7 +136,9 @@ private slots:
     void unreadable();
     void noTextArea();
     void nullPicture();
-    void laidOutOnceWhileHeld();
+    void restOfThePagesArriveLater();
+    void makerBusyOrGone();
+    void firstPagesFileIsTheSamePicture();
 };
 
 void TestPagePicture::sizeIsTheTextAreasStackedAndTrimmed()
@@ -412,26 +414,100 @@ void TestPagePicture::nullPicture()
     QCOMPARE(image.pixel(5, 5), QColor(Qt::magenta).rgb());
 }
 
-void TestPagePicture::laidOutOnceWhileHeld()
+// A document of six test pages of which the first two and the last are made at once; the maker makes
+// the others and notes what it was asked for.
+struct FirstPages
 {
-    // The hand-over reads back the picture the snapshot has just made. The PDF here carries no margins
-    // note, so a picture made anew from its bytes shows whole pages, and the one still held its text areas:
-    // that tells which of them fromBytes gives.
-    const QByteArray pdf = testPdf(2);
-    const QSize textAreas(kAreaWidth, kAreaHeight + kLastInk);
-    const QSize wholePages(kPageWidth, 2 * kPageHeight);
+    QList<std::pair<int, int>> asked;
+    bool busy = false;
+    bool broken = false;
+
+    PagePicture picture()
     {
-        const PagePicture made = PagePicture::fromPdf(pdf, kMargins);
-        QCOMPARE(made.size(), textAreas);
-        QCOMPARE(PagePicture::fromBytes(pdf).size(), textAreas);
-        QCOMPARE(PagePicture::fromBytes(QByteArray(pdf)).size(), textAreas); // equal bytes, not the same array
-        // Other bytes are read as they are.
-        QCOMPARE(PagePicture::fromBytes(testPdf(3)).pageCount(), 3);
-        // A raster picture never stands in for it.
-        QVERIFY(!PagePicture::fromBytes(PagePicture::fromImage(QImage(5, 5, QImage::Format_RGB32)).bytes()).isVector());
+        return PagePicture::fromFirstPages(testPdf(3), kMargins, 6, {1, 2, 6}, [this](int first, int last) {
+            asked.append({first, last});
+            if (broken)
+                throw Failure(QStringLiteral("the word processor went away"));
+            if (busy)
+                return QByteArray();
+            return testPdf(last - first + 1, {}, false, false);
+        });
     }
-    // Once nobody holds it, it is gone.
-    QCOMPARE(PagePicture::fromBytes(pdf).size(), wholePages);
+};
+
+void TestPagePicture::restOfThePagesArriveLater()
+{
+    const PagePicture whole = PagePicture::fromPdf(testPdf(6), kMargins);
+    FirstPages document;
+    PagePicture picture = document.picture();
+    // The picture has its whole size from the start, so the preview's scroll bars never change.
+    QCOMPARE(picture.size(), whole.size());
+    QCOMPARE(picture.pageCount(), 6);
+    QCOMPARE(picture.pagesToMake(), 3);
+    QVERIFY(picture.isMaking());
+    QVERIFY(document.asked.isEmpty());
+    // Made pages show at once, those to come as blank paper.
+    QImage image = painted(picture, 1.0);
+    QVERIFY(near(at(image, 1, kGreen, 1.0), Qt::green));
+    QVERIFY(near(at(image, 5, kBar, 1.0), Qt::black));
+    QVERIFY(near(at(image, 2, kGreen, 1.0), Qt::white));
+
+    const PagePicture copy = picture; // as the preview's boxes hold it
+    const QRectF changed = picture.makePages(2);
+    QCOMPARE(document.asked, (QList<std::pair<int, int>>{{3, 4}}));
+    QCOMPARE(changed, QRectF(0, 2 * kAreaHeight, kAreaWidth, 2 * kAreaHeight));
+    QVERIFY(near(at(painted(copy, 1.0), 3, kGreen, 1.0), Qt::green));
+    QVERIFY(!picture.makePages(10).isEmpty());
+    QCOMPARE(document.asked.last(), (std::pair<int, int>{5, 5}));
+    QVERIFY(picture.isComplete());
+    QVERIFY(!picture.isMaking());
+    QVERIFY(picture.makePages(10).isEmpty());
+    QCOMPARE(document.asked.size(), 2);
+    QCOMPARE(painted(picture, 1.0), painted(whole, 1.0));
+    // Printing finds every page where it was made.
+    int inPdf = -1;
+    int first = -1;
+    QVERIFY(picture.pageSource(3, &inPdf));
+    QCOMPARE(inPdf, 1);
+    QVERIFY(picture.pageSource(3, &inPdf) != picture.pageSource(0, &first));
+    QCOMPARE(picture.pageSource(5, &inPdf), picture.pageSource(0, &first));
+    QCOMPARE(inPdf, 2);
+}
+
+void TestPagePicture::makerBusyOrGone()
+{
+    FirstPages document;
+    PagePicture picture = document.picture();
+    document.busy = true;
+    QVERIFY(picture.makePages(2).isEmpty());
+    QVERIFY(picture.isMaking()); // asked again later
+    document.busy = false;
+    document.broken = true;
+    QVERIFY(picture.makePages(2).isEmpty());
+    QVERIFY(!picture.isMaking());
+    QCOMPARE(picture.pagesToMake(), 3);
+    QVERIFY(near(at(painted(picture, 1.0), 2, kGreen, 1.0), Qt::white));
+    // Printing cannot have every page any more.
+    QVERIFY(!picture.makeAllPages());
+    int inPdf = 0;
+    QVERIFY(!picture.pageSource(2, &inPdf));
+}
+
+void TestPagePicture::firstPagesFileIsTheSamePicture()
+{
+    // What the picture file holds of a picture still being made: its first pages, with the notes that
+    // place them (the creator entry stands in for the keywords, as above).
+    const QString note = PagePicture::marginsNote(kMargins) + QLatin1Char(' ') + PagePicture::pagesNote(6, {1, 2, 6});
+    QByteArray pdf = testPdf(3, note);
+    pdf.replace("/Creator ", "/Keywords");
+    const PagePicture inMemory =
+        PagePicture::fromFirstPages(pdf, kMargins, 6, {1, 2, 6}, [](int, int) { return QByteArray(); });
+    QCOMPARE(inMemory.bytes(), pdf);
+    const PagePicture fromFile = PagePicture::fromBytes(inMemory.bytes());
+    QCOMPARE(fromFile.size(), inMemory.size());
+    QCOMPARE(fromFile.pageCount(), 6);
+    QCOMPARE(fromFile.toImage(), inMemory.toImage());
+    QVERIFY(!fromFile.isMaking());
 }
 
 PARVOLINE_TEST_MAIN(TestPagePicture)

@@ -134,6 +134,7 @@ private slots:
     void exportsTheChosenPages();
     void pictureOfOneReceiptIsAboutItsTable();
     void pictureGrowsWithTheReceipts();
+    void reopenedSavedDocumentIsWhatWasSaved();
     void pasteWithoutACopyFails();
     void closedDocumentRefusesWork();
     void quitClosesOnlyThatInstancesDocuments();
@@ -537,6 +538,28 @@ void TestLibreOfficeDocument::pictureOfOneReceiptIsAboutItsTable()
     for (int x = 0; x < lastRow.width(); ++x)
         marked += lastRow.pixel(x, 0) != qRgb(255, 255, 255) ? 1 : 0;
     QVERIFY(marked > lastRow.width() / 2);
+}
+
+void TestLibreOfficeDocument::reopenedSavedDocumentIsWhatWasSaved()
+{
+    // Opening the file saved last takes the content the program still holds, but only while it is
+    // what the file holds.
+    for (const bool changedAfterSaving : {false, true}) {
+        Opened opened = openTemplate();
+        opened.document->Tables()->Item(1)->FillPlaceholder(QStringLiteral("[RECEIPT]"), QStringLiteral("Saved"));
+        const QString path = mOffice.filePath(QStringLiteral("reopened.doc"));
+        opened.document->SaveAs(path);
+        if (changedAfterSaving)
+            opened.document->Tables()->Item(1)->FillPlaceholder(QStringLiteral("[NO.]"), QStringLiteral("Unsaved"));
+        opened.word->Quit();
+
+        std::unique_ptr<WordApplication> word = CreateWordApplication();
+        const QString text = word->Documents()->Open(path)->Tables()->Item(1)->Range()->Text();
+        word->Quit();
+        QVERIFY(text.contains(QStringLiteral("Saved")));
+        QVERIFY(!text.contains(QStringLiteral("Unsaved")));
+        QVERIFY(text.contains(QStringLiteral("[No.]"), Qt::CaseInsensitive));
+    }
 }
 
 void TestLibreOfficeDocument::pictureGrowsWithTheReceipts()

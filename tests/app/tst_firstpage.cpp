@@ -1,0 +1,197 @@
+#include "Form1.h"
+#include "Form2.h"
+#include "LibreOfficeEngine.h"
+#include "PagePicture.h"
+#include "PictureBox.h"
+#include "ProgramEnd.h"
+#include "ProgramFiles.h"
+#include "ReceiptList.h"
+#include "RunTempFolder.h"
+#include "ScriptedDialogs.h"
+#include "TestData.h"
+#include "TestMain.h"
+#include "TestOffice.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The preview of a long run against the real office: it shows with its first pages, and the others
+// arrive while the window is in use.
+class TestFirstPage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void firstPagesThenTheRest();
+    void pageScrolledToShowsWhenItArrives();
+    void grownOfficeWaitsForThePages();
+    // Last: closing the preview ends the program for good.
+    void closingWhilePagesArrive();
+
+private:
+    /// Runs "Start Creating Template" for \a count receipts in \a form; the preview it shows.
+    Form2 *run(Form1 &form, int count);
+    static PagePicture pictureOf(Form2 *preview)
+    {
+        return preview->findChild<PictureBox *>(QStringLiteral("Zoom_Ori"))->picture();
+    }
+    /// Dark pixels in what the viewport shows.
+    static int inkInViewport(Form2 *preview)
+    {
+        const QImage shown = preview->findChild<PictureBox *>(QStringLiteral("Picture2"))
+                                 ->grab()
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        int ink = 0;
+        for (int y = 2; y < shown.height() - 2; y += 2) {
+            for (int x = 2; x < shown.width() - 2; x += 2)
+                ink += qGray(shown.pixel(x, y)) < 128 ? 1 : 0;
+        }
+        return ink;
+    }
+
+    TestOffice mOffice;
+    std::unique_ptr<RunTempFolder> mTemp;
+    std::unique_ptr<ScriptedDialogs> mDialogs;
+};
+
+void TestFirstPage::initTestCase()
+{
+    QVERIFY(mOffice.install());
+}
+
+void TestFirstPage::cleanupTestCase()
+{
+    mOffice.shutdown();
+}
+
+void TestFirstPage::init()
+{
+    mTemp = std::make_unique<RunTempFolder>();
+    QVERIFY(mTemp->isValid());
+    mDialogs = std::make_unique<ScriptedDialogs>();
+}
+
+void TestFirstPage::cleanup()
+{
+    mDialogs.reset();
+    mTemp.reset();
+}
+
+Form2 *TestFirstPage::run(Form1 &form, int count)
+{
+    QList<ReceiptRecord> records;
+    for (int n = 1; n <= count; ++n)
+        records.append(ExampleReceipt(n));
+    form.receipts()->clear();
+    form.receipts()->appendRecords(records);
+    form.show();
+    form.PushButton6_Click();
+    Form2 *preview = form.loadedPreview();
+    return preview && preview->isVisible() ? preview : nullptr;
+}
+
+void TestFirstPage::firstPagesThenTheRest()
+{
+    Form1 form;
+    QVERIFY(!ProgramEnding());
+    Form2 *preview = run(form, 200);
+    QVERIFY(preview);
+    QCOMPARE(mDialogs->errorReports().size(), 0);
+
+    // Shown with the first pages and the last; the hundred pages between are still to come, and the
+    // document is there to be saved.
+    const PagePicture page = pictureOf(preview);
+    QCOMPARE(page.pageCount(), 100);
+    QVERIFY2(page.pagesToMake() > 50, qPrintable(QString::number(page.pagesToMake())));
+    QVERIFY(preview->isMakingPages());
+    QVERIFY(inkInViewport(preview) > 100);
+    QVERIFY(QFile::exists(preview->wordFile()));
+    QVERIFY(preview->findChild<QPushButton *>(QStringLiteral("PushButton6"))->isEnabled());
+    const QSize size = page.size();
+    const int vMaximum = preview->findChild<QScrollBar *>(QStringLiteral("VScroll1"))->maximum();
+
+    QTRY_VERIFY_WITH_TIMEOUT(page.isComplete(), 60000);
+    QVERIFY(!preview->isMakingPages());
+    // The pages that came later changed nothing of the viewport.
+    QCOMPARE(page.size(), size);
+    QCOMPARE(preview->findChild<QScrollBar *>(QStringLiteral("VScroll1"))->maximum(), vMaximum);
+    QVERIFY(mDialogs->errorReports().isEmpty());
+    preview->PushButton8_Click();
+}
+
+void TestFirstPage::pageScrolledToShowsWhenItArrives()
+{
+    Form1 form;
+    Form2 *preview = run(form, 200);
+    QVERIFY(preview);
+    const PagePicture page = pictureOf(preview);
+    QVERIFY(page.pagesToMake() > 50);
+
+    // Straight to the middle of the document, where nothing is made yet: blank paper, until the page
+    // in sight comes, ahead of those before it.
+    auto *bar = preview->findChild<QScrollBar *>(QStringLiteral("VScroll1"));
+    bar->setValue(bar->maximum() / 2);
+    QCOMPARE(inkInViewport(preview), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(inkInViewport(preview) > 100, 20000);
+    QVERIFY2(page.pagesToMake() > 20, qPrintable(QString::number(page.pagesToMake())));
+    preview->PushButton8_Click();
+}
+
+void TestFirstPage::grownOfficeWaitsForThePages()
+{
+    // An office that grows at all is due for a fresh start after every piece of work, but not while it
+    // holds the document whose pages are still to come.
+    QTemporaryDir profile;
+    LibreOfficeEngine::Settings settings;
+    settings.profileFolder = profile.path();
+    settings.recycleGrowthKilobytes = 1;
+    LibreOfficeEngine engine(settings);
+    engine.install();
+    {
+        Form1 form;
+        // The first piece of work tells what the office takes.
+        QVERIFY(run(form, 1));
+        form.loadedPreview()->PushButton8_Click();
+        QCOMPARE(engine.recycleCount(), 0);
+        Form2 *preview = run(form, 200);
+        QVERIFY(preview);
+        const PagePicture page = pictureOf(preview);
+        QVERIFY(page.pagesToMake() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!page.isMaking(), 60000);
+        QVERIFY(page.isComplete());
+        QTRY_COMPARE_WITH_TIMEOUT(engine.recycleCount(), 1, 10000);
+        preview->PushButton8_Click();
+    }
+    engine.shutdown();
+    mOffice.engine().install();
+}
+
+void TestFirstPage::closingWhilePagesArrive()
+{
+    Form1 form;
+    Form2 *preview = run(form, 200);
+    QVERIFY(preview);
+    const PagePicture page = pictureOf(preview);
+    QVERIFY(preview->isMakingPages());
+    const QString document = preview->wordFile();
+
+    QVERIFY(preview->close());
+    QVERIFY(ProgramEnding());
+    QVERIFY(!preview->isMakingPages());
+    QVERIFY(!page.isMaking());
+    QTest::qWait(100);
+    QVERIFY(!QFile::exists(document));
+    QCOMPARE(mDialogs->errorReports().size(), 0);
+}
+
+PARVOLINE_TEST_MAIN(TestFirstPage)
+#include "tst_firstpage.moc"
