@@ -9,14 +9,28 @@
 // The click ends with the preview showing its first pages, the document saved; "all pages" is the
 // click until the preview has made the rest of its pages as well.
 //
+// With --phases, the document's road for long runs instead (by default 1,000, 3,000 and 10,000
+// receipts): building it in the program, handing it over (written as flat XML to a file of the
+// temporary folder), the office reading it without pages and storing the Word file, reading it with
+// pages and making the PDF. Prints min and median of each phase, the time per receipt, and the peak
+// resident memory of the program and of the office in the round (peaks are reset before each round).
+// Targets: 10,000 receipts to .doc and to .pdf each under 35 s, no more per receipt than 1.2 times that
+// at 1,000; the program's peak under 8 KB a receipt above that of a run of one.
+//
 //     generation_bench [rounds] [largest count]
+//     generation_bench --phases [rounds] [receipts[,receipts...]]
 
+#include "Cancellation.h"
 #include "DocumentGeneration.h"
+#include "Failure.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "GuardedProcedure.h"
+#include "LibreOfficeDocument.h"
 #include "LibreOfficeEngine.h"
 #include "Locations.h"
+#include "OdfDocument.h"
+#include "OfficeDocument.h"
 #include "PagePicture.h"
 #include "PageSnapshot.h"
 #include "ProgramEnd.h"
@@ -30,6 +44,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -61,6 +76,163 @@ long statusKilobytes(qint64 pid, const char *field)
     return 0;
 }
 
+// Starts the peak resident memory (VmHWM) of process \a pid afresh.
+void resetPeak(qint64 pid)
+{
+    QFile clear(QStringLiteral("/proc/%1/clear_refs").arg(pid));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+long officePeakKilobytes(const LibreOfficeEngine &engine)
+{
+    long total = 0;
+    for (const qint64 pid : engine.officeProcessIds())
+        total += statusKilobytes(pid, "VmHWM");
+    return total;
+}
+
+struct Road
+{
+    double build = 0;
+    double handOver = 0;
+    double load = 0;
+    double store = 0;
+    double pagesLoad = 0;
+    double pdf = 0;
+    long programPeakKb = 0;
+    long officePeakKb = 0;
+    bool ok = false;
+};
+
+// One run of \a list: the generation builds the document, then, where it would have it written, each
+// phase of writing it out is taken on its own and the run is stopped.
+Road measureRoad(LibreOfficeEngine &engine, const ReceiptList &list)
+{
+    Road road;
+    WordApplication *word = nullptr;
+    SetWordApplicationFactory([&] {
+        std::unique_ptr<WordApplication> application = engine.createApplication();
+        word = application.get();
+        return application;
+    });
+    resetPeak(QCoreApplication::applicationPid());
+    for (const qint64 pid : engine.officeProcessIds())
+        resetPeak(pid);
+    GuardedProcedure proc(Location::Form1_PushButton6_Click);
+    DocumentGeneration generation(list, proc);
+    generation.setTemplateSource(&ReceiptTemplateBytes);
+    QElapsedTimer timer;
+    generation.setProgress([&](DocumentGeneration::Stage stage, int, int) {
+        if (stage != DocumentGeneration::Stage::Saving)
+            return;
+        road.build = elapsed(timer);
+        try {
+            auto document = std::dynamic_pointer_cast<LibreOfficeDocument>(word->ActiveDocument());
+            const std::shared_ptr<LibreOfficeSession> session = engine.runningSession();
+            timer.restart();
+            QTemporaryFile file(TempFile(QStringLiteral("bench-XXXXXX.fodt")));
+            if (!document || !file.open() || !document->model().serialize(file) || !file.flush()) {
+                std::fprintf(stderr, "generation_bench: the document could not be handed over\n");
+                return;
+            }
+            const qsizetype size = file.size();
+            road.handOver = elapsed(timer);
+            const QString flat = QLatin1String(OfficeDocument::kFlatXml);
+            const QString what = QStringLiteral("generation_bench");
+            timer.restart();
+            auto office =
+                OfficeDocument::loadFile(session, file.fileName(), size, flat, what, OfficeDocument::Layout::ModelOnly);
+            road.load = elapsed(timer);
+            timer.restart();
+            const qsizetype word97 = office->store(QLatin1String(OfficeDocument::kWord97), what).size();
+            road.store = elapsed(timer);
+            office.reset();
+            timer.restart();
+            office =
+                OfficeDocument::loadFile(session, file.fileName(), size, flat, what, OfficeDocument::Layout::Pages);
+            road.pagesLoad = elapsed(timer);
+            timer.restart();
+            const qsizetype pdf = office->store(QLatin1String(OfficeDocument::kPdf), what).size();
+            road.pdf = elapsed(timer);
+            office.reset();
+            road.ok = word97 > 0 && pdf > 0;
+        } catch (const Failure &failure) {
+            std::fprintf(stderr, "generation_bench: %s\n", qUtf8Printable(failure.description()));
+        } catch (const std::exception &error) {
+            std::fprintf(stderr, "generation_bench: %s\n", error.what());
+        }
+        road.programPeakKb = statusKilobytes(QCoreApplication::applicationPid(), "VmHWM");
+        road.officePeakKb = officePeakKilobytes(engine);
+        // The phases are measured; the run itself writes nothing.
+        RequestRunCancel();
+    });
+    timer.start();
+    generation.run();
+    ClearRunCancel();
+    SetWordApplicationFactory({});
+    engine.install();
+    return road;
+}
+
+int measurePhases(LibreOfficeEngine &engine, int rounds, const QList<int> &counts)
+{
+    std::printf("%8s %9s %9s %9s %9s %9s %9s %10s %9s %10s %10s %11s\n", "receipts", "build", "hand-over", "load",
+                "store doc", "load pg", "pdf", "doc road", "pdf road", "ms/rcpt", "program", "office MB");
+    double perReceiptAtFirst = 0;
+    long programAtOne = 0;
+    {
+        ReceiptList one;
+        one.append(ExampleReceipt(1));
+        measureRoad(engine, one); // warms up
+        programAtOne = measureRoad(engine, one).programPeakKb;
+    }
+    for (const int count : counts) {
+        ReceiptList list;
+        for (int i = 1; i <= count; ++i)
+            list.append(ExampleReceipt(i));
+        std::vector<double> build, handOver, load, store, pagesLoad, pdf, docRoad, pdfRoad;
+        long programPeak = 0;
+        long officePeak = 0;
+        for (int round = 0; round < rounds; ++round) {
+            const Road road = measureRoad(engine, list);
+            if (!road.ok) {
+                std::fprintf(stderr, "generation_bench: the road of %d receipts failed\n", count);
+                return 1;
+            }
+            build.push_back(road.build);
+            handOver.push_back(road.handOver);
+            load.push_back(road.load);
+            store.push_back(road.store);
+            pagesLoad.push_back(road.pagesLoad);
+            pdf.push_back(road.pdf);
+            docRoad.push_back(road.build + road.handOver + road.load + road.store);
+            pdfRoad.push_back(road.build + road.handOver + road.pagesLoad + road.pdf);
+            programPeak = std::max(programPeak, road.programPeakKb);
+            officePeak = std::max(officePeak, road.officePeakKb);
+        }
+        const auto both = [](const std::vector<double> &values) {
+            return QStringLiteral("%1/%2")
+                .arg(*std::min_element(values.begin(), values.end()) / 1000.0, 0, 'f', 2)
+                .arg(median(values) / 1000.0, 0, 'f', 2);
+        };
+        const double perReceipt = median(docRoad) / count;
+        if (perReceiptAtFirst == 0)
+            perReceiptAtFirst = perReceipt;
+        std::printf("%8d %9s %9s %9s %9s %9s %9s %10s %9s %4.2f %5.2fx %6.1f KB/r %11.0f\n", count,
+                    qPrintable(both(build)), qPrintable(both(handOver)), qPrintable(both(load)),
+                    qPrintable(both(store)), qPrintable(both(pagesLoad)), qPrintable(both(pdf)),
+                    qPrintable(both(docRoad)), qPrintable(both(pdfRoad)), perReceipt, perReceipt / perReceiptAtFirst,
+                    double(programPeak - programAtOne) / count, double(officePeak) / 1024.0);
+        std::fflush(stdout);
+    }
+    std::printf("seconds as min/median of %d rounds; ms/rcpt is the .doc road's median per receipt and how many\n"
+                "times that of the first size; program is its peak above a run of one receipt (%.1f MB), per\n"
+                "receipt; office MB the office's peak in the round\n",
+                rounds, double(programAtOne) / 1024.0);
+    return 0;
+}
+
 struct Phases
 {
     std::vector<double> build;
@@ -76,7 +248,9 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 3;
+    const bool road = argc > 1 && QByteArray(argv[1]) == "--phases";
+    const int first = road ? 2 : 1;
+    const int rounds = argc > first ? std::max(1, QString::fromLocal8Bit(argv[first]).toInt()) : 3;
     const int largest = argc > 2 ? std::max(1, QString::fromLocal8Bit(argv[2]).toInt()) : 1000;
 
     QTemporaryDir temp;
@@ -86,6 +260,15 @@ int main(int argc, char *argv[])
     settings.profileFolder = profile.path();
     LibreOfficeEngine engine(settings);
     engine.install();
+
+    if (road) {
+        QList<int> counts;
+        for (const QString &count :
+             (argc > first + 1 ? QString::fromLocal8Bit(argv[first + 1]) : QStringLiteral("1000,3000,10000"))
+                 .split(QLatin1Char(',')))
+            counts.append(std::max(1, count.toInt()));
+        return measurePhases(engine, rounds, counts);
+    }
 
     // The main window's start-up leaves the office warm, as in the program.
     Form1 form;

@@ -1,10 +1,21 @@
 #include "OdfDocument.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
 namespace {
+// Holds, beside the document element, the copies that the clipboard took of this document's tables.
+// Never written out.
+constexpr char kKeptCopies[] = "parvoline:kept-copies";
+
+quint64 nextSerial()
+{
+    static std::atomic<quint64> serial{0};
+    return ++serial;
+}
+
 // The namespaces whose usual prefixes the model relies on.
 constexpr std::pair<const char *, const char *> kNamespaces[] = {
     {"xmlns:office", "urn:oasis:names:tc:opendocument:xmlns:office:1.0"},
@@ -66,6 +77,42 @@ void collectRows(const pugi::xml_node &table, std::vector<pugi::xml_node> &rows)
     }
 }
 
+// Elements whose content is elements only: blanks between their children are layout of the file.
+bool holdsOnlyElements(const pugi::xml_node &node)
+{
+    const char *name = node.name();
+    return std::strncmp(name, "table:", 6) == 0 || std::strcmp(name, "office:body") == 0
+           || std::strcmp(name, "office:text") == 0 || std::strcmp(name, "text:section") == 0
+           || std::strcmp(name, "text:list") == 0 || std::strcmp(name, "text:list-item") == 0;
+}
+
+bool isBlank(const pugi::xml_node &node)
+{
+    if (node.type() != pugi::node_pcdata)
+        return false;
+    for (const char *c = node.value(); *c; ++c) {
+        if (*c != ' ' && *c != '\t' && *c != '\n' && *c != '\r')
+            return false;
+    }
+    return true;
+}
+
+// Drops the indentation between the elements of the main text's structure (tables, rows, cells,
+// sections, lists), never inside a paragraph. Readers ignore it, and a document of thousands of
+// receipt copies would otherwise carry it in every copy.
+void dropIndentation(pugi::xml_node node)
+{
+    const bool structural = holdsOnlyElements(node);
+    for (pugi::xml_node child = node.first_child(); child;) {
+        const pugi::xml_node next = child.next_sibling();
+        if (structural && isBlank(child))
+            node.remove_child(child);
+        else if (child.type() == pugi::node_element && !OdfText::isParagraph(child) && !OdfText::isOpaque(child))
+            dropIndentation(child);
+        child = next;
+    }
+}
+
 struct DeviceWriter : pugi::xml_writer
 {
     explicit DeviceWriter(QIODevice &target)
@@ -93,6 +140,7 @@ struct StringWriter : pugi::xml_writer
 std::unique_ptr<OdfDocument> OdfDocument::parse(QByteArrayView flatXml)
 {
     std::unique_ptr<OdfDocument> document(new OdfDocument());
+    document->mSerial = nextSerial();
     // Whitespace-only text is kept: between two spans it is a blank of the text.
     const pugi::xml_parse_result result =
         document->mXml.load_buffer(flatXml.data(), static_cast<size_t>(flatXml.size()),
@@ -114,6 +162,7 @@ std::unique_ptr<OdfDocument> OdfDocument::parse(QByteArrayView flatXml)
     document->mText = root.child("office:body").child("office:text");
     if (!document->mText)
         throw Error("The document is not a text document");
+    dropIndentation(root.child("office:body"));
     document->index();
     // Every table's name is taken, nested ones and those in frames or headers too.
     for (const pugi::xpath_node &table : root.select_nodes(".//table:table"))
@@ -124,7 +173,11 @@ std::unique_ptr<OdfDocument> OdfDocument::parse(QByteArrayView flatXml)
 std::unique_ptr<OdfDocument> OdfDocument::clone() const
 {
     std::unique_ptr<OdfDocument> copy(new OdfDocument());
+    copy->mSerial = nextSerial();
     copy->mXml.reset(mXml);
+    // The clipboard's copies belong to this document; the clone starts without any.
+    while (pugi::xml_node kept = copy->mXml.child(kKeptCopies))
+        copy->mXml.remove_child(kept);
     copy->mText = copy->mXml.document_element().child("office:body").child("office:text");
     copyMarks(mXml, copy->mXml, mFilled, copy->mFilled);
     copy->mTableNames = mTableNames;
@@ -138,16 +191,27 @@ QByteArray OdfDocument::serialize() const
 {
     StringWriter writer;
     writer.bytes.reserve(1 << 16);
-    // Raw: indentation would add blanks to the text.
-    mXml.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    write(writer);
     return writer.bytes;
 }
 
 bool OdfDocument::serialize(QIODevice &device) const
 {
     DeviceWriter writer(device);
-    mXml.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    write(writer);
     return writer.ok;
+}
+
+void OdfDocument::write(pugi::xml_writer &writer) const
+{
+    // As pugixml saves a whole document, raw (indentation would add blanks to the text), but without
+    // the clipboard's copies.
+    static constexpr char kDeclaration[] = "<?xml version=\"1.0\"?>";
+    writer.write(kDeclaration, sizeof kDeclaration - 1);
+    for (pugi::xml_node node = mXml.first_child(); node; node = node.next_sibling()) {
+        if (!named(node, kKeptCopies))
+            node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    }
 }
 
 void OdfDocument::index()
@@ -162,6 +226,7 @@ void OdfDocument::index()
 void OdfDocument::collectTables(const pugi::xml_node &node)
 {
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        OdfText::walkedNodes.fetch_add(1, std::memory_order_relaxed);
         if (child.type() != pugi::node_element || OdfText::isOpaque(child) || OdfText::isParagraph(child))
             continue;
         if (named(child, "table:table"))
@@ -230,11 +295,18 @@ pugi::xml_node OdfDocument::insertParagraphAfter(const pugi::xml_node &node, con
     return paragraph;
 }
 
-std::shared_ptr<const OdfDocument::Fragment> OdfDocument::copyTable(const pugi::xml_node &table) const
+std::shared_ptr<const OdfDocument::Fragment> OdfDocument::copyTable(const pugi::xml_node &table)
 {
     auto fragment = std::make_shared<Fragment>();
     const pugi::xml_node copy = fragment->xml.append_copy(table);
     copyMarks(table, copy, mFilled, fragment->filled);
+    // A copy within the document shares the texts the table was read with, and so do the copies made
+    // from it: thousands of pasted receipts then hold only what was filled into them.
+    pugi::xml_node holder = mXml.append_child(kKeptCopies);
+    const pugi::xml_node kept = holder.append_copy(table);
+    copyMarks(table, kept, mFilled, mFilled);
+    fragment->origin = mSerial;
+    fragment->kept = holder;
     return fragment;
 }
 
@@ -253,9 +325,12 @@ pugi::xml_node OdfDocument::insertFragment(const Fragment &fragment, pugi::xml_n
 {
     pugi::xml_node first;
     std::vector<pugi::xml_node> inserted;
-    for (pugi::xml_node part = fragment.xml.first_child(); part; part = part.next_sibling()) {
+    const bool kept = fragment.origin == mSerial && fragment.kept;
+    const pugi::xml_node source = kept ? fragment.kept : pugi::xml_node(fragment.xml);
+    const OdfFilledNodes &marks = kept ? mFilled : fragment.filled;
+    for (pugi::xml_node part = source.first_child(); part; part = part.next_sibling()) {
         pugi::xml_node copy = before ? parent.insert_copy_before(part, before) : parent.append_copy(part);
-        copyMarks(part, copy, fragment.filled, mFilled);
+        copyMarks(part, copy, marks, mFilled);
         inserted.push_back(copy);
         if (!first)
             first = copy;
@@ -280,8 +355,10 @@ pugi::xml_node OdfDocument::insertFragment(const Fragment &fragment, pugi::xml_n
             lastTop = lastTop.parent();
         bool after = !lastTop;
         for (pugi::xml_node node = lastTop ? lastTop.next_sibling() : pugi::xml_node(); node && !after;
-             node = node.next_sibling())
+             node = node.next_sibling()) {
+            OdfText::walkedNodes.fetch_add(1, std::memory_order_relaxed);
             after = node == first;
+        }
         if (after && (!lastTop || lastTop != first))
             mTables.insert(mTables.end(), inserted.begin(), inserted.end());
         else

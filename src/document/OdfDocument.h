@@ -36,6 +36,10 @@ public:
     {
         pugi::xml_document xml;
         OdfFilledNodes filled;
+        /// The document it was copied from, and a copy kept there: pasting that one back into the
+        /// same document shares the unchanged texts of the original instead of copying them.
+        quint64 origin = 0;
+        pugi::xml_node kept;
     };
 
     /// Reads a flat OpenDocument text. Throws Error.
@@ -71,7 +75,7 @@ public:
     pugi::xml_node insertParagraphAfter(const pugi::xml_node &node, const pugi::xml_node &like);
 
     /// A copy of \a table for the clipboard.
-    std::shared_ptr<const Fragment> copyTable(const pugi::xml_node &table) const;
+    std::shared_ptr<const Fragment> copyTable(const pugi::xml_node &table);
     /// Inserts the tables of \a fragment into \a parent before \a before (at the end when null), each
     /// under a name that no other table of the document has. Returns the first inserted node.
     pugi::xml_node insertFragment(const Fragment &fragment, pugi::xml_node parent, const pugi::xml_node &before);
@@ -110,6 +114,7 @@ public:
 
 private:
     OdfDocument() = default;
+    void write(pugi::xml_writer &writer) const;
     void index();
     void collectTables(const pugi::xml_node &node);
     pugi::xml_node automaticStyles();
@@ -117,6 +122,8 @@ private:
     QString uniqueTableName();
 
     pugi::xml_document mXml;
+    // Tells documents apart for as long as the program runs, also one made where another was.
+    quint64 mSerial = 0;
     pugi::xml_node mText;
     std::vector<pugi::xml_node> mTables;
     bool mIndexed = false;

@@ -28,11 +28,14 @@
 #include <com/sun/star/util/CloseVetoException.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
+#include <limits>
+
 using namespace css;
 
 namespace {
-// One read from the office's stream brings this much at most.
-constexpr sal_Int32 kReadChunk = 8 * 1024 * 1024;
+// One read from the office's stream brings this much at most: the chunk is held beside the bytes
+// read so far, so a large one would add to the program's peak memory.
+constexpr sal_Int32 kReadChunk = 1024 * 1024;
 
 double pointsFrom100thMm(sal_Int32 value)
 {
@@ -53,9 +56,13 @@ bool boolProperty(const uno::Reference<beans::XPropertySet> &properties, const c
     return value;
 }
 
-QByteArray readAll(const uno::Reference<io::XInputStream> &input)
+// Reads \a input to its end. \a expected, when known, sizes the result once: growing it by doubling
+// would hold up to twice a large document for a moment.
+QByteArray readAll(const uno::Reference<io::XInputStream> &input, sal_Int64 expected)
 {
     QByteArray bytes;
+    if (expected > 0 && expected < std::numeric_limits<qsizetype>::max())
+        bytes.reserve(static_cast<qsizetype>(expected));
     uno::Sequence<sal_Int8> chunk;
     for (;;) {
         const sal_Int32 read = input->readBytes(chunk, kReadChunk);
@@ -209,8 +216,10 @@ QByteArray OfficeDocument::store(const uno::Sequence<beans::PropertyValue> &argu
             withOutput.getArray()[withOutput.getLength() - 1].Name = "OutputStream";
             withOutput.getArray()[withOutput.getLength() - 1].Value <<= output;
             storable->storeToURL("private:stream", withOutput);
-            uno::Reference<io::XSeekable>(buffer, uno::UNO_QUERY_THROW)->seek(0);
-            return readAll(uno::Reference<io::XInputStream>(buffer, uno::UNO_QUERY_THROW));
+            const uno::Reference<io::XSeekable> seekable(buffer, uno::UNO_QUERY_THROW);
+            const sal_Int64 length = seekable->getLength();
+            seekable->seek(0);
+            return readAll(uno::Reference<io::XInputStream>(buffer, uno::UNO_QUERY_THROW), length);
         },
         limitFor(mSize, mSession->callLimit()));
 }

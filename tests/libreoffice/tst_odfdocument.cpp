@@ -197,6 +197,8 @@ private slots:
     void fillOfEmptyPlaceholder();
     void filledMarksTravel();
     void cloneIsIndependent();
+    void indentationBetweenTableElementsIsDropped();
+    void pastesIntoTheirOwnDocumentShareItsTexts();
     void splitParagraphKeepsFilledMarks();
     void alignment();
     void alignmentOfTablesWithoutOrWithCommonStyle();
@@ -497,6 +499,53 @@ void TestOdfDocument::cloneIsIndependent()
 
     QCOMPARE(document->serialize(), before);
     QCOMPARE(document->tableCount(), 1);
+}
+
+void TestOdfDocument::indentationBetweenTableElementsIsDropped()
+{
+    const auto document = OdfDocument::parse(FlatOdf::document(
+        "\n  <text:p>a <text:span>b</text:span> <text:span>c</text:span></text:p>\n  <table:table "
+        "table:name=\"T\">\n   <table:table-column/>\n   <table:table-row>\n    <table:table-cell>\n     "
+        "<text:p> x </text:p>\n    </table:table-cell>\n   </table:table-row>\n  </table:table>\n"));
+    const QByteArray xml = document->serialize();
+    QVERIFY2(xml.contains("<table:table table:name=\"T\"><table:table-column/><table:table-row><table:table-cell>"
+                          "<text:p> x </text:p></table:table-cell></table:table-row></table:table>"),
+             xml.constData());
+    // Blanks in a paragraph are its text, also between two spans.
+    QCOMPARE(OdfText::read(document->firstParagraph()), QStringLiteral("a b c"));
+    QCOMPARE(document->cellTexts(document->table(0)), rows({{" x "}}));
+}
+
+void TestOdfDocument::pastesIntoTheirOwnDocumentShareItsTexts()
+{
+    const auto document = OdfDocument::parse(FlatOdf::document("<text:p/>" + table("A", "[A] [B]") + "<text:p/>"));
+    const auto fragment = document->copyTable(document->table(0));
+    // What is filled after the copy was taken is not on the clipboard.
+    document->fill(document->table(0), QStringLiteral("[A]"), QStringLiteral("first"));
+    for (int i = 0; i < 3; ++i)
+        pasteAtTheEnd(*document, *fragment);
+    QCOMPARE(document->tableCount(), 4);
+    // The pasted copy holds the very text the document was read with, not a copy of it.
+    QCOMPARE(static_cast<const void *>(document->table(2).child("table:table-column").name()),
+             static_cast<const void *>(document->table(0).child("table:table-column").name()));
+
+    // A text the copies share is never changed for all of them.
+    QCOMPARE(document->fill(document->table(2), QStringLiteral("[B]"), QStringLiteral("third")), 1);
+    QCOMPARE(document->cellTexts(document->table(0)), rows({{"first [B]"}}));
+    QCOMPARE(document->cellTexts(document->table(1)), rows({{"[A] [B]"}}));
+    QCOMPARE(document->cellTexts(document->table(2)), rows({{"[A] third"}}));
+    QCOMPARE(document->cellTexts(document->table(3)), rows({{"[A] [B]"}}));
+    pasteAtTheEnd(*document, *fragment);
+    QCOMPARE(document->cellTexts(document->table(4)), rows({{"[A] [B]"}}));
+
+    // The clipboard's own copy is no part of the document, nor of its clone.
+    const QByteArray xml = document->serialize();
+    QVERIFY(xml.startsWith("<?xml version=\"1.0\"?><office:document"));
+    QVERIFY(!xml.contains("kept-copies"));
+    QVERIFY(!document->clone()->serialize().contains("kept-copies"));
+    const auto reread = OdfDocument::parse(xml);
+    QCOMPARE(reread->serialize(), xml);
+    QCOMPARE(allTableNames(*reread).size(), 5);
 }
 
 void TestOdfDocument::splitParagraphKeepsFilledMarks()
