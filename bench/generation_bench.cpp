@@ -26,9 +26,9 @@
 #include "Form1.h"
 #include "Form2.h"
 #include "GuardedProcedure.h"
-#include "LibreOfficeDocument.h"
 #include "LibreOfficeEngine.h"
 #include "Locations.h"
+#include "ModelDocument.h"
 #include "OdfDocument.h"
 #include "OfficeDocument.h"
 #include "PagePicture.h"
@@ -128,7 +128,7 @@ Road measureRoad(LibreOfficeEngine &engine, const ReceiptList &list)
             return;
         road.build = elapsed(timer);
         try {
-            auto document = std::dynamic_pointer_cast<LibreOfficeDocument>(word->ActiveDocument());
+            auto document = std::dynamic_pointer_cast<ModelDocument>(word->ActiveDocument());
             const std::shared_ptr<LibreOfficeSession> session = engine.runningSession();
             timer.restart();
             QTemporaryFile file(TempFile(QStringLiteral("bench-XXXXXX.fodt")));

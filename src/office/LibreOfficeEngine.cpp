@@ -1,9 +1,9 @@
 #include "LibreOfficeEngine.h"
 
-#include "LibreOfficeApplication.h"
 #include "LibreOfficeBackend.h"
 #include "LibreOfficeCall.h"
 #include "LibreOfficeSession.h"
+#include "ModelApplication.h"
 #include "WordAutomation.h"
 
 #include <QDir>
@@ -140,7 +140,7 @@ std::unique_ptr<WordApplication> LibreOfficeEngine::createApplication()
 {
     // An instance stands for a running office: the office starts (or is found dead) here.
     session();
-    return std::make_unique<LibreOfficeApplication>(mBackend);
+    return std::make_unique<ModelApplication>(mBackend);
 }
 
 qint64 LibreOfficeEngine::officeProcessId() const

@@ -1,7 +1,7 @@
 #include "DocumentInspector.h"
 
-#include "LibreOfficeDocument.h"
 #include "LibreOfficeEngine.h"
+#include "ModelDocument.h"
 #include "OdfDocument.h"
 #include "OfficeDocument.h"
 
@@ -77,7 +77,7 @@ QString cellText(const pugi::xml_node &cell)
 DocumentInspector::DocumentInspector(WordDocument &document)
     : mDocument(&document)
 {
-    if (!dynamic_cast<LibreOfficeDocument *>(&document))
+    if (!dynamic_cast<ModelDocument *>(&document))
         throw std::logic_error("not a LibreOffice document");
 }
 
@@ -137,7 +137,7 @@ OdfDocument &DocumentInspector::model() const
 {
     if (mOwn)
         return *mOwn;
-    return static_cast<LibreOfficeDocument *>(mDocument)->model();
+    return static_cast<ModelDocument *>(mDocument)->model();
 }
 
 QStringList DocumentInspector::outline() const
@@ -236,5 +236,5 @@ bool DocumentInspector::hasParagraphStyle(const QString &name) const
 
 bool DocumentInspector::hasLocation() const
 {
-    return mDocument && !static_cast<LibreOfficeDocument *>(mDocument)->location().isEmpty();
+    return mDocument && !static_cast<ModelDocument *>(mDocument)->location().isEmpty();
 }

@@ -1,9 +1,9 @@
 #include "Cancellation.h"
 #include "DocumentGeneration.h"
 #include "GuardedProcedure.h"
-#include "LibreOfficeApplication.h"
 #include "LibreOfficeBackend.h"
 #include "Locations.h"
+#include "ModelApplication.h"
 #include "OdfDocument.h"
 #include "OdfText.h"
 #include "ReceiptList.h"
@@ -67,9 +67,9 @@ TestGenerationWork::Work TestGenerationWork::build(int receipts)
         return {};
     backend->keepTemplateModel(LibreOfficeBackend::digest(ReceiptTemplateBytes()),
                                std::shared_ptr<const OdfDocument>(OdfDocument::parse(source.readAll())));
-    LibreOfficeApplication *word = nullptr;
+    ModelApplication *word = nullptr;
     SetWordApplicationFactory([&] {
-        auto application = std::make_unique<LibreOfficeApplication>(backend);
+        auto application = std::make_unique<ModelApplication>(backend);
         word = application.get();
         return application;
     });

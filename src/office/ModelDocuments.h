@@ -7,13 +7,13 @@
 #include <memory>
 
 class LibreOfficeBackend;
-class LibreOfficeDocument;
+class ModelDocument;
 
 /// The documents one instance opened, in the order they were opened.
-class LibreOfficeDocuments final : public WordDocuments
+class ModelDocuments final : public WordDocuments
 {
 public:
-    explicit LibreOfficeDocuments(std::shared_ptr<LibreOfficeBackend> backend);
+    explicit ModelDocuments(std::shared_ptr<LibreOfficeBackend> backend);
 
     /// Opens \a fileName. Read-only gives an untitled copy made from the file (a template opens as a
     /// new document made from it), so the file itself is never written. The office reads a file once:
@@ -21,7 +21,7 @@ public:
     std::shared_ptr<WordDocument> Open(const QString &fileName, bool readOnly = false) override;
 
     /// The document opened last that is still open; null when none is.
-    std::shared_ptr<LibreOfficeDocument> active() const;
+    std::shared_ptr<ModelDocument> active() const;
     /// Closes every document still open, unsaved. Never throws.
     void closeAll() noexcept;
     /// Closes every document; from now on nothing can be opened.
@@ -31,7 +31,7 @@ public:
 
 private:
     std::shared_ptr<LibreOfficeBackend> mBackend;
-    QList<std::shared_ptr<LibreOfficeDocument>> mOpened;
+    QList<std::shared_ptr<ModelDocument>> mOpened;
     bool mQuit = false;
     bool mOpenedAny = false;
 };

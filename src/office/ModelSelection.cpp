@@ -1,12 +1,12 @@
-#include "LibreOfficeSelection.h"
+#include "ModelSelection.h"
 
-#include "LibreOfficeDocument.h"
-#include "LibreOfficeFind.h"
-#include "LibreOfficeTransfer.h"
+#include "ModelDocument.h"
+#include "ModelFind.h"
+#include "ModelTransfer.h"
 #include "OdfDocument.h"
 
 namespace {
-using Kind = LibreOfficeDocument::Selection::Kind;
+using Kind = ModelDocument::Selection::Kind;
 
 // The paragraph right after \a table, made when the table is the last thing of its text.
 pugi::xml_node paragraphAfter(OdfDocument &model, const pugi::xml_node &table)
@@ -20,35 +20,35 @@ pugi::xml_node paragraphAfter(OdfDocument &model, const pugi::xml_node &table)
 }
 } // namespace
 
-LibreOfficeSelection::LibreOfficeSelection(std::shared_ptr<LibreOfficeDocument> document)
+ModelSelection::ModelSelection(std::shared_ptr<ModelDocument> document)
     : mDocument(std::move(document))
 {}
 
-std::shared_ptr<WordFind> LibreOfficeSelection::Find()
+std::shared_ptr<WordFind> ModelSelection::Find()
 {
     mDocument->ensureOpen();
-    return std::make_shared<LibreOfficeFind>();
+    return std::make_shared<ModelFind>();
 }
 
-void LibreOfficeSelection::Copy()
+void ModelSelection::Copy()
 {
     OdfDocument &model = mDocument->model();
-    const LibreOfficeDocument::Selection &selection = mDocument->selection();
+    const ModelDocument::Selection &selection = mDocument->selection();
     if (selection.kind == Kind::Point)
         throw AutomationError(QStringLiteral("This command is not available because no text is selected."));
     if (selection.kind != Kind::Table)
         throw AutomationError(QStringLiteral("Copying the selection: only a whole table can be copied."));
-    LibreOfficeTransfer::put(model.copyTable(selection.table));
+    ModelTransfer::put(model.copyTable(selection.table));
 }
 
-void LibreOfficeSelection::Paste()
+void ModelSelection::Paste()
 {
     OdfDocument &model = mDocument->model();
-    const std::shared_ptr<const OdfDocument::Fragment> fragment = LibreOfficeTransfer::take();
+    const std::shared_ptr<const OdfDocument::Fragment> fragment = ModelTransfer::take();
     if (!fragment)
         throw AutomationError(
             QStringLiteral("Pasting: the clipboard holds nothing that the word processor can paste here."));
-    LibreOfficeDocument::Selection &selection = mDocument->selection();
+    ModelDocument::Selection &selection = mDocument->selection();
 
     pugi::xml_node before;
     switch (selection.kind) {
@@ -80,22 +80,22 @@ void LibreOfficeSelection::Paste()
     selection.paragraph = before;
 }
 
-void LibreOfficeSelection::EndKey(int unit)
+void ModelSelection::EndKey(int unit)
 {
     OdfDocument &model = mDocument->model();
     if (unit != wdStory)
         throw AutomationError(QStringLiteral("Moving to the end: unit %1 is not supported.").arg(unit));
     const pugi::xml_node last = model.lastParagraph();
-    LibreOfficeDocument::Selection &selection = mDocument->selection();
+    ModelDocument::Selection &selection = mDocument->selection();
     selection = {};
     selection.paragraph = last;
     selection.offset = OdfText::read(last).size();
 }
 
-void LibreOfficeSelection::TypeParagraph()
+void ModelSelection::TypeParagraph()
 {
     OdfDocument &model = mDocument->model();
-    LibreOfficeDocument::Selection &selection = mDocument->selection();
+    ModelDocument::Selection &selection = mDocument->selection();
     if (selection.kind == Kind::Table) {
         selection.paragraph = paragraphAfter(model, selection.table);
         selection.offset = 0;

@@ -1,22 +1,22 @@
-#include "LibreOfficeRange.h"
+#include "ModelRange.h"
 
 #include "LibreOfficeBackend.h"
 #include "LibreOfficeCall.h"
-#include "LibreOfficeDocument.h"
 #include "LibreOfficeSession.h"
-#include "LibreOfficeTable.h"
+#include "ModelDocument.h"
+#include "ModelTable.h"
 #include "OdfDocument.h"
 #include "OfficeDocument.h"
 
-LibreOfficeRange::LibreOfficeRange(std::shared_ptr<LibreOfficeDocument> document)
+ModelRange::ModelRange(std::shared_ptr<ModelDocument> document)
     : mDocument(std::move(document))
 {}
 
-LibreOfficeRange::LibreOfficeRange(std::shared_ptr<LibreOfficeTable> table)
+ModelRange::ModelRange(std::shared_ptr<ModelTable> table)
     : mTable(std::move(table))
 {}
 
-void LibreOfficeRange::CopyAsPicture()
+void ModelRange::CopyAsPicture()
 {
     const QString what = QStringLiteral("Copying the document as a picture");
     if (!mDocument)
@@ -71,8 +71,8 @@ struct PictureDocument
 };
 } // namespace
 
-PagePicture::PageMaker LibreOfficeRange::pageMaker(std::shared_ptr<LibreOfficeBackend> backend,
-                                                   std::shared_ptr<OfficeDocument> document, const QString &marginsNote)
+PagePicture::PageMaker ModelRange::pageMaker(std::shared_ptr<LibreOfficeBackend> backend,
+                                             std::shared_ptr<OfficeDocument> document, const QString &marginsNote)
 {
     auto held = std::make_shared<PictureDocument>(std::move(backend), std::move(document));
     return [held, marginsNote](int first, int last) {
@@ -89,7 +89,7 @@ PagePicture::PageMaker LibreOfficeRange::pageMaker(std::shared_ptr<LibreOfficeBa
     };
 }
 
-QString LibreOfficeRange::Text()
+QString ModelRange::Text()
 {
     QStringList lines;
     if (mTable) {

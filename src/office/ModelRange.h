@@ -6,16 +6,16 @@
 #include <memory>
 
 class LibreOfficeBackend;
-class LibreOfficeDocument;
+class ModelDocument;
 class OfficeDocument;
-class LibreOfficeTable;
+class ModelTable;
 
 /// The whole main text of a document, or one of its tables.
-class LibreOfficeRange final : public WordRange
+class ModelRange final : public WordRange
 {
 public:
-    explicit LibreOfficeRange(std::shared_ptr<LibreOfficeDocument> document);
-    explicit LibreOfficeRange(std::shared_ptr<LibreOfficeTable> table);
+    explicit ModelRange(std::shared_ptr<ModelDocument> document);
+    explicit ModelRange(std::shared_ptr<ModelTable> table);
 
     /// Has the office lay the document out and export it to PDF, and puts that on the program's
     /// clipboard as the picture of the main text (see PagePicture). Only the whole main text has one.
@@ -33,6 +33,6 @@ private:
     static PagePicture::PageMaker pageMaker(std::shared_ptr<LibreOfficeBackend> backend,
                                             std::shared_ptr<OfficeDocument> document, const QString &marginsNote);
 
-    std::shared_ptr<LibreOfficeDocument> mDocument;
-    std::shared_ptr<LibreOfficeTable> mTable;
+    std::shared_ptr<ModelDocument> mDocument;
+    std::shared_ptr<ModelTable> mTable;
 };

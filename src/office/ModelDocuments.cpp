@@ -1,7 +1,7 @@
-#include "LibreOfficeDocuments.h"
+#include "ModelDocuments.h"
 
 #include "LibreOfficeBackend.h"
-#include "LibreOfficeDocument.h"
+#include "ModelDocument.h"
 #include "OdfDocument.h"
 #include "OfficeDocument.h"
 
@@ -9,11 +9,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-LibreOfficeDocuments::LibreOfficeDocuments(std::shared_ptr<LibreOfficeBackend> backend)
+ModelDocuments::ModelDocuments(std::shared_ptr<LibreOfficeBackend> backend)
     : mBackend(std::move(backend))
 {}
 
-std::shared_ptr<WordDocument> LibreOfficeDocuments::Open(const QString &fileName, bool readOnly)
+std::shared_ptr<WordDocument> ModelDocuments::Open(const QString &fileName, bool readOnly)
 {
     if (mQuit)
         throw AutomationError(QStringLiteral("The word processor instance has quit."));
@@ -34,21 +34,21 @@ std::shared_ptr<WordDocument> LibreOfficeDocuments::Open(const QString &fileName
     const QByteArray digest = LibreOfficeBackend::digest(bytes);
     // An untitled copy is not bound to the file it came from.
     const QString location = readOnly ? QString() : absolute;
-    std::shared_ptr<LibreOfficeDocument> document;
+    std::shared_ptr<ModelDocument> document;
     if (!readOnly) {
         if (std::shared_ptr<OfficeDocument> saved = mBackend->savedDocument(absolute, digest)) {
-            document = std::make_shared<LibreOfficeDocument>(mBackend, saved, path, location);
+            document = std::make_shared<ModelDocument>(mBackend, saved, path, location);
             document->takeContent(mBackend->takeSavedModel());
         }
     } else if (std::shared_ptr<const OdfDocument> model = mBackend->templateModel(digest)) {
-        document = std::make_shared<LibreOfficeDocument>(mBackend, model->clone(), path, location);
+        document = std::make_shared<ModelDocument>(mBackend, model->clone(), path, location);
     }
 
     if (!document) {
         const std::shared_ptr<OfficeDocument> office = OfficeDocument::load(mBackend->session(), bytes, {}, what);
         if (!readOnly) {
             // Loaded as it is: its picture needs no second load, its content is read when wanted.
-            document = std::make_shared<LibreOfficeDocument>(mBackend, office, path, location);
+            document = std::make_shared<ModelDocument>(mBackend, office, path, location);
         } else {
             std::unique_ptr<OdfDocument> model;
             try {
@@ -57,7 +57,7 @@ std::shared_ptr<WordDocument> LibreOfficeDocuments::Open(const QString &fileName
                 throw AutomationError(QStringLiteral("%1: %2").arg(what, QString::fromUtf8(error.what())));
             }
             mBackend->keepTemplateModel(digest, std::shared_ptr<const OdfDocument>(model->clone()));
-            document = std::make_shared<LibreOfficeDocument>(mBackend, std::move(model), path, location);
+            document = std::make_shared<ModelDocument>(mBackend, std::move(model), path, location);
         }
     }
     mOpened.append(document);
@@ -65,7 +65,7 @@ std::shared_ptr<WordDocument> LibreOfficeDocuments::Open(const QString &fileName
     return document;
 }
 
-std::shared_ptr<LibreOfficeDocument> LibreOfficeDocuments::active() const
+std::shared_ptr<ModelDocument> ModelDocuments::active() const
 {
     for (auto it = mOpened.crbegin(); it != mOpened.crend(); ++it) {
         if ((*it)->isOpen())
@@ -74,14 +74,14 @@ std::shared_ptr<LibreOfficeDocument> LibreOfficeDocuments::active() const
     return nullptr;
 }
 
-void LibreOfficeDocuments::closeAll() noexcept
+void ModelDocuments::closeAll() noexcept
 {
     for (const auto &document : std::as_const(mOpened))
         document->closeQuietly();
     mOpened.clear();
 }
 
-void LibreOfficeDocuments::quit() noexcept
+void ModelDocuments::quit() noexcept
 {
     closeAll();
     mQuit = true;

@@ -6,14 +6,14 @@
 
 #include <memory>
 
-class LibreOfficeReplacement;
+class ModelReplacement;
 
 /// The search options of a document's selection. The run still sets them step by step, but it fills
 /// the placeholders table by table, so no search ever runs and the options are not kept.
-class LibreOfficeFind final : public WordFind
+class ModelFind final : public WordFind
 {
 public:
-    LibreOfficeFind();
+    ModelFind();
 
     void ClearFormatting() override;
     std::shared_ptr<WordReplacement> Replacement() override;
@@ -28,5 +28,5 @@ public:
     void setMatchAllWordForms(bool matchAllWordForms) override;
 
 private:
-    std::shared_ptr<LibreOfficeReplacement> mReplacement;
+    std::shared_ptr<ModelReplacement> mReplacement;
 };

@@ -18,7 +18,7 @@ class OfficeDocument;
 /// An open document. Its content lives in the program as an OdfDocument, which the objects reached
 /// from it (tables, window, selection, find, range) edit directly; the office only writes it out and
 /// lays it out for its picture. Those objects fail with a description once it is closed.
-class LibreOfficeDocument final : public WordDocument, public std::enable_shared_from_this<LibreOfficeDocument>
+class ModelDocument final : public WordDocument, public std::enable_shared_from_this<ModelDocument>
 {
 public:
     /// Where the window's selection stands.
@@ -35,12 +35,12 @@ public:
     };
 
     /// A document whose content is \a model. \a location is the file it is bound to (empty: untitled).
-    LibreOfficeDocument(std::shared_ptr<LibreOfficeBackend> backend, std::unique_ptr<OdfDocument> model,
-                        const QString &source, const QString &location);
+    ModelDocument(std::shared_ptr<LibreOfficeBackend> backend, std::unique_ptr<OdfDocument> model,
+                  const QString &source, const QString &location);
     /// A document loaded in the office as it is: its content is read from there when first wanted.
-    LibreOfficeDocument(std::shared_ptr<LibreOfficeBackend> backend, std::shared_ptr<OfficeDocument> loaded,
-                        const QString &source, const QString &location);
-    ~LibreOfficeDocument() override;
+    ModelDocument(std::shared_ptr<LibreOfficeBackend> backend, std::shared_ptr<OfficeDocument> loaded,
+                  const QString &source, const QString &location);
+    ~ModelDocument() override;
 
     std::shared_ptr<WordTables> Tables() override;
     std::shared_ptr<WordWindow> ActiveWindow() override;

@@ -1,4 +1,4 @@
-#include "LibreOfficeTransfer.h"
+#include "ModelTransfer.h"
 
 #include "WordAutomation.h"
 
@@ -22,19 +22,19 @@ const Held *ours(const std::shared_ptr<void> &content)
 }
 } // namespace
 
-void LibreOfficeTransfer::put(std::shared_ptr<const OdfDocument::Fragment> fragment)
+void ModelTransfer::put(std::shared_ptr<const OdfDocument::Fragment> fragment)
 {
     std::shared_ptr<Held> held(new Held{std::move(fragment)}, HeldDeleter());
     ProgramClipboard::current().setContent(std::static_pointer_cast<void>(held));
 }
 
-std::shared_ptr<const OdfDocument::Fragment> LibreOfficeTransfer::take()
+std::shared_ptr<const OdfDocument::Fragment> ModelTransfer::take()
 {
     const Held *held = ours(ProgramClipboard::current().content());
     return held ? held->fragment : nullptr;
 }
 
-void LibreOfficeTransfer::clear() noexcept
+void ModelTransfer::clear() noexcept
 {
     try {
         if (ours(ProgramClipboard::current().content()))

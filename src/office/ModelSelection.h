@@ -4,13 +4,13 @@
 
 #include <memory>
 
-class LibreOfficeDocument;
+class ModelDocument;
 
 /// The selection of a document's window: an insertion point, a selected table, or found text.
-class LibreOfficeSelection final : public WordSelection
+class ModelSelection final : public WordSelection
 {
 public:
-    explicit LibreOfficeSelection(std::shared_ptr<LibreOfficeDocument> document);
+    explicit ModelSelection(std::shared_ptr<ModelDocument> document);
 
     std::shared_ptr<WordFind> Find() override;
     /// Puts a copy of the selected table on the program's clipboard.
@@ -22,5 +22,5 @@ public:
     void TypeParagraph() override;
 
 private:
-    std::shared_ptr<LibreOfficeDocument> mDocument;
+    std::shared_ptr<ModelDocument> mDocument;
 };

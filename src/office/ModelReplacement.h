@@ -3,7 +3,7 @@
 #include "WordAutomation.h"
 
 /// The replacement side of a search. Placeholders are filled per table, so its text is not kept.
-class LibreOfficeReplacement final : public WordReplacement
+class ModelReplacement final : public WordReplacement
 {
 public:
     void ClearFormatting() override;

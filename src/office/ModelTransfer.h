@@ -6,7 +6,7 @@
 
 /// A copy held on the program's clipboard: content copied from a document, which any document can
 /// paste any number of times. The desktop clipboard is never involved.
-class LibreOfficeTransfer final
+class ModelTransfer final
 {
 public:
     /// Puts \a fragment on the program's clipboard, in place of what it held.

@@ -4,16 +4,16 @@
 
 #include <memory>
 
-class LibreOfficeDocuments;
+class ModelDocuments;
 class LibreOfficeBackend;
 
 /// One instance of the word processor: a view of the warm office that knows the documents it
 /// opened. Quitting it (or dropping it) closes those; the office itself keeps running.
-class LibreOfficeApplication final : public WordApplication
+class ModelApplication final : public WordApplication
 {
 public:
-    explicit LibreOfficeApplication(std::shared_ptr<LibreOfficeBackend> backend);
-    ~LibreOfficeApplication() override;
+    explicit ModelApplication(std::shared_ptr<LibreOfficeBackend> backend);
+    ~ModelApplication() override;
 
     std::shared_ptr<WordDocuments> Documents() override;
     std::shared_ptr<WordDocument> ActiveDocument() override;
@@ -24,7 +24,7 @@ private:
     void ensureRunning() const;
 
     std::shared_ptr<LibreOfficeBackend> mBackend;
-    std::shared_ptr<LibreOfficeDocuments> mDocuments;
+    std::shared_ptr<ModelDocuments> mDocuments;
     bool mQuit = false;
     bool mDisplayAlerts = true;
 };

@@ -1,43 +1,43 @@
-#include "LibreOfficeApplication.h"
+#include "ModelApplication.h"
 
 #include "LibreOfficeBackend.h"
-#include "LibreOfficeDocument.h"
-#include "LibreOfficeDocuments.h"
+#include "ModelDocument.h"
+#include "ModelDocuments.h"
 
-LibreOfficeApplication::LibreOfficeApplication(std::shared_ptr<LibreOfficeBackend> backend)
+ModelApplication::ModelApplication(std::shared_ptr<LibreOfficeBackend> backend)
     : mBackend(backend)
-    , mDocuments(std::make_shared<LibreOfficeDocuments>(std::move(backend)))
+    , mDocuments(std::make_shared<ModelDocuments>(std::move(backend)))
 {}
 
-LibreOfficeApplication::~LibreOfficeApplication()
+ModelApplication::~ModelApplication()
 {
     // An instance dropped without Quit must not leave its documents open in the warm office.
     mDocuments->closeAll();
 }
 
-std::shared_ptr<WordDocuments> LibreOfficeApplication::Documents()
+std::shared_ptr<WordDocuments> ModelApplication::Documents()
 {
     ensureRunning();
     return mDocuments;
 }
 
-std::shared_ptr<WordDocument> LibreOfficeApplication::ActiveDocument()
+std::shared_ptr<WordDocument> ModelApplication::ActiveDocument()
 {
     ensureRunning();
-    std::shared_ptr<LibreOfficeDocument> active = mDocuments->active();
+    std::shared_ptr<ModelDocument> active = mDocuments->active();
     if (!active)
         throw AutomationError(QStringLiteral("This command is not available because no document is open."));
     return active;
 }
 
-void LibreOfficeApplication::setDisplayAlerts(bool displayAlerts)
+void ModelApplication::setDisplayAlerts(bool displayAlerts)
 {
     ensureRunning();
     // The office runs headless: it never shows a dialog, whatever this says.
     mDisplayAlerts = displayAlerts;
 }
 
-void LibreOfficeApplication::Quit()
+void ModelApplication::Quit()
 {
     ensureRunning();
     mQuit = true;
@@ -45,7 +45,7 @@ void LibreOfficeApplication::Quit()
     mBackend->instanceQuit(mDocuments->openedAny());
 }
 
-void LibreOfficeApplication::ensureRunning() const
+void ModelApplication::ensureRunning() const
 {
     if (mQuit)
         throw AutomationError(QStringLiteral("The word processor instance has quit."));

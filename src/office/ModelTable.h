@@ -5,14 +5,14 @@
 #include <memory>
 #include <pugixml.hpp>
 
-class LibreOfficeDocument;
+class ModelDocument;
 class OdfDocument;
 
 /// A table of a document.
-class LibreOfficeTable final : public WordTable, public std::enable_shared_from_this<LibreOfficeTable>
+class ModelTable final : public WordTable, public std::enable_shared_from_this<ModelTable>
 {
 public:
-    LibreOfficeTable(std::shared_ptr<LibreOfficeDocument> document, const pugi::xml_node &table);
+    ModelTable(std::shared_ptr<ModelDocument> document, const pugi::xml_node &table);
 
     /// Selects the whole table: a copy of that selection holds the whole table.
     void Select() override;
@@ -27,7 +27,7 @@ public:
     OdfDocument &model() const;
 
 private:
-    std::shared_ptr<LibreOfficeDocument> mDocument;
+    std::shared_ptr<ModelDocument> mDocument;
     const OdfDocument *mModel;
     pugi::xml_node mTable;
 };

@@ -5,13 +5,13 @@
 #include <memory>
 #include <pugixml.hpp>
 
-class LibreOfficeDocument;
+class ModelDocument;
 
 /// The rows of a table, as a whole.
-class LibreOfficeRows final : public WordRows
+class ModelRows final : public WordRows
 {
 public:
-    LibreOfficeRows(std::shared_ptr<LibreOfficeDocument> document, const pugi::xml_node &table);
+    ModelRows(std::shared_ptr<ModelDocument> document, const pugi::xml_node &table);
 
     /// Places the table between the margins: left, centred or right (wdAlignRow...).
     void setAlignment(int alignment) override;
@@ -19,6 +19,6 @@ public:
     void setWrapAroundText(bool wrap) override;
 
 private:
-    std::shared_ptr<LibreOfficeDocument> mDocument;
+    std::shared_ptr<ModelDocument> mDocument;
     pugi::xml_node mTable;
 };

@@ -4,17 +4,17 @@
 
 #include <memory>
 
-class LibreOfficeDocument;
+class ModelDocument;
 
 /// The tables of a document's main text, in document order.
-class LibreOfficeTables final : public WordTables
+class ModelTables final : public WordTables
 {
 public:
-    explicit LibreOfficeTables(std::shared_ptr<LibreOfficeDocument> document);
+    explicit ModelTables(std::shared_ptr<ModelDocument> document);
 
     int Count() override;
     std::shared_ptr<WordTable> Item(int n) override;
 
 private:
-    std::shared_ptr<LibreOfficeDocument> mDocument;
+    std::shared_ptr<ModelDocument> mDocument;
 };

@@ -1,6 +1,6 @@
-#include "LibreOfficeRows.h"
+#include "ModelRows.h"
 
-#include "LibreOfficeDocument.h"
+#include "ModelDocument.h"
 #include "OdfDocument.h"
 
 namespace {
@@ -8,12 +8,12 @@ constexpr int wdAlignRowLeft = 0;
 constexpr int wdAlignRowRight = 2;
 } // namespace
 
-LibreOfficeRows::LibreOfficeRows(std::shared_ptr<LibreOfficeDocument> document, const pugi::xml_node &table)
+ModelRows::ModelRows(std::shared_ptr<ModelDocument> document, const pugi::xml_node &table)
     : mDocument(std::move(document))
     , mTable(table)
 {}
 
-void LibreOfficeRows::setAlignment(int alignment)
+void ModelRows::setAlignment(int alignment)
 {
     mDocument->ensureOpen();
     QString align;
@@ -34,7 +34,7 @@ void LibreOfficeRows::setAlignment(int alignment)
     mDocument->changed();
 }
 
-void LibreOfficeRows::setWrapAroundText(bool wrap)
+void ModelRows::setWrapAroundText(bool wrap)
 {
     mDocument->ensureOpen();
     if (wrap)

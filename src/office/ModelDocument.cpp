@@ -1,11 +1,11 @@
-#include "LibreOfficeDocument.h"
+#include "ModelDocument.h"
 
 #include "CheckedFile.h"
 #include "LibreOfficeBackend.h"
-#include "LibreOfficeRange.h"
 #include "LibreOfficeSession.h"
-#include "LibreOfficeTables.h"
-#include "LibreOfficeWindow.h"
+#include "ModelRange.h"
+#include "ModelTables.h"
+#include "ModelWindow.h"
 #include "OdfDocument.h"
 #include "OfficeDocument.h"
 #include "PackageFile.h"
@@ -57,9 +57,8 @@ std::shared_ptr<OfficeDocument> loadModel(const std::shared_ptr<LibreOfficeSessi
 }
 } // namespace
 
-LibreOfficeDocument::LibreOfficeDocument(std::shared_ptr<LibreOfficeBackend> backend,
-                                         std::unique_ptr<OdfDocument> model, const QString &source,
-                                         const QString &location)
+ModelDocument::ModelDocument(std::shared_ptr<LibreOfficeBackend> backend, std::unique_ptr<OdfDocument> model,
+                             const QString &source, const QString &location)
     : mBackend(std::move(backend))
     , mModel(std::move(model))
     , mSource(source)
@@ -68,18 +67,17 @@ LibreOfficeDocument::LibreOfficeDocument(std::shared_ptr<LibreOfficeBackend> bac
     mSelection.paragraph = mModel->firstParagraph();
 }
 
-LibreOfficeDocument::LibreOfficeDocument(std::shared_ptr<LibreOfficeBackend> backend,
-                                         std::shared_ptr<OfficeDocument> loaded, const QString &source,
-                                         const QString &location)
+ModelDocument::ModelDocument(std::shared_ptr<LibreOfficeBackend> backend, std::shared_ptr<OfficeDocument> loaded,
+                             const QString &source, const QString &location)
     : mBackend(std::move(backend))
     , mLoaded(std::move(loaded))
     , mSource(source)
     , mLocation(location)
 {}
 
-LibreOfficeDocument::~LibreOfficeDocument() = default;
+ModelDocument::~ModelDocument() = default;
 
-OdfDocument &LibreOfficeDocument::model()
+OdfDocument &ModelDocument::model()
 {
     ensureOpen();
     if (!mModel) {
@@ -100,25 +98,25 @@ OdfDocument &LibreOfficeDocument::model()
     return *mModel;
 }
 
-std::shared_ptr<WordTables> LibreOfficeDocument::Tables()
+std::shared_ptr<WordTables> ModelDocument::Tables()
 {
     model();
-    return std::make_shared<LibreOfficeTables>(shared_from_this());
+    return std::make_shared<ModelTables>(shared_from_this());
 }
 
-std::shared_ptr<WordWindow> LibreOfficeDocument::ActiveWindow()
+std::shared_ptr<WordWindow> ModelDocument::ActiveWindow()
 {
     ensureOpen();
-    return std::make_shared<LibreOfficeWindow>(shared_from_this());
+    return std::make_shared<ModelWindow>(shared_from_this());
 }
 
-std::shared_ptr<WordRange> LibreOfficeDocument::Range()
+std::shared_ptr<WordRange> ModelDocument::Range()
 {
     ensureOpen();
-    return std::make_shared<LibreOfficeRange>(shared_from_this());
+    return std::make_shared<ModelRange>(shared_from_this());
 }
 
-void LibreOfficeDocument::releaseTallReceipts()
+void ModelDocument::releaseTallReceipts()
 {
     if (!mModel)
         return;
@@ -134,7 +132,7 @@ void LibreOfficeDocument::releaseTallReceipts()
     }
 }
 
-std::shared_ptr<OfficeDocument> LibreOfficeDocument::loaded(const QString &what, OfficeDocument::Layout layout)
+std::shared_ptr<OfficeDocument> ModelDocument::loaded(const QString &what, OfficeDocument::Layout layout)
 {
     ensureOpen();
     const bool fits = !mLoaded || mLoaded->hasPages() || layout == OfficeDocument::Layout::ModelOnly;
@@ -191,12 +189,12 @@ QString outputProblem(int fileFormat, const QByteArray &bytes)
 }
 } // namespace
 
-void LibreOfficeDocument::SaveAs(const QString &fileName)
+void ModelDocument::SaveAs(const QString &fileName)
 {
     SaveAs2(fileName, wdFormatDocument);
 }
 
-void LibreOfficeDocument::SaveAs2(const QString &fileName, int fileFormat)
+void ModelDocument::SaveAs2(const QString &fileName, int fileFormat)
 {
     ensureOpen();
     const QString what = QStringLiteral("Saving the document as %1")
@@ -222,8 +220,7 @@ void LibreOfficeDocument::SaveAs2(const QString &fileName, int fileFormat)
     }
 }
 
-void LibreOfficeDocument::ExportAsFixedFormat(const QString &outputFileName, int exportFormat, int range, int from,
-                                              int to)
+void ModelDocument::ExportAsFixedFormat(const QString &outputFileName, int exportFormat, int range, int from, int to)
 {
     ensureOpen();
     const QString what = QStringLiteral("Exporting the document as %1")
@@ -244,9 +241,10 @@ void LibreOfficeDocument::ExportAsFixedFormat(const QString &outputFileName, int
         [](const QByteArray &written) { return PdfFile::problem(written); });
 }
 
-std::pair<std::shared_ptr<OfficeDocument>, QByteArray> LibreOfficeDocument::writeOut(
-    const QString &fileName, const QString &what, const std::function<QByteArray(OfficeDocument &office)> &produce,
-    const std::function<QString(const QByteArray &bytes)> &check, OfficeDocument::Layout layout)
+std::pair<std::shared_ptr<OfficeDocument>, QByteArray>
+ModelDocument::writeOut(const QString &fileName, const QString &what,
+                        const std::function<QByteArray(OfficeDocument &office)> &produce,
+                        const std::function<QString(const QByteArray &bytes)> &check, OfficeDocument::Layout layout)
 {
     const QFileInfo target(fileName);
     if (fileName.isEmpty() || target.isDir())
@@ -267,12 +265,12 @@ std::pair<std::shared_ptr<OfficeDocument>, QByteArray> LibreOfficeDocument::writ
     return {office, bytes};
 }
 
-void LibreOfficeDocument::Close()
+void ModelDocument::Close()
 {
     Close(wdDoNotSaveChanges);
 }
 
-void LibreOfficeDocument::Close(int saveChanges)
+void ModelDocument::Close(int saveChanges)
 {
     ensureOpen();
     if (saveChanges != wdDoNotSaveChanges && saveChanges != wdSaveChanges)
@@ -286,7 +284,7 @@ void LibreOfficeDocument::Close(int saveChanges)
     closeQuietly();
 }
 
-void LibreOfficeDocument::closeQuietly() noexcept
+void ModelDocument::closeQuietly() noexcept
 {
     mOpen = false;
     mSelection = {};
@@ -298,7 +296,7 @@ void LibreOfficeDocument::closeQuietly() noexcept
     mModel.reset();
 }
 
-void LibreOfficeDocument::takeContent(std::unique_ptr<OdfDocument> model)
+void ModelDocument::takeContent(std::unique_ptr<OdfDocument> model)
 {
     if (!model)
         return;
@@ -308,7 +306,7 @@ void LibreOfficeDocument::takeContent(std::unique_ptr<OdfDocument> model)
     mLoadedRevision = mRevision;
 }
 
-void LibreOfficeDocument::ensureOpen() const
+void ModelDocument::ensureOpen() const
 {
     if (!mOpen)
         throw AutomationError(QStringLiteral("The document %1 has been closed.").arg(mSource));
