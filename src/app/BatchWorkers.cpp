@@ -1,6 +1,7 @@
 #include "BatchWorkers.h"
 
 #include "ProgramEnd.h"
+#include "Watcher.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,19 +32,7 @@ QString decoded(const QByteArray &text)
 
 void sendToCommand(const QByteArray &line)
 {
-    QByteArray whole = line + '\n';
-    const char *data = whole.constData();
-    qsizetype left = whole.size();
-    while (left > 0) {
-        const ssize_t sent = ::send(STDIN_FILENO, data, static_cast<size_t>(left), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        // The command is gone: what it would have been told no longer matters.
-        if (sent <= 0)
-            return;
-        data += sent;
-        left -= sent;
-    }
+    SendLine(STDIN_FILENO, line);
 }
 } // namespace
 
@@ -105,18 +94,7 @@ bool BatchWorkers::send(int worker, const QByteArray &line)
     Worker &w = mWorkers[worker];
     if (w.pid <= 0 || w.socket < 0)
         return false;
-    const QByteArray whole = line + '\n';
-    qsizetype offset = 0;
-    while (offset < whole.size()) {
-        const ssize_t sent =
-            ::send(w.socket, whole.constData() + offset, static_cast<size_t>(whole.size() - offset), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent <= 0)
-            return false;
-        offset += sent;
-    }
-    return true;
+    return SendLine(w.socket, line);
 }
 
 BatchWorkers::Event BatchWorkers::next(int ms)

@@ -61,3 +61,23 @@ int StartWatcher(const QByteArray &script, const QByteArray &name, const QByteAr
     watcher->link = link[0];
     return 0;
 }
+
+bool SendLine(int socket, const QByteArray &line) noexcept
+{
+    try {
+        const QByteArray whole = line + '\n';
+        qsizetype offset = 0;
+        while (offset < whole.size()) {
+            const ssize_t sent =
+                ::send(socket, whole.constData() + offset, static_cast<size_t>(whole.size() - offset), MSG_NOSIGNAL);
+            if (sent < 0 && errno == EINTR)
+                continue;
+            if (sent <= 0)
+                return false;
+            offset += sent;
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}

@@ -23,3 +23,7 @@ struct Watcher
 /// input and nothing for output. The near end is close-on-exec, so no other child of the program can
 /// hold it. Returns 0, or the errno value that says why it could not start.
 int StartWatcher(const QByteArray &script, const QByteArray &name, const QByteArrayList &arguments, Watcher *watcher);
+
+/// Writes \a line and a line end to the socket \a socket, never raising SIGPIPE. Returns false when the
+/// other end is gone (what it would have been told then no longer matters). Never throws.
+bool SendLine(int socket, const QByteArray &line) noexcept;

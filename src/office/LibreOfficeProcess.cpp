@@ -105,19 +105,7 @@ void LibreOfficeProcess::tellKeeper(const QByteArray &line) noexcept
 {
     if (mKeeperLink < 0)
         return;
-    const QByteArray message = line + '\n';
-    const char *data = message.constData();
-    qsizetype left = message.size();
-    while (left > 0) {
-        // No SIGPIPE should the keeper be gone.
-        const ssize_t sent = ::send(mKeeperLink, data, static_cast<size_t>(left), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent <= 0)
-            return;
-        data += sent;
-        left -= sent;
-    }
+    SendLine(mKeeperLink, line);
 }
 
 void LibreOfficeProcess::stopKeeper() noexcept
