@@ -29,9 +29,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
@@ -324,7 +322,7 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
 
     // The run's template and document go to a folder of this command's own, so that commands running
     // at once, or beside the windowed program, never share a file.
-    std::unique_ptr<QTemporaryDir> work;
+    std::unique_ptr<RunWorkFolder> work;
     QString temp;
     try {
         temp = TempFolder();
@@ -339,18 +337,12 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
     }
     // What a killed command left behind goes now; this command's folder is watched from here on.
     RunLeftovers::start(temp);
-    work = std::make_unique<QTemporaryDir>(temp + QStringLiteral("/batch-XXXXXX"));
+    work = std::make_unique<RunWorkFolder>(temp);
     if (!work->isValid()) {
         printError(QStringLiteral("no working folder can be made in %1: %2")
                        .arg(QDir::toNativeSeparators(temp), work->errorString()));
         return kFailed;
     }
-    RunLeftovers::add(work->path());
-    const auto forgetWork = qScopeGuard([&] {
-        const QString path = work->path();
-        work.reset();
-        RunLeftovers::forget(path);
-    });
     qputenv("TEMP", QFile::encodeName(work->path()));
 
     BatchDialogs dialogs;

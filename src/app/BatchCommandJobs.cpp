@@ -18,8 +18,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QUrl>
 
 #include <algorithm>
@@ -176,18 +174,12 @@ int BatchCommand::work(const QStringList &arguments)
         return kFailed;
     }
     RunLeftovers::start(temp);
-    auto work = std::make_unique<QTemporaryDir>(temp + QStringLiteral("/batch-XXXXXX"));
+    auto work = std::make_unique<RunWorkFolder>(temp);
     if (!work->isValid()) {
         BatchWorkerChannel::failed(QStringLiteral("no working folder can be made in %1: %2")
                                        .arg(QDir::toNativeSeparators(temp), work->errorString()));
         return kFailed;
     }
-    RunLeftovers::add(work->path());
-    const auto forgetWork = qScopeGuard([&] {
-        const QString path = work->path();
-        work.reset();
-        RunLeftovers::forget(path);
-    });
     qputenv("TEMP", QFile::encodeName(work->path()));
 
     LibreOfficeEngine engine;

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -198,4 +199,35 @@ int RunLeftovers::removeDeadRuns(const QString &folder)
         QFile::remove(path);
     }
     return removed;
+}
+
+RunWorkFolder::RunWorkFolder(const QString &parent)
+    : mFolder(std::make_unique<QTemporaryDir>(parent + QStringLiteral("/batch-XXXXXX")))
+{
+    if (mFolder->isValid())
+        RunLeftovers::add(mFolder->path());
+}
+
+RunWorkFolder::~RunWorkFolder()
+{
+    const bool made = mFolder->isValid();
+    const QString folder = mFolder->path();
+    mFolder.reset();
+    if (made)
+        RunLeftovers::forget(folder);
+}
+
+bool RunWorkFolder::isValid() const
+{
+    return mFolder->isValid();
+}
+
+QString RunWorkFolder::errorString() const
+{
+    return mFolder->errorString();
+}
+
+QString RunWorkFolder::path() const
+{
+    return mFolder->path();
 }

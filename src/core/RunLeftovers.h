@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <memory>
+
+class QTemporaryDir;
+
 /// The files that a run makes in the temporary folder (the template, the document, the page picture,
 /// the batch command's working folder), written down in a record of the process's own there, so that
 /// they go even when the program is killed: at once, by a small watcher process that outlives the
@@ -25,4 +29,22 @@ public:
     static QString recordName(qint64 pid);
     /// True when \a name is one the program gives to what a run leaves in the temporary folder.
     static bool isRunName(const QString &name);
+};
+
+/// The batch command's working folder: a new folder of the run's own in \a parent (`batch-XXXXXX`),
+/// written down among the run's leftovers, and removed with all it holds when this goes.
+class RunWorkFolder final
+{
+public:
+    explicit RunWorkFolder(const QString &parent);
+    ~RunWorkFolder();
+    RunWorkFolder(const RunWorkFolder &) = delete;
+    RunWorkFolder &operator=(const RunWorkFolder &) = delete;
+
+    bool isValid() const;
+    QString errorString() const;
+    QString path() const;
+
+private:
+    std::unique_ptr<QTemporaryDir> mFolder;
 };
