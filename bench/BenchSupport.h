@@ -30,6 +30,23 @@ public:
     void open(const QUrl &) override {}
 };
 
+/// The main window's surroundings for a window bench: an idle word processor and no browser.
+class IdleWindowSetUp final
+{
+public:
+    IdleWindowSetUp()
+    {
+        SetWordApplicationFactory([] { return std::make_unique<IdleWordApplication>(); });
+        UrlOpener::install(&mNoBrowser);
+    }
+    ~IdleWindowSetUp() { UrlOpener::install(nullptr); }
+    IdleWindowSetUp(const IdleWindowSetUp &) = delete;
+    IdleWindowSetUp &operator=(const IdleWindowSetUp &) = delete;
+
+private:
+    NoBrowser mNoBrowser;
+};
+
 inline double elapsedMs(const QElapsedTimer &timer)
 {
     return double(timer.nsecsElapsed()) / 1e6;

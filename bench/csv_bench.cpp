@@ -50,9 +50,7 @@ int main(int argc, char *argv[])
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
     const int rows = argc > 2 ? std::max(1, atoi(argv[2])) : 10000;
 
-    SetWordApplicationFactory([] { return std::make_unique<IdleWordApplication>(); });
-    NoBrowser noBrowser;
-    UrlOpener::install(&noBrowser);
+    const IdleWindowSetUp idle;
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("receipts.csv"));
     const QByteArray csv = sampleCsv(rows);

@@ -37,7 +37,9 @@
 #include "ProgramFiles.h"
 #include "ReceiptList.h"
 #include "ReceiptTemplate.h"
+#include "RunTempFolder.h"
 #include "TestData.h"
+#include "TestOffice.h"
 
 #include <QApplication>
 #include <QDir>
@@ -253,13 +255,13 @@ int main(int argc, char *argv[])
     const int rounds = argc > first ? std::max(1, QString::fromLocal8Bit(argv[first]).toInt()) : 3;
     const int largest = argc > 2 ? std::max(1, QString::fromLocal8Bit(argv[2]).toInt()) : 1000;
 
-    QTemporaryDir temp;
-    QTemporaryDir profile;
-    qputenv("TEMP", temp.path().toLocal8Bit());
-    LibreOfficeEngine::Settings settings;
-    settings.profileFolder = profile.path();
-    LibreOfficeEngine engine(settings);
-    engine.install();
+    RunTempFolder temp;
+    TestOffice office;
+    if (!office.install()) {
+        std::fprintf(stderr, "no profile folder for the office\n");
+        return 1;
+    }
+    LibreOfficeEngine &engine = office.engine();
 
     if (road) {
         QList<int> counts;

@@ -13,7 +13,9 @@
 #include "OfficeWorker.h"
 #include "ProgramEnd.h"
 #include "ReceiptList.h"
+#include "RunTempFolder.h"
 #include "TestData.h"
+#include "TestOffice.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,13 +39,13 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int largest = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 1000;
 
-    QTemporaryDir temp;
-    QTemporaryDir profile;
-    qputenv("TEMP", temp.path().toLocal8Bit());
-    LibreOfficeEngine::Settings settings;
-    settings.profileFolder = profile.path();
-    LibreOfficeEngine engine(settings);
-    engine.install();
+    RunTempFolder temp;
+    TestOffice office;
+    if (!office.install()) {
+        std::fprintf(stderr, "no profile folder for the office\n");
+        return 1;
+    }
+    LibreOfficeEngine &engine = office.engine();
 
     // The main window's start-up leaves the office warm, as in the program.
     Form1 form;

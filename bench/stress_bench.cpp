@@ -10,7 +10,9 @@
 #include "LibreOfficeEngine.h"
 #include "ProgramEnd.h"
 #include "ReceiptList.h"
+#include "RunTempFolder.h"
 #include "TestData.h"
+#include "TestOffice.h"
 #include "UserDialogs.h"
 
 #include <QApplication>
@@ -93,15 +95,15 @@ int main(int argc, char *argv[])
     const int cycles = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 200;
     const int receipts = argc > 2 ? std::max(1, QString::fromLocal8Bit(argv[2]).toInt()) : 3;
 
-    QTemporaryDir temp;
-    QTemporaryDir profile;
-    qputenv("TEMP", temp.path().toLocal8Bit());
+    RunTempFolder temp;
     PrintedDialogs dialogs;
     UserDialogs::install(&dialogs);
-    LibreOfficeEngine::Settings settings;
-    settings.profileFolder = profile.path();
-    LibreOfficeEngine engine(settings);
-    engine.install();
+    TestOffice office;
+    if (!office.install()) {
+        std::fprintf(stderr, "no profile folder for the office\n");
+        return 1;
+    }
+    LibreOfficeEngine &engine = office.engine();
 
     Form1 form;
     if (ProgramEnding()) {
