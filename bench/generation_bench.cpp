@@ -6,8 +6,9 @@
 // Targets on a two-core machine (medians, office warm): 1 receipt 0.12 s, 10 0.25 s, 100 1.2 s,
 // 300 3.5 s, 1000 8 s and no more per receipt than at 100; program and office together under
 // 500 MB resident at 1000 receipts.
-// The click ends with the preview showing its first pages, the document saved; "all pages" is the
-// click until the preview has made the rest of its pages as well.
+// "first page" is the click until the preview shows, with its first pages; the click ends once the Word
+// file is written and can be saved; "all pages" is the click until the preview has made the rest of its
+// pages as well. Targets at 1,000 receipts: first page under 2 s, the click under 3.5 s.
 //
 // With --phases, the document's road for long runs instead (by default 1,000, 3,000 and 10,000
 // receipts): building it in the program, handing it over (written as flat XML to a file of the
@@ -241,8 +242,32 @@ struct Phases
     std::vector<double> document;
     std::vector<double> picture;
     std::vector<double> readBack;
+    std::vector<double> firstPage;
     std::vector<double> click;
     std::vector<double> allPages;
+};
+
+// Notes when the preview window is shown: the user sees the first pages from then on.
+class ShownWatch final : public QObject
+{
+public:
+    explicit ShownWatch(const QElapsedTimer &timer)
+        : mTimer(timer)
+    {
+        qApp->installEventFilter(this);
+    }
+    double shownMs = -1;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && shownMs < 0 && qobject_cast<Form2 *>(watched))
+            shownMs = double(mTimer.nsecsElapsed()) / 1e6;
+        return false;
+    }
+
+private:
+    const QElapsedTimer &mTimer;
 };
 } // namespace
 
@@ -279,8 +304,9 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    std::printf("%8s %10s %10s %11s %12s %10s %13s %13s %12s %12s\n", "receipts", "build ms", "save ms", "picture ms",
-                "read back ms", "click ms", "click min ms", "all pages ms", "program MB", "office MB");
+    std::printf("%8s %10s %10s %11s %12s %13s %10s %13s %13s %12s %12s\n", "receipts", "build ms", "save ms",
+                "picture ms", "read back ms", "first page ms", "click ms", "click min ms", "all pages ms", "program MB",
+                "office MB");
     double perReceiptAt100 = 0;
     for (const int count : {1, 10, 100, 300, 1000}) {
         if (count > largest)
@@ -331,6 +357,7 @@ int main(int argc, char *argv[])
                 form.receipts()->append(ExampleReceipt(i));
             form.show();
             timer.restart();
+            ShownWatch shown(timer);
             form.PushButton6_Click();
             const double clickMs = elapsed(timer);
             // The pages after the first arrive while the preview is shown.
@@ -347,16 +374,17 @@ int main(int argc, char *argv[])
                 phases.document.push_back(documentMs);
                 phases.picture.push_back(pictureMs);
                 phases.readBack.push_back(readBackMs);
+                phases.firstPage.push_back(shown.shownMs);
                 phases.click.push_back(clickMs);
                 phases.allPages.push_back(allPagesMs);
             }
         }
         const double clickMedian = median(phases.click);
-        std::printf("%8d %10.1f %10.1f %11.1f %12.1f %10.1f %13.1f %13.1f %12.1f %12.1f\n", count, median(phases.build),
-                    median(phases.document), median(phases.picture), median(phases.readBack), clickMedian,
-                    *std::min_element(phases.click.begin(), phases.click.end()), median(phases.allPages),
-                    double(statusKilobytes(QCoreApplication::applicationPid(), "VmHWM")) / 1024.0,
-                    double(officePeak) / 1024.0);
+        std::printf(
+            "%8d %10.1f %10.1f %11.1f %12.1f %13.1f %10.1f %13.1f %13.1f %12.1f %12.1f\n", count, median(phases.build),
+            median(phases.document), median(phases.picture), median(phases.readBack), median(phases.firstPage),
+            clickMedian, *std::min_element(phases.click.begin(), phases.click.end()), median(phases.allPages),
+            double(statusKilobytes(QCoreApplication::applicationPid(), "VmHWM")) / 1024.0, double(officePeak) / 1024.0);
         std::fflush(stdout);
         if (count == 100) {
             perReceiptAt100 = clickMedian / count;

@@ -7,6 +7,12 @@ WordApplicationFactory &factory()
     return installed;
 }
 
+DeferredWordFiles &deferredWordFiles()
+{
+    static DeferredWordFiles installed;
+    return installed;
+}
+
 ProgramClipboard *gInstalledClipboard = nullptr;
 } // namespace
 
@@ -47,6 +53,33 @@ std::unique_ptr<WordApplication> CreateWordApplication()
 void SetWordApplicationFactory(WordApplicationFactory newFactory)
 {
     factory() = std::move(newFactory);
+}
+
+void SetDeferredWordFiles(DeferredWordFiles deferred)
+{
+    deferredWordFiles() = std::move(deferred);
+}
+
+WordFileDeferral::WordFileDeferral()
+{
+    if (deferredWordFiles().setDeferred)
+        deferredWordFiles().setDeferred(true);
+}
+
+WordFileDeferral::~WordFileDeferral()
+{
+    try {
+        if (deferredWordFiles().setDeferred)
+            deferredWordFiles().setDeferred(false);
+    } catch (...) {
+        // Only what the backend holds is let go of; there is nothing to report.
+    }
+}
+
+void WordFileDeferral::write(const QString &path)
+{
+    if (deferredWordFiles().write)
+        deferredWordFiles().write(path);
 }
 
 ProgramClipboard &ProgramClipboard::current()

@@ -199,6 +199,35 @@ std::unique_ptr<WordApplication> CreateWordApplication();
 /// Installs the backend that CreateWordApplication uses; an empty factory removes it.
 void SetWordApplicationFactory(WordApplicationFactory factory);
 
+/// How a backend puts off writing the Word files it saves: see WordFileDeferral. Installed with the
+/// backend; empty functions remove it.
+struct DeferredWordFiles
+{
+    /// From now on (true) Word files are written when asked for, or (false) at once; false also drops a
+    /// file whose writing is still put off.
+    std::function<void(bool defer)> setDeferred;
+    /// Writes the Word file saved at a path now, when its writing was put off; throws AutomationError.
+    std::function<void(const QString &path)> write;
+};
+void SetDeferredWordFiles(DeferredWordFiles deferred);
+
+/// While one lives, the word processor may leave a Word file it saves to be written when write() asks:
+/// the window has the picture of a long document's first pages made from what the office laid out for
+/// the file, and shown, before the file is written. A backend that cannot wait writes at once, and
+/// write() then has nothing left to do.
+class WordFileDeferral final
+{
+public:
+    WordFileDeferral();
+    /// A file still unwritten is dropped: whoever made the run had to give it up.
+    ~WordFileDeferral();
+    WordFileDeferral(const WordFileDeferral &) = delete;
+    WordFileDeferral &operator=(const WordFileDeferral &) = delete;
+
+    /// Writes the Word file saved at \a path now, when its writing was put off. Throws AutomationError.
+    void write(const QString &path);
+};
+
 /// The program's own clipboard. What the word processor copies (a table, a page picture) stays in
 /// the program: the desktop clipboard, and what the user copied there, is never touched.
 class ProgramClipboard

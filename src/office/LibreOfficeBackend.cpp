@@ -6,6 +6,8 @@
 
 #include <QCryptographicHash>
 
+#include <utility>
+
 namespace {
 // Templates read in one run: the program has one, tests a few.
 constexpr qsizetype kTemplatesKept = 4;
@@ -72,10 +74,42 @@ std::shared_ptr<OfficeDocument> LibreOfficeBackend::savedDocument(const QString 
 
 void LibreOfficeBackend::forgetSaved()
 {
+    mDeferredWrite = nullptr;
+    mDeferredPath.clear();
     mSaved.reset();
     mSavedModel.reset();
     mSavedPath.clear();
     mSavedDigest.clear();
+}
+
+void LibreOfficeBackend::setDeferWordFiles(bool defer)
+{
+    mDeferWordFiles = defer;
+    if (!defer) {
+        mDeferredWrite = nullptr;
+        mDeferredPath.clear();
+    }
+}
+
+void LibreOfficeBackend::deferWrite(const QString &path, std::function<QByteArray()> write)
+{
+    mDeferredPath = path;
+    mDeferredWrite = std::move(write);
+}
+
+void LibreOfficeBackend::writeDeferred(const QString &path)
+{
+    if (!mDeferredWrite || path != mDeferredPath)
+        return;
+    const std::function<QByteArray()> write = std::exchange(mDeferredWrite, nullptr);
+    mDeferredPath.clear();
+    const QByteArray bytes = write();
+    // Whoever opens the file next finds the document that wrote it still loaded.
+    if (path == mSavedPath)
+        mSavedDigest = digest(bytes);
+    // The write was the last of the run's work unless a picture still has pages made.
+    if (!pictureDocumentsHeld())
+        instanceQuit(true);
 }
 
 void LibreOfficeBackend::clear() noexcept

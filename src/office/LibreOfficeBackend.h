@@ -47,6 +47,19 @@ public:
     /// True while the document saved last has not been opened again: its picture is still to come.
     bool savedDocumentPending() const { return mSaved && !mSavedOpened; }
 
+    /// While on, a Word file that is saved is laid out in pages and written only when writeDeferred()
+    /// asks for it: the window's picture of its first pages then comes first, and needs no second load.
+    /// Turned off, a file whose writing is still put off is dropped.
+    void setDeferWordFiles(bool defer);
+    bool defersWordFiles() const { return mDeferWordFiles; }
+    /// Puts off \a write, which writes the Word file at \a path and returns what it wrote, until
+    /// writeDeferred(\a path).
+    void deferWrite(const QString &path, std::function<QByteArray()> write);
+    /// Writes the Word file at \a path now when its writing was put off; does nothing otherwise. Throws
+    /// AutomationError; a write that failed is not tried again.
+    void writeDeferred(const QString &path);
+    bool writeDeferredPending() const { return static_cast<bool>(mDeferredWrite); }
+
     /// A page picture holds a document in the office while it has pages of it made: the office is not
     /// given a fresh start meanwhile. Letting go of the last one counts as an instance quitting.
     void pictureHolds() { ++mPictureDocuments; }
@@ -75,4 +88,7 @@ private:
     mutable bool mSavedOpened = false;
     std::function<void()> mQuitHook;
     int mPictureDocuments = 0;
+    bool mDeferWordFiles = false;
+    QString mDeferredPath;
+    std::function<QByteArray()> mDeferredWrite;
 };

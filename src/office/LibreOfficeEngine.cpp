@@ -106,12 +106,17 @@ void LibreOfficeEngine::install()
     SetOfficeWaitProcessesEvents(true);
     gInstalledEngine = this;
     SetWordApplicationFactory([this] { return createApplication(); });
+    SetDeferredWordFiles({[this](bool defer) { mBackend->setDeferWordFiles(defer); },
+                          [this](const QString &path) {
+                              mBackend->writeDeferred(QFileInfo(path).absoluteFilePath());
+                          }});
 }
 
 void LibreOfficeEngine::shutdown() noexcept
 {
     if (gInstalledEngine == this) {
         SetWordApplicationFactory({});
+        SetDeferredWordFiles({});
         gInstalledEngine = nullptr;
     }
     // Nothing runs in the windows any more while the office goes.
@@ -194,10 +199,10 @@ qint64 LibreOfficeEngine::officeResidentKilobytes() const
 
 void LibreOfficeEngine::recycleIfGrown()
 {
-    // While the picture of the document saved last is still to come, or pages of a picture are still to
-    // be made, its office is needed as it is.
+    // While the picture of the document saved last is still to come, pages of a picture are still to be
+    // made, or a Word file is still to be written, its office is needed as it is.
     if (!mSession || mRestarting.valid() || mSettings.recycleGrowthKilobytes <= 0 || mBackend->savedDocumentPending()
-        || mBackend->pictureDocumentsHeld())
+        || mBackend->pictureDocumentsHeld() || mBackend->writeDeferredPending())
         return;
     const qint64 resident = officeResidentKilobytes();
     if (mBaselineKilobytes == 0) {

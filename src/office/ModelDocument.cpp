@@ -204,6 +204,9 @@ void ModelDocument::SaveAs2(const QString &fileName, int fileFormat)
     if (format == std::end(kFormats))
         throw AutomationError(QStringLiteral("%1: file format out of range (%2).").arg(what).arg(fileFormat));
 
+    // The window's Word file is written once the picture of its first pages shows.
+    if (fileFormat == wdFormatDocument && mBackend->defersWordFiles() && deferWordFile(fileName, what))
+        return;
     const auto [office, bytes] = writeOut(
         fileName, what, [&](OfficeDocument &loaded) { return loaded.store(QLatin1String(format->filter), what); },
         [&](const QByteArray &written) { return outputProblem(fileFormat, written); },
@@ -253,7 +256,14 @@ ModelDocument::writeOut(const QString &fileName, const QString &what,
         throw AutomationError(QStringLiteral("%1: the folder does not exist.").arg(what));
 
     const std::shared_ptr<OfficeDocument> office = loaded(what, layout);
-    const QByteArray bytes = produce(*office);
+    return {office, writeFrom(*office, target, what, produce, check)};
+}
+
+QByteArray ModelDocument::writeFrom(OfficeDocument &office, const QFileInfo &target, const QString &what,
+                                    const std::function<QByteArray(OfficeDocument &office)> &produce,
+                                    const std::function<QString(const QByteArray &bytes)> &check)
+{
+    const QByteArray bytes = produce(office);
     if (const QString problem = check(bytes); !problem.isEmpty())
         throw AutomationError(
             QStringLiteral("%1: the word processor's output is not a whole document (%2).").arg(what, problem));
@@ -262,7 +272,28 @@ ModelDocument::writeOut(const QString &fileName, const QString &what,
     } catch (const Failure &failure) {
         throw AutomationError(QStringLiteral("%1: %2").arg(what, failure.description()));
     }
-    return {office, bytes};
+    return bytes;
+}
+
+bool ModelDocument::deferWordFile(const QString &fileName, const QString &what)
+{
+    const QFileInfo target(fileName);
+    // Only the run's own reservation waits: anything else is written as it is saved.
+    if (fileName.isEmpty() || !target.isFile() || target.size() != 0)
+        return false;
+    // Laid out in pages, for the picture that comes first; the Word file is stored from the same load.
+    const std::shared_ptr<OfficeDocument> office = loaded(what, OfficeDocument::Layout::Pages);
+    mLocation = target.absoluteFilePath();
+    mFormat = wdFormatDocument;
+    mBackend->rememberSaved(mLocation, LibreOfficeBackend::digest(QByteArray()), office);
+    mSavedRevision = mRevision;
+    mBackend->deferWrite(mLocation, [office, target, what] {
+        return writeFrom(
+            *office, target, what,
+            [&](OfficeDocument &loaded) { return loaded.store(QLatin1String(OfficeDocument::kWord97), what); },
+            [](const QByteArray &written) { return Word97File::problem(written); });
+    });
+    return true;
 }
 
 void ModelDocument::Close()

@@ -13,6 +13,7 @@
 
 class LibreOfficeBackend;
 class OdfDocument;
+class QFileInfo;
 class OfficeDocument;
 
 /// An open document. Its content lives in the program as an OdfDocument, which the objects reached
@@ -92,6 +93,13 @@ private:
              const std::function<QByteArray(OfficeDocument &office)> &produce,
              const std::function<QString(const QByteArray &bytes)> &check,
              OfficeDocument::Layout layout = OfficeDocument::Layout::Pages);
+    /// Writes what \a produce makes of \a office to \a target, checked by \a check; returns the bytes written.
+    static QByteArray writeFrom(OfficeDocument &office, const QFileInfo &target, const QString &what,
+                                const std::function<QByteArray(OfficeDocument &office)> &produce,
+                                const std::function<QString(const QByteArray &bytes)> &check);
+    /// Lays the document out for \a fileName, the run's empty Word file, and leaves the writing for
+    /// later (LibreOfficeBackend::setDeferWordFiles). False when \a fileName is no such file.
+    bool deferWordFile(const QString &fileName, const QString &what);
 
     std::shared_ptr<LibreOfficeBackend> mBackend;
     std::unique_ptr<OdfDocument> mModel;

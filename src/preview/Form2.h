@@ -55,6 +55,10 @@ public:
     /// Ctrl+P: the print dialog, then the document's pages on the printer, or in a PDF file.
     void PrintDocument();
 
+    /// Runs \a finish, which completes the document shown while its first pages already show (its Word
+    /// file is written), as a save runs: busy pointer, the buttons waiting. Throws what \a finish throws.
+    void finishDocument(const std::function<void()> &finish) { whileBusy(finish); }
+
     /// True while a save in another format or a print lets events run; the buttons wait meanwhile.
     bool isBusy() const { return mBusy; }
     /// True while pages of the picture are still to come and are being made, a few at a time between
@@ -89,10 +93,10 @@ private:
     void userScrolled(Viewport::ScrollBar &bar, int value);
     /// Makes the next few pages of the picture that are still to come and shows them.
     void makeMorePages();
-    /// Saves the generated document at \a path in \a fileFormat, with the busy pointer while the word
-    /// processor writes it.
     /// Runs \a work with the busy pointer and further clicks on the window's actions ignored.
     void whileBusy(const std::function<void()> &work);
+    /// Saves the generated document at \a path in \a fileFormat, with the busy pointer while the word
+    /// processor writes it.
     void saveCopy(const QString &path, int fileFormat);
     /// Prints on \a printer: rendered pages for a printer, the document's own pages for a PDF file.
     void printTo(QPrinter &printer, int pageCount);

@@ -27,6 +27,7 @@ class QPushButton;
 class QTreeView;
 class ReceiptHistory;
 class ReceiptList;
+class WordFileDeferral;
 
 /// The main window: the fields of one receipt, the receipt list, and the buttons that add, delete,
 /// load the example and start the document. Its load is the program's start-up; closing it ends the program.
@@ -165,8 +166,9 @@ private:
     void appendFieldsAsRow(GuardedProcedure &proc, int appendLine, int firstSubItemLine);
     /// The preview window, loaded on first use.
     Form2 *previewWindow();
-    /// Gives the finished document and its page picture to the preview, shows it and hides this window.
-    void handOver(GuardedProcedure &proc, const QString &wordFile);
+    /// Gives the finished document and its page picture to the preview, shows it and hides this window;
+    /// then has the Word file written, which \a deferral may have put off until the first pages showed.
+    void handOver(GuardedProcedure &proc, const QString &wordFile, WordFileDeferral &deferral);
     /// Shows how far a long run has come (after a moment, with Cancel), and keeps the windows painted.
     void startProgress();
     void showProgress(const QString &text, int value, int maximum);

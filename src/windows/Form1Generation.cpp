@@ -13,6 +13,7 @@
 #include "ReceiptList.h"
 #include "UnprintableText.h"
 #include "UserDialogs.h"
+#include "WordAutomation.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -85,6 +86,8 @@ void Form1::PushButton6_Click()
         }
         startProgress();
 
+        // The Word file is written once the preview shows the first pages, which then come sooner.
+        WordFileDeferral deferral;
         DocumentGeneration generation(*mReceipts, proc);
         generation.setTemplateSource(templateSource);
         generation.setProgress([this](DocumentGeneration::Stage stage, int receipt, int count) {
@@ -104,7 +107,7 @@ void Form1::PushButton6_Click()
             DeleteFileQuietly(wordFile);
             mPointer.set(MousePointer::Shape::Default);
         } else {
-            handOver(proc, wordFile);
+            handOver(proc, wordFile, deferral);
         }
         stopProgress();
     } else {
@@ -113,7 +116,7 @@ void Form1::PushButton6_Click()
     proc.step(584, [&] { mBusy = false; });
 }
 
-void Form1::handOver(GuardedProcedure &proc, const QString &wordFile)
+void Form1::handOver(GuardedProcedure &proc, const QString &wordFile, WordFileDeferral &deferral)
 {
     QString picturePath;
     SnapshotResult snapshot = SnapshotResult::NoPicture;
@@ -147,6 +150,19 @@ void Form1::handOver(GuardedProcedure &proc, const QString &wordFile)
     });
     proc.step(578, [&] { hide(); });
     proc.step(580, [&] { DeleteFileQuietly(picturePath); });
+
+    // The first pages show; now the Word file is written, from what the office laid out for them, while
+    // the preview waits with its buttons. A file that cannot be written whole ends the run with that one
+    // report, and the list comes back as Back brings it.
+    stopProgress();
+    Form2 *preview = previewWindow();
+    const bool written = proc.step(554, [&] { preview->finishDocument([&] { deferral.write(wordFile); }); });
+    if (ProgramEnding()) {
+        // The preview was closed meanwhile: nobody will save the file.
+        DeleteFileQuietly(wordFile);
+    } else if (!written) {
+        preview->PushButton8_Click();
+    }
 }
 
 Form2 *Form1::previewWindow()

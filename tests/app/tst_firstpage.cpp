@@ -13,10 +13,13 @@
 #include "TestOffice.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 // The preview of a long run against the real office: it shows with its first pages, and the others
 // arrive while the window is in use.
@@ -99,13 +102,35 @@ Form2 *TestFirstPage::run(Form1 &form, int count)
     return preview && preview->isVisible() ? preview : nullptr;
 }
 
+namespace {
+// What the run's Word file held when the preview came on screen.
+class ShownBeforeWritten final : public QObject
+{
+public:
+    ShownBeforeWritten() { qApp->installEventFilter(this); }
+    std::optional<qint64> wordFileSize;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (auto *preview = qobject_cast<Form2 *>(watched); preview && event->type() == QEvent::Show)
+            wordFileSize = QFileInfo(preview->wordFile()).size();
+        return false;
+    }
+};
+} // namespace
+
 void TestFirstPage::firstPagesThenTheRest()
 {
     Form1 form;
     QVERIFY(!ProgramEnding());
+    ShownBeforeWritten shown;
     Form2 *preview = run(form, 200);
     QVERIFY(preview);
     QCOMPARE(mDialogs->errorReports().size(), 0);
+    // The preview came before the Word file was written, which it holds by the end of the click.
+    QCOMPARE(shown.wordFileSize, std::optional<qint64>(0));
+    QVERIFY(QFileInfo(preview->wordFile()).size() > 0);
 
     // Shown with the first pages and the last; the hundred pages between are still to come, and the
     // document is there to be saved.
