@@ -87,15 +87,18 @@ OfficeDocument::~OfficeDocument()
     if (!mComponent.is() || !isAlive())
         return;
     try {
-        officeCall(*mSession, QStringLiteral("Closing a document"), [&] {
-            const uno::Reference<util::XCloseable> closeable(mComponent, uno::UNO_QUERY);
-            try {
-                if (closeable.is())
-                    closeable->close(true);
-            } catch (const util::CloseVetoException &) {
-                mComponent->dispose();
-            }
-        });
+        officeCall(
+            *mSession, QStringLiteral("Closing a document"),
+            [&] {
+                const uno::Reference<util::XCloseable> closeable(mComponent, uno::UNO_QUERY);
+                try {
+                    if (closeable.is())
+                        closeable->close(true);
+                } catch (const util::CloseVetoException &) {
+                    mComponent->dispose();
+                }
+            },
+            callLimit());
     } catch (...) {
         // A document that cannot be closed goes with its office.
     }
@@ -221,7 +224,12 @@ QByteArray OfficeDocument::store(const uno::Sequence<beans::PropertyValue> &argu
             seekable->seek(0);
             return readAll(uno::Reference<io::XInputStream>(buffer, uno::UNO_QUERY_THROW), length);
         },
-        limitFor(mSize, mSession->callLimit()));
+        callLimit());
+}
+
+std::chrono::milliseconds OfficeDocument::callLimit() const
+{
+    return limitFor(mSize, mSession->callLimit());
 }
 
 QByteArray OfficeDocument::storePdf(const QString &keywords, const QString &what, const QString &pageRange)
@@ -229,51 +237,61 @@ QByteArray OfficeDocument::storePdf(const QString &keywords, const QString &what
     const uno::Reference<document::XDocumentPropertiesSupplier> supplier(mComponent, uno::UNO_QUERY);
     uno::Sequence<OUString> before;
     if (supplier.is()) {
-        officeCall(*mSession, what, [&] {
-            const uno::Reference<document::XDocumentProperties> properties = supplier->getDocumentProperties();
-            before = properties->getKeywords();
-            uno::Sequence<OUString> noted(1);
-            noted.getArray()[0] = toOUString(keywords);
-            properties->setKeywords(noted);
-        });
+        officeCall(
+            *mSession, what,
+            [&] {
+                const uno::Reference<document::XDocumentProperties> properties = supplier->getDocumentProperties();
+                before = properties->getKeywords();
+                uno::Sequence<OUString> noted(1);
+                noted.getArray()[0] = toOUString(keywords);
+                properties->setKeywords(noted);
+            },
+            callLimit());
     }
     const QByteArray pdf = pageRange.isEmpty() ? store(QLatin1String(kPdf), what) : storePdfPages(pageRange, what);
     if (supplier.is()) {
         // The keywords were for the picture only.
-        officeCall(*mSession, what, [&] { supplier->getDocumentProperties()->setKeywords(before); });
+        officeCall(
+            *mSession, what, [&] { supplier->getDocumentProperties()->setKeywords(before); }, callLimit());
     }
     return pdf;
 }
 
 int OfficeDocument::pageCount(const QString &what)
 {
-    return officeCall(*mSession, what, [&] {
-        const uno::Reference<frame::XModel> model(mComponent, uno::UNO_QUERY_THROW);
-        const uno::Reference<beans::XPropertySet> view(model->getCurrentController(), uno::UNO_QUERY_THROW);
-        sal_Int32 pages = 0;
-        view->getPropertyValue("PageCount") >>= pages;
-        return int(pages);
-    });
+    return officeCall(
+        *mSession, what,
+        [&] {
+            const uno::Reference<frame::XModel> model(mComponent, uno::UNO_QUERY_THROW);
+            const uno::Reference<beans::XPropertySet> view(model->getCurrentController(), uno::UNO_QUERY_THROW);
+            sal_Int32 pages = 0;
+            view->getPropertyValue("PageCount") >>= pages;
+            return int(pages);
+        },
+        callLimit());
 }
 
 QMarginsF OfficeDocument::textAreaMargins(const QString &what)
 {
-    return officeCall(*mSession, what, [&] {
-        const uno::Reference<text::XTextDocument> model(mComponent, uno::UNO_QUERY_THROW);
-        const uno::Reference<beans::XPropertySet> start(model->getText()->createTextCursor(), uno::UNO_QUERY_THROW);
-        OUString styleName;
-        start->getPropertyValue("PageStyleName") >>= styleName;
-        const uno::Reference<style::XStyleFamiliesSupplier> families(model, uno::UNO_QUERY_THROW);
-        const uno::Reference<container::XNameAccess> pageStyles(families->getStyleFamilies()->getByName("PageStyles"),
-                                                                uno::UNO_QUERY_THROW);
-        const uno::Reference<beans::XPropertySet> page(pageStyles->getByName(styleName), uno::UNO_QUERY_THROW);
-        sal_Int32 top = intProperty(page, "TopMargin");
-        sal_Int32 bottom = intProperty(page, "BottomMargin");
-        if (boolProperty(page, "HeaderIsOn"))
-            top += intProperty(page, "HeaderHeight");
-        if (boolProperty(page, "FooterIsOn"))
-            bottom += intProperty(page, "FooterHeight");
-        return QMarginsF(pointsFrom100thMm(intProperty(page, "LeftMargin")), pointsFrom100thMm(top),
-                         pointsFrom100thMm(intProperty(page, "RightMargin")), pointsFrom100thMm(bottom));
-    });
+    return officeCall(
+        *mSession, what,
+        [&] {
+            const uno::Reference<text::XTextDocument> model(mComponent, uno::UNO_QUERY_THROW);
+            const uno::Reference<beans::XPropertySet> start(model->getText()->createTextCursor(), uno::UNO_QUERY_THROW);
+            OUString styleName;
+            start->getPropertyValue("PageStyleName") >>= styleName;
+            const uno::Reference<style::XStyleFamiliesSupplier> families(model, uno::UNO_QUERY_THROW);
+            const uno::Reference<container::XNameAccess> pageStyles(
+                families->getStyleFamilies()->getByName("PageStyles"), uno::UNO_QUERY_THROW);
+            const uno::Reference<beans::XPropertySet> page(pageStyles->getByName(styleName), uno::UNO_QUERY_THROW);
+            sal_Int32 top = intProperty(page, "TopMargin");
+            sal_Int32 bottom = intProperty(page, "BottomMargin");
+            if (boolProperty(page, "HeaderIsOn"))
+                top += intProperty(page, "HeaderHeight");
+            if (boolProperty(page, "FooterIsOn"))
+                bottom += intProperty(page, "FooterHeight");
+            return QMarginsF(pointsFrom100thMm(intProperty(page, "LeftMargin")), pointsFrom100thMm(top),
+                             pointsFrom100thMm(intProperty(page, "RightMargin")), pointsFrom100thMm(bottom));
+        },
+        callLimit());
 }

@@ -74,6 +74,9 @@ private:
                                                 const QString &path, qsizetype size, const QString &filter,
                                                 const QString &what, Layout layout);
     QByteArray store(const css::uno::Sequence<css::beans::PropertyValue> &arguments, const QString &what);
+    /// How long a call on the document may take. Any call may have to wait while the office lays out
+    /// thousands of pages in the background, so each is allowed what a store of the document is.
+    std::chrono::milliseconds callLimit() const;
     OfficeDocument(std::shared_ptr<LibreOfficeSession> session,
                    const css::uno::Reference<css::lang::XComponent> &component, qsizetype size, Layout layout);
 
