@@ -24,36 +24,70 @@
 
 namespace {
 constexpr int wdSaveChanges = -1;
+} // namespace
 
-// Hands \a model to the office through a file of the program's temporary folder, written as it is
-// serialized: a document of thousands of receipts is then never held a second time in the program.
-// Where no such file can be written, the document goes in memory as before.
-std::shared_ptr<OfficeDocument> loadModel(const std::shared_ptr<LibreOfficeSession> &session, const OdfDocument &model,
-                                          const QString &what, OfficeDocument::Layout layout)
+// The document written as flat XML to a file of the program's temporary folder, for the office to read
+// it from there: a document of thousands of receipts is then never held a second time in the program.
+// The file goes with the last holder.
+class ModelFile final
 {
-    const QString filter = QLatin1String(OfficeDocument::kFlatXml);
-    QString folder;
-    try {
-        folder = TempFolder();
-    } catch (...) {
-        return OfficeDocument::load(session, model.serialize(), filter, what, layout);
+public:
+    /// Null when no such file can be written.
+    static std::shared_ptr<ModelFile> write(const OdfDocument &model)
+    {
+        QString folder;
+        try {
+            folder = TempFolder();
+        } catch (...) {
+            return nullptr;
+        }
+        auto file = std::shared_ptr<ModelFile>(new ModelFile(folder));
+        if (!file->mFile.open())
+            return nullptr;
+        RunLeftovers::add(file->mFile.fileName());
+        if (!model.serialize(file->mFile) || !file->mFile.flush())
+            return nullptr;
+        file->mFile.close();
+        return file;
     }
-    QTemporaryFile file(folder + QStringLiteral("/parvoline-document-XXXXXX.fodt"));
-    if (!file.open())
-        return OfficeDocument::load(session, model.serialize(), filter, what, layout);
-    const QString path = file.fileName();
-    RunLeftovers::add(path);
-    const auto forget = qScopeGuard([&] {
-        file.remove();
-        RunLeftovers::forget(path);
-    });
-    if (!model.serialize(file) || !file.flush()) {
-        file.close();
-        return OfficeDocument::load(session, model.serialize(), filter, what, layout);
+    ~ModelFile()
+    {
+        const QString path = mFile.fileName();
+        mFile.remove();
+        if (!path.isEmpty())
+            RunLeftovers::forget(path);
     }
-    const qsizetype size = file.size();
-    file.close();
-    return OfficeDocument::loadFile(session, path, size, filter, what, layout);
+    ModelFile(const ModelFile &) = delete;
+    ModelFile &operator=(const ModelFile &) = delete;
+
+    std::shared_ptr<OfficeDocument> load(const std::shared_ptr<LibreOfficeSession> &session, const QString &what,
+                                         OfficeDocument::Layout layout) const
+    {
+        return OfficeDocument::loadFile(session, mFile.fileName(), mFile.size(),
+                                        QLatin1String(OfficeDocument::kFlatXml), what, layout);
+    }
+
+private:
+    explicit ModelFile(const QString &folder)
+        : mFile(folder + QStringLiteral("/parvoline-document-XXXXXX.fodt"))
+    {}
+
+    QTemporaryFile mFile;
+};
+
+namespace {
+// Hands \a model to the office through a file when one can be written (\a file, when given, keeps it for
+// another load), else in memory.
+std::shared_ptr<OfficeDocument> loadModel(const std::shared_ptr<LibreOfficeSession> &session, const OdfDocument &model,
+                                          const QString &what, OfficeDocument::Layout layout,
+                                          std::shared_ptr<ModelFile> *file = nullptr)
+{
+    const std::shared_ptr<ModelFile> written = ModelFile::write(model);
+    if (!written)
+        return OfficeDocument::load(session, model.serialize(), QLatin1String(OfficeDocument::kFlatXml), what, layout);
+    if (file)
+        *file = written;
+    return written->load(session, what, layout);
 }
 } // namespace
 
@@ -134,6 +168,12 @@ void ModelDocument::releaseTallReceipts()
 
 std::shared_ptr<OfficeDocument> ModelDocument::loaded(const QString &what, OfficeDocument::Layout layout)
 {
+    return loaded(what, layout, nullptr);
+}
+
+std::shared_ptr<OfficeDocument> ModelDocument::loaded(const QString &what, OfficeDocument::Layout layout,
+                                                      std::shared_ptr<ModelFile> *file)
+{
     ensureOpen();
     const bool fits = !mLoaded || mLoaded->hasPages() || layout == OfficeDocument::Layout::ModelOnly;
     if (mLoaded && mLoadedRevision == mRevision && mLoaded->isAlive() && fits)
@@ -149,7 +189,7 @@ std::shared_ptr<OfficeDocument> ModelDocument::loaded(const QString &what, Offic
     // Whatever the document is written as, it tells no counts it inherited from its template.
     mModel->dropStatistics();
     mLoaded.reset();
-    mLoaded = loadModel(mBackend->session(), *mModel, what, layout);
+    mLoaded = loadModel(mBackend->session(), *mModel, what, layout, file);
     mLoadedRevision = mRevision;
     return mLoaded;
 }
@@ -281,15 +321,21 @@ bool ModelDocument::deferWordFile(const QString &fileName, const QString &what)
     // Only the run's own reservation waits: anything else is written as it is saved.
     if (fileName.isEmpty() || !target.isFile() || target.size() != 0)
         return false;
-    // Laid out in pages, for the picture that comes first; the Word file is stored from the same load.
-    const std::shared_ptr<OfficeDocument> office = loaded(what, OfficeDocument::Layout::Pages);
+    // Laid out in pages, for the picture that comes first. The Word file is stored later from a load of the
+    // same file without pages: storing it from thousands of laid-out pages takes twice as long.
+    std::shared_ptr<ModelFile> file;
+    mLoaded.reset();
+    const std::shared_ptr<OfficeDocument> office = loaded(what, OfficeDocument::Layout::Pages, &file);
     mLocation = target.absoluteFilePath();
     mFormat = wdFormatDocument;
     mBackend->rememberSaved(mLocation, LibreOfficeBackend::digest(QByteArray()), office);
     mSavedRevision = mRevision;
-    mBackend->deferWrite(mLocation, [office, target, what] {
+    const std::shared_ptr<LibreOfficeBackend> backend = mBackend;
+    mBackend->deferWrite(mLocation, [backend, office, file, target, what] {
+        const std::shared_ptr<OfficeDocument> source =
+            file ? file->load(backend->session(), what, OfficeDocument::Layout::ModelOnly) : office;
         return writeFrom(
-            *office, target, what,
+            *source, target, what,
             [&](OfficeDocument &loaded) { return loaded.store(QLatin1String(OfficeDocument::kWord97), what); },
             [](const QByteArray &written) { return Word97File::problem(written); });
     });

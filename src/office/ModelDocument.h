@@ -12,6 +12,7 @@
 #include <utility>
 
 class LibreOfficeBackend;
+class ModelFile;
 class OdfDocument;
 class QFileInfo;
 class OfficeDocument;
@@ -86,6 +87,9 @@ public:
 
 private:
     void releaseTallReceipts();
+    /// As loaded(); a load from a file of the model leaves that file in \a file, for another load.
+    std::shared_ptr<OfficeDocument> loaded(const QString &what, OfficeDocument::Layout layout,
+                                           std::shared_ptr<ModelFile> *file);
     /// Writes what \a produce makes of the loaded document to \a fileName, checked by \a check (which
     /// returns what is wrong, or an empty text). Returns the loaded document and the bytes written.
     std::pair<std::shared_ptr<OfficeDocument>, QByteArray>
