@@ -162,6 +162,7 @@ private slots:
     void perFileFailureKeepsFinishedParts();
     void eachNamesAFilePerReceipt_data();
     void eachNamesAFilePerReceipt();
+    void eachFailureKeepsFinishedFiles();
     void severalOfficesMakeTheSameParts_data();
     void severalOfficesMakeTheSameParts();
     void signalStopsEveryOffice();
@@ -935,6 +936,48 @@ void tst_BatchCommand::eachNamesAFilePerReceipt()
         else
             QVERIFY(ReadWholeFile(name).startsWith("PK"));
     }
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::eachFailureKeepsFinishedFiles()
+{
+    SmallFileSystem disk;
+    if (!disk.mount(160 * 1024))
+        QSKIP("No small file system can be mounted here");
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(6));
+    // Room for about two and a half receipts' files: the failure comes in the middle of the batch.
+    const Run probe = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--each"),
+                           QStringLiteral("probe/{No}.pdf"), QStringLiteral("--jobs"), QStringLiteral("1")});
+    QVERIFY2(probe.exitCode == 0, probe.err.constData());
+    const qint64 size = QFileInfo(file(QStringLiteral("probe/") + receiptNumber(1) + QStringLiteral(".pdf"))).size();
+    QVERIFY(size > 0 && size < 50 * 1024);
+    WriteWholeFile(disk.filePath(QStringLiteral("other files")), QByteArray(160 * 1024 - size * 5 / 2, 'f'));
+
+    const Run result = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--each"),
+                            disk.filePath(QStringLiteral("{No}.pdf")), QStringLiteral("--jobs"), QStringLiteral("1")});
+
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains("No space left on device"), result.err.constData());
+    const QRegularExpression summary(QStringLiteral("(\\d) of 6 parts written; missing: ([^\\n]*)\\n"));
+    const QRegularExpressionMatch told = summary.match(QString::fromUtf8(result.err));
+    QVERIFY2(told.hasMatch(), result.err.constData());
+    const int written = told.captured(1).toInt();
+    QVERIFY(written >= 1 && written < 6);
+    const auto nameOf = [&](int n) {
+        return disk.filePath(receiptNumber(n) + QStringLiteral(".pdf"));
+    };
+    QCOMPARE(told.captured(2),
+             written == 5 ? nameOf(6) : QStringLiteral("%1 to %2").arg(nameOf(written + 1), nameOf(6)));
+    // The receipts before the failure are there whole, each its own and the same as with room enough;
+    // nothing of the others is.
+    QStringList expected{QStringLiteral("other files")};
+    for (int n = 1; n <= written; ++n) {
+        expected.append(receiptNumber(n) + QStringLiteral(".pdf"));
+        const QString probed = file(QStringLiteral("probe/") + receiptNumber(n) + QStringLiteral(".pdf"));
+        QCOMPARE(PdfPageTexts(ReadWholeFile(nameOf(n))), PdfPageTexts(ReadWholeFile(probed)));
+    }
+    expected.sort();
+    QCOMPARE(FolderEntries(disk.path()), expected);
     verifyNothingLeft();
 }
 
