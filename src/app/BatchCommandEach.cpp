@@ -73,7 +73,8 @@ bool BatchCommand::makeEachPdf(const QList<ReceiptRecord> &records, const std::f
     };
     // Each receipt filled exactly as its own document is, kept as the text the office would lay out.
     OdfPageBatch batch;
-    bool joined = true;
+    // Set for comparison: every receipt a document of its own, as before batches were laid out together.
+    bool joined = !qEnvironmentVariableIsSet("PARVOLINE_EACH_SEPARATELY");
     engine.holdRecycling(true);
     const auto measure = qScopeGuard([&] { engine.holdRecycling(false); });
     for (qsizetype i = 0; i < records.size() && joined; ++i) {
