@@ -163,6 +163,7 @@ private slots:
     void eachNamesAFilePerReceipt_data();
     void eachNamesAFilePerReceipt();
     void eachFailureKeepsFinishedFiles();
+    void eachStoppedKeepsFinishedFiles();
     void severalOfficesMakeTheSameParts_data();
     void severalOfficesMakeTheSameParts();
     void signalStopsEveryOffice();
@@ -978,6 +979,45 @@ void tst_BatchCommand::eachFailureKeepsFinishedFiles()
     }
     expected.sort();
     QCOMPARE(FolderEntries(disk.path()), expected);
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::eachStoppedKeepsFinishedFiles()
+{
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(300));
+    QProcess process;
+    start(process, {QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--each"),
+                    QStringLiteral("out/{No}.pdf"), QStringLiteral("--jobs"), QStringLiteral("2")});
+    QVERIFY(process.waitForStarted());
+    auto stop = qScopeGuard([&] {
+        process.kill();
+        process.waitForFinished();
+    });
+    // Stopped while both offices are in the middle of their batches.
+    QElapsedTimer timer;
+    timer.start();
+    while (FolderEntries(file(QStringLiteral("out"))).size() < 3 && process.state() == QProcess::Running
+           && timer.elapsed() < 180000)
+        QTest::qWait(5);
+    QVERIFY2(process.state() == QProcess::Running, process.readAllStandardError().constData());
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    QVERIFY(process.waitForFinished(60000));
+    stop.dismiss();
+    QCOMPARE(process.exitCode(), 128 + SIGTERM);
+
+    // Only whole files, each of its own receipt; all the others are named as missing.
+    const QStringList entries = FolderEntries(file(QStringLiteral("out")));
+    QVERIFY(entries.size() >= 3 && entries.size() < 300);
+    const QByteArray err = ProgramLines(process.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("%1 of 300 parts written; missing: ").arg(entries.size()).toUtf8()),
+             err.constData());
+    for (const QString &entry : entries) {
+        const QStringList pages = PdfPageTexts(ReadWholeFile(file(QStringLiteral("out/") + entry)));
+        QCOMPARE(pages.size(), 1);
+        QVERIFY2(pages.constFirst().contains(entry.chopped(4)), qPrintable(entry));
+        QVERIFY2(!err.contains(entry.toUtf8()), qPrintable(entry));
+    }
+    QCOMPARE(processesNaming(mTemp->path()), QList<qint64>());
     verifyNothingLeft();
 }
 
