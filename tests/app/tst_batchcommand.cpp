@@ -164,6 +164,7 @@ private slots:
     void eachNamesAFilePerReceipt();
     void eachFailureKeepsFinishedFiles();
     void eachStoppedKeepsFinishedFiles();
+    void eachNumberedPagesStartAtOne();
     void severalOfficesMakeTheSameParts_data();
     void severalOfficesMakeTheSameParts();
     void signalStopsEveryOffice();
@@ -1018,6 +1019,35 @@ void tst_BatchCommand::eachStoppedKeepsFinishedFiles()
         QVERIFY2(!err.contains(entry.toUtf8()), qPrintable(entry));
     }
     QCOMPARE(processesNaming(mTemp->path()), QList<qint64>());
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::eachNumberedPagesStartAtOne()
+{
+    // A template whose footer numbers the pages: every receipt's file is its own first page, as the
+    // receipt's document alone is, never a later page of a document of many.
+    const QByteArray numbered = DocumentInspector::convert(
+        FlatOdf::document("<table:table table:name=\"T\"><table:table-column/><table:table-row><table:table-cell>"
+                          "<text:p>[Receipt] [No.] [Total]</text:p></table:table-cell></table:table-row>"
+                          "</table:table>",
+                          "<office:master-styles><style:master-page style:name=\"Standard\"><style:footer>"
+                          "<text:p>Sheet <text:page-number text:select-page=\"current\">1</text:page-number>"
+                          "</text:p></style:footer></style:master-page></office:master-styles>"),
+        QStringLiteral("MS Word 97"));
+    WriteWholeFile(file(QStringLiteral("mine.dot")), numbered);
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(3));
+
+    const Run result = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--each"),
+                            QStringLiteral("out/{No}.pdf"), QStringLiteral("--template"), QStringLiteral("mine.dot"),
+                            QStringLiteral("--jobs"), QStringLiteral("1")});
+
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    for (int n = 1; n <= 3; ++n) {
+        const QStringList pages = PdfPageTexts(ReadWholeFile(file(QStringLiteral("out/%1.pdf").arg(receiptNumber(n)))));
+        QCOMPARE(pages.size(), 1);
+        QVERIFY2(pages.constFirst().contains(receiptNumber(n)), qPrintable(pages.constFirst()));
+        QVERIFY2(pages.constFirst().simplified().contains(QStringLiteral("Sheet 1")), qPrintable(pages.constFirst()));
+    }
     verifyNothingLeft();
 }
 
