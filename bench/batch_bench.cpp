@@ -7,12 +7,15 @@
 // receipt than 1.2 times that at 1,000; program and office under 1.5 GB together; the program under
 // 8 KB a receipt.
 //
-//     batch_bench [receipts[,receipts...]] [rounds] [--per-file N | --jobs [per-file|each]]
+//     batch_bench [receipts[,receipts...]] [rounds] [--per-file N | --jobs [per-file|each] | --each-ways [new]]
 //
 // By default 1,000, 3,000 and 10,000 receipts, e.g. `batch_bench 1000 3` for fewer; with --per-file the same
 // runs write parts of N receipts. With --jobs each count is made into PDF parts of a tenth of the receipts
 // (--per-file) and into one PDF per receipt (--each), or only the one named, on one office (--jobs 1) and on
 // two side by side (--jobs 2); a row shows both. Target: --each at 50 receipts a second or better on two cores.
+// With --each-ways each count is made into one PDF per receipt with the default offices, receipts laid out in
+// batches beside every receipt a document of its own (PARVOLINE_EACH_SEPARATELY=1), with the load average
+// before each round; --each-ways new measures batches only.
 
 #include "ReceiptCsv.h"
 #include "ReceiptRecord.h"
@@ -85,11 +88,13 @@ long descendantsKilobytes(qint64 root)
 }
 
 Timing runOnce(const QTemporaryDir &work, const QString &csv, const QString &output, int perFile = 0,
-               const QStringList &more = {})
+               const QStringList &more = {}, const QString &variable = {})
 {
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), work.filePath(QStringLiteral("cache")));
+    if (!variable.isEmpty())
+        environment.insert(variable, QStringLiteral("1"));
     program.setProcessEnvironment(environment);
     program.setProcessChannelMode(QProcess::ForwardedChannels);
     QElapsedTimer timer;
@@ -229,6 +234,46 @@ void measureJobs(const QTemporaryDir &work, int receipts, int rounds, bool each)
                 two.seconds.front(), median2, receipts / median2, two.togetherPeakKb / 1024, median1 / median2, rounds);
     std::fflush(stdout);
 }
+double loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0).toDouble() : 0;
+}
+
+// --each to PDF with the command's default offices, receipts laid out in batches against every receipt a
+// document of its own (\a withOld), side by side; the load average of the machine before each.
+void measureEachWays(const QTemporaryDir &work, int receipts, int rounds, bool withOld)
+{
+    const QString csv = writeCsv(work, receipts);
+    const QString output = work.filePath(QStringLiteral("each/{No}.pdf"));
+    QString line = QStringLiteral("%1 receipts --each to .pdf").arg(receipts, 6);
+    for (const bool old : {false, true}) {
+        if (old && !withOld)
+            continue;
+        std::vector<double> seconds;
+        QStringList loads;
+        for (int round = 0; round < rounds; ++round) {
+            loads.append(QString::number(loadAverage(), 'f', 1));
+            const Timing timing =
+                runOnce(work, csv, output, 0, {}, old ? QStringLiteral("PARVOLINE_EACH_SEPARATELY") : QString());
+            if (!timing.ok) {
+                std::printf("%s: a round %s failed\n", qPrintable(line), old ? "one by one" : "in batches");
+                return;
+            }
+            seconds.push_back(timing.seconds);
+        }
+        std::sort(seconds.begin(), seconds.end());
+        const double median = seconds[seconds.size() / 2];
+        line += QStringLiteral(" | %1: min %2 s median %3 s (%4 receipts/s; load %5)")
+                    .arg(old ? QStringLiteral("one by one") : QStringLiteral("in batches"))
+                    .arg(seconds.front(), 0, 'f', 2)
+                    .arg(median, 0, 'f', 2)
+                    .arg(receipts / median, 0, 'f', 1)
+                    .arg(loads.join(QLatin1Char(' ')));
+    }
+    std::printf("%s (%d rounds)\n", qPrintable(line), rounds);
+    std::fflush(stdout);
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -243,15 +288,22 @@ int main(int argc, char *argv[])
     const int perFile =
         arguments.size() > 4 && arguments.at(3) == QLatin1String("--per-file") ? arguments.at(4).toInt() : 0;
     const bool jobs = arguments.size() > 3 && arguments.at(3) == QLatin1String("--jobs");
+    const bool eachWays = arguments.size() > 3 && arguments.at(3) == QLatin1String("--each-ways");
     const QString jobsMode = jobs ? arguments.value(4) : QString();
     QTemporaryDir work;
     if (!work.isValid() || *std::min_element(counts.begin(), counts.end()) < 1 || rounds < 1) {
         std::fprintf(stderr,
-                     "usage: batch_bench [receipts[,receipts...]] [rounds] [--per-file N | --jobs [per-file|each]]\n");
+                     "usage: batch_bench [receipts[,receipts...]] [rounds] [--per-file N | --jobs [per-file|each] | "
+                     "--each-ways [new]]\n");
         return 1;
     }
     // The first start makes the office's profile; a user pays that once.
     runOnce(work, writeCsv(work, 1), work.filePath(QStringLiteral("first.doc")));
+    if (eachWays) {
+        for (const int receipts : counts)
+            measureEachWays(work, receipts, rounds, arguments.value(4) != QLatin1String("new"));
+        return 0;
+    }
     if (jobs) {
         for (const int receipts : counts) {
             for (const bool each : {false, true}) {

@@ -346,7 +346,7 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
     qputenv("TEMP", QFile::encodeName(work->path()));
 
     BatchDialogs dialogs;
-    LibreOfficeEngine engine;
+    LibreOfficeEngine engine(engineSettings(!eachNames.isEmpty() && *fileFormat == wdFormatPDF));
     engine.install();
     // After the engine's guard: SIGTERM, SIGINT and SIGHUP end the command as they end the windows.
     InstallEndSignalHandlers();
@@ -395,6 +395,8 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
                : parts.count == 1 && options.perFile == 0 ? absolute
                                                           : partFileName(absolute, part, parts.count);
     };
+    // One PDF per receipt is made of the pages of documents of many receipts.
+    const bool eachPdf = !eachNames.isEmpty() && *fileFormat == wdFormatPDF;
     // Unless the user chose, no more offices run than the memory holds: one more would only be swapped
     // out or make the system end a process.
     const int jobs =
@@ -409,9 +411,30 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
             dialogs.fail(DescribeException(std::current_exception()));
         }
         if (!dialogs.failed())
-            makeSideBySide(csv.records, parts, jobs, *fileFormat, templateBytes, work->path(), dialogs);
+            makeSideBySide(csv.records, parts, jobs, *fileFormat, templateBytes, work->path(), dialogs,
+                           eachPdf ? eachPdfBatchSize(total, jobs) : 1);
     }
-    for (int part = 1; jobs == 1 && part <= parts.count && !dialogs.failed() && !ProgramEndRequested(); ++part) {
+    for (qsizetype first = 0; jobs == 1 && eachPdf && first < total && !dialogs.failed() && !ProgramEndRequested();
+         first += kEachPdfBatch) {
+        makeEachPdf(
+            csv.records.mid(first, kEachPdfBatch), templateSource, engine, dialogs,
+            [&](int index, const QString &pdf) {
+                const int part = static_cast<int>(first) + index + 1;
+                try {
+                    // Put in place only while the command is not being stopped: a stop never leaves a new file.
+                    if (!ProgramEndRequested()) {
+                        CopyFileReplacing(pdf, parts.name(part));
+                        parts.written[part - 1] = true;
+                    }
+                } catch (...) {
+                    dialogs.fail(DescribeException(std::current_exception()));
+                }
+                DeleteFileQuietly(pdf);
+            },
+            [&](int done) { showProgress(static_cast<int>(first) + done, static_cast<int>(total)); });
+    }
+    for (int part = 1; jobs == 1 && !eachPdf && part <= parts.count && !dialogs.failed() && !ProgramEndRequested();
+         ++part) {
         const qsizetype first = (part - 1) * parts.size;
         const QString document = makeDocument(
             csv.records.mid(first, parts.size), *fileFormat, templateSource, [this, first, total](int receipt) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LibreOfficeEngine.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -66,10 +68,27 @@ private:
     /// an empty path when the run failed (told through the dialogs) or was stopped.
     QString makeDocument(const QList<ReceiptRecord> &records, int fileFormat,
                          const std::function<QByteArray()> &templateSource, const std::function<void(int)> &progress);
+    /// Receipts of --each to PDF laid out together at most.
+    static constexpr int kEachPdfBatch = 100;
+    /// How much the office may grow (in kilobytes) making PDFs of each receipt before a fresh start.
+    static constexpr qint64 kEachPdfGrowthKilobytes = 512 * 1024;
+    /// The office's settings for a command; \a eachPdf: one that makes a PDF of each receipt.
+    static LibreOfficeEngine::Settings engineSettings(bool eachPdf);
+    /// How many receipts of \a receipts to PDF one document lays out together on \a jobs offices.
+    static int eachPdfBatchSize(qsizetype receipts, int jobs);
+    /// Makes a PDF of each of \a records in the temporary folder, exactly as the receipt's own document
+    /// would be, and hands each to \a finished (its index from 0 and the file, which it takes over) as
+    /// soon as it is complete; \a progress hears how many are. True when all were handed over; false
+    /// when a failure (told through \a dialogs) or a stop ended the run.
+    bool makeEachPdf(const QList<ReceiptRecord> &records, const std::function<QByteArray()> &templateSource,
+                     LibreOfficeEngine &engine, BatchDialogs &dialogs,
+                     const std::function<void(int index, const QString &pdf)> &finished,
+                     const std::function<void(int done)> &progress);
     /// Makes the parts on \a jobs copies of the program at once, each with an office of its own, and puts
     /// each in place as it is complete. \a workFolder is the command's own.
+    /// \a perTask parts (one receipt each) go to a worker at once when they are PDFs of one receipt each.
     void makeSideBySide(const QList<ReceiptRecord> &records, Parts &parts, int jobs, int fileFormat,
-                        const QByteArray &templateBytes, const QString &workFolder, BatchDialogs &dialogs);
+                        const QByteArray &templateBytes, const QString &workFolder, BatchDialogs &dialogs, int perTask);
     /// The command as one of those copies: makes the parts it is sent, one after another, and answers.
     static int work(const QStringList &arguments);
     /// "out-0003.pdf" or "out-0003.pdf to out-0020.pdf, out-0022.pdf": the parts not written.

@@ -40,7 +40,8 @@ void writeOwnFile(const QString &path, const QByteArray &bytes)
 } // namespace
 
 void BatchCommand::makeSideBySide(const QList<ReceiptRecord> &records, Parts &parts, int jobs, int fileFormat,
-                                  const QByteArray &templateBytes, const QString &workFolder, BatchDialogs &dialogs)
+                                  const QByteArray &templateBytes, const QString &workFolder, BatchDialogs &dialogs,
+                                  int perTask)
 {
     // The template as this command read and checked it: the workers fill exactly that.
     const QString templateCopy = QDir(workFolder).filePath(QStringLiteral("template-source"));
@@ -50,8 +51,11 @@ void BatchCommand::makeSideBySide(const QList<ReceiptRecord> &records, Parts &pa
         dialogs.fail(DescribeException(std::current_exception()));
         return;
     }
-    BatchWorkers workers(QCoreApplication::applicationFilePath(),
-                         {QLatin1String(kWorkerOption), templateCopy, QString::number(fileFormat)});
+    // A worker given many parts at once makes them as PDFs of one receipt each, and tells each as it is done.
+    QStringList arguments{QLatin1String(kWorkerOption), templateCopy, QString::number(fileFormat)};
+    if (perTask > 1)
+        arguments.append(QLatin1String(kEachPdfWorker));
+    BatchWorkers workers(QCoreApplication::applicationFilePath(), arguments);
     QString problem;
     if (!workers.start(jobs, problem)) {
         dialogs.fail(QStringLiteral("no copy of the program can be started: %1").arg(problem));
@@ -65,6 +69,7 @@ void BatchCommand::makeSideBySide(const QList<ReceiptRecord> &records, Parts &pa
     struct Task
     {
         int part = 0;
+        int parts = 0;
         int filled = 0;
     };
     QList<Task> tasks(workers.count());
@@ -75,15 +80,18 @@ void BatchCommand::makeSideBySide(const QList<ReceiptRecord> &records, Parts &pa
         tasks[worker] = Task();
         if (!handing || nextPart > parts.count || ProgramEndRequested() || !workers.isRunning(worker))
             return;
-        const int part = nextPart++;
+        const int part = nextPart;
+        const int count = std::min(perTask, parts.count - part + 1);
+        nextPart += count;
         try {
-            writeOwnFile(sliceOf(part), ReceiptCsv::compose(records.mid((part - 1) * parts.size, parts.size)));
+            writeOwnFile(sliceOf(part), ReceiptCsv::compose(records.mid((part - 1) * parts.size, count * parts.size)));
         } catch (...) {
             dialogs.fail(DescribeException(std::current_exception()));
             handing = false;
             return;
         }
         tasks[worker].part = part;
+        tasks[worker].parts = count;
         // A worker that is gone is found by its end, which fails the part.
         workers.send(worker, QUrl::toPercentEncoding(sliceOf(part), "/"));
     };
@@ -102,25 +110,37 @@ void BatchCommand::makeSideBySide(const QList<ReceiptRecord> &records, Parts &pa
         if (event.worker < 0)
             continue;
         const int part = tasks.at(event.worker).part;
-        switch (event.kind) {
-        case BatchWorkers::Event::Progress:
-            tasks[event.worker].filled = event.number;
-            showAll();
-            break;
-        case BatchWorkers::Event::Done:
+        const auto putInPlace = [&](const QString &made, int madePart) {
             // Put in place only while the command is not being stopped: a stop never leaves a new file.
-            if (part > 0 && !ProgramEndRequested()) {
+            if (madePart > 0 && !ProgramEndRequested()) {
                 try {
-                    CopyFileReplacing(event.text, parts.name(part));
-                    parts.written[part - 1] = true;
+                    CopyFileReplacing(made, parts.name(madePart));
+                    parts.written[madePart - 1] = true;
                 } catch (...) {
                     dialogs.fail(DescribeException(std::current_exception()));
                     handing = false;
                 }
             }
-            DeleteFileQuietly(event.text);
+            DeleteFileQuietly(made);
+        };
+        switch (event.kind) {
+        case BatchWorkers::Event::File:
+            if (part > 0 && event.number >= 1 && event.number <= tasks.at(event.worker).parts)
+                putInPlace(event.text, part + event.number - 1);
+            else
+                DeleteFileQuietly(event.text);
+            break;
+        case BatchWorkers::Event::Progress:
+            tasks[event.worker].filled = event.number;
+            showAll();
+            break;
+        case BatchWorkers::Event::Done:
+            // Made as files of their own, the parts are in place already.
+            if (!event.text.isEmpty())
+                putInPlace(event.text, part);
             DeleteFileQuietly(sliceOf(part));
-            finished += static_cast<int>(std::min<qsizetype>(parts.size, total - (part - 1) * parts.size));
+            finished += static_cast<int>(
+                std::min<qsizetype>(tasks.at(event.worker).parts * parts.size, total - (part - 1) * parts.size));
             showAll();
             handOut(event.worker);
             break;
@@ -163,6 +183,7 @@ int BatchCommand::work(const QStringList &arguments)
         std::fprintf(stderr, "parvoline: %s is started by the command itself, not by hand\n", kWorkerOption);
         return kFailed;
     }
+    const bool eachPdf = arguments.value(4) == QLatin1String(kEachPdfWorker);
     const QByteArray templateBytes = source.readAll();
     source.close();
 
@@ -182,7 +203,7 @@ int BatchCommand::work(const QStringList &arguments)
     }
     qputenv("TEMP", QFile::encodeName(work->path()));
 
-    LibreOfficeEngine engine;
+    LibreOfficeEngine engine(engineSettings(eachPdf));
     engine.install();
     InstallEndSignalHandlers();
     const std::function<QByteArray()> templateSource = [&templateBytes] {
@@ -202,6 +223,20 @@ int BatchCommand::work(const QStringList &arguments)
         QElapsedTimer clock;
         clock.start();
         qint64 told = -kWorkerProgressIntervalMs;
+        if (eachPdf) {
+            const bool made = BatchCommand().makeEachPdf(
+                part.records, templateSource, engine, dialogs,
+                [](int index, const QString &pdf) { BatchWorkerChannel::file(index + 1, pdf); },
+                [&](int done) {
+                    if (clock.elapsed() - told >= kWorkerProgressIntervalMs) {
+                        told = clock.elapsed();
+                        BatchWorkerChannel::progress(done);
+                    }
+                });
+            if (made)
+                BatchWorkerChannel::done(QString());
+            continue;
+        }
         const QString document =
             BatchCommand().makeDocument(part.records, fileFormat, templateSource, [&](int receipt) {
                 if (clock.elapsed() - told >= kWorkerProgressIntervalMs) {

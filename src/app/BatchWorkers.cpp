@@ -183,6 +183,11 @@ bool BatchWorkers::takeLine(int worker, Event &event)
     if (word == "progress") {
         event.kind = Event::Progress;
         event.number = rest.toInt();
+    } else if (word == "file") {
+        const qsizetype second = rest.indexOf(' ');
+        event.kind = Event::File;
+        event.number = second < 0 ? 0 : rest.left(second).toInt();
+        event.text = second < 0 ? QString() : decoded(rest.mid(second + 1));
     } else if (word == "done") {
         event.kind = Event::Done;
         event.text = decoded(rest);
@@ -287,6 +292,11 @@ void progress(int receipts)
 void done(const QString &document)
 {
     sendToCommand("done " + encoded(document));
+}
+
+void file(int receipt, const QString &path)
+{
+    sendToCommand("file " + QByteArray::number(receipt) + ' ' + encoded(path));
 }
 
 void failed(const QString &reason)

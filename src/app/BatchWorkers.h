@@ -9,6 +9,8 @@
 
 /// The first argument of the program when it runs as a worker; a user never types it.
 inline constexpr char kWorkerOption[] = "--batch-worker";
+/// The worker's last argument when it makes a PDF of each receipt of the parts it is sent.
+inline constexpr char kEachPdfWorker[] = "each-pdf";
 
 /// Copies of the program that make parts of a batch command side by side, each with an office of its
 /// own. The office's client library and the program's hold one office per process (the signal guard
@@ -24,11 +26,13 @@ public:
     /// What a worker said, or that it ended.
     struct Event
     {
-        enum Kind { Progress, Done, Failed, Ended } kind = Ended;
+        enum Kind { Progress, File, Done, Failed, Ended } kind = Ended;
         int worker = -1;
-        /// Progress: receipts of the part filled so far. Ended: the exit status, or -1 for a crash.
+        /// Progress: receipts of the part filled so far. File: which receipt of the part (from 1).
+        /// Ended: the exit status, or -1 for a crash.
         int number = 0;
-        /// Done: the finished document in the worker's folder. Failed: what failed, in one line.
+        /// Done: the finished document in the worker's folder (empty when its receipts came as files of
+        /// their own). File: one receipt's finished file. Failed: what failed, in one line.
         QString text;
     };
 
@@ -81,8 +85,10 @@ namespace BatchWorkerChannel {
 bool readLine(QByteArray &line);
 /// "progress N": N receipts of the part are filled.
 void progress(int receipts);
-/// "done PATH": the part is made, as the document at PATH.
+/// "done PATH": the part is made, as the document at PATH ("done": as the files told before).
 void done(const QString &document);
+/// "file N PATH": receipt N (from 1) of the part is made, as the file at PATH.
+void file(int receipt, const QString &path);
 /// "failed TEXT": the part failed for the reason TEXT.
 void failed(const QString &reason);
 } // namespace BatchWorkerChannel

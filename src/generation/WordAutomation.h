@@ -52,6 +52,9 @@ inline constexpr int wdFormatDocument = 0;          ///< Word 97-2003 (.doc)
 inline constexpr int wdFormatXMLDocument = 12;      ///< Word 2007 and later (.docx)
 inline constexpr int wdFormatPDF = 17;              ///< PDF (.pdf)
 inline constexpr int wdFormatOpenDocumentText = 23; ///< OpenDocument Text (.odt)
+/// Not the word processor's: the content as flat OpenDocument text (.fodt), exactly as the word processor
+/// is handed it to lay out its pages, written by the program alone. For joining many documents into one.
+inline constexpr int wdFormatFlatOpenDocumentText = 1000;
 // ExportAsFixedFormat: the format, and which pages.
 inline constexpr int wdExportFormatPDF = 17;
 inline constexpr int wdExportAllDocument = 0;

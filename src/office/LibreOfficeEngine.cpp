@@ -197,8 +197,20 @@ qint64 LibreOfficeEngine::officeResidentKilobytes() const
     return total;
 }
 
+void LibreOfficeEngine::holdRecycling(bool hold)
+{
+    const bool wasHeld = mRecyclingHeld;
+    mRecyclingHeld = hold;
+    if (wasHeld && !hold)
+        recycleIfGrown();
+}
+
 void LibreOfficeEngine::recycleIfGrown()
 {
+    // Measuring the office reads every process's entry in /proc: milliseconds, worth it between pieces
+    // of work a user waits for, not between the receipts of a batch.
+    if (mRecyclingHeld)
+        return;
     // While the picture of the document saved last is still to come, pages of a picture are still to be
     // made, or a Word file is still to be written, its office is needed as it is.
     if (!mSession || mRestarting.valid() || mSettings.recycleGrowthKilobytes <= 0 || mBackend->savedDocumentPending()

@@ -82,6 +82,9 @@ public:
     qint64 officeResidentKilobytes() const;
     /// How often the office was given a fresh start because it had grown.
     int recycleCount() const { return mRecycled; }
+    /// While held, the office is not measured, nor given a fresh start, after each piece of work: for
+    /// many small pieces that belong together. Letting go measures it once.
+    void holdRecycling(bool hold);
 
     /// The profile folder of ours in the user's cache folder.
     static QString defaultProfileFolder();
@@ -104,4 +107,5 @@ private:
     std::future<std::shared_ptr<LibreOfficeSession>> mRestarting;
     qint64 mBaselineKilobytes = 0;
     int mRecycled = 0;
+    bool mRecyclingHeld = false;
 };

@@ -239,6 +239,10 @@ void ModelDocument::SaveAs2(const QString &fileName, int fileFormat)
     ensureOpen();
     const QString what = QStringLiteral("Saving the document as %1")
                              .arg(QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()));
+    if (fileFormat == wdFormatFlatOpenDocumentText) {
+        saveFlat(fileName, what);
+        return;
+    }
     const auto format = std::find_if(std::begin(kFormats), std::end(kFormats),
                                      [&](const OfficeFormat &known) { return known.fileFormat == fileFormat; });
     if (format == std::end(kFormats))
@@ -260,6 +264,24 @@ void ModelDocument::SaveAs2(const QString &fileName, int fileFormat)
     if (fileFormat == wdFormatDocument) {
         mBackend->rememberSaved(mLocation, LibreOfficeBackend::digest(bytes), office);
         mSavedRevision = mRevision;
+    }
+}
+
+void ModelDocument::saveFlat(const QString &fileName, const QString &what)
+{
+    const QFileInfo target(fileName);
+    if (fileName.isEmpty() || target.isDir())
+        throw AutomationError(QStringLiteral("%1: this is not a file name.").arg(what));
+    // Prepared as loaded() prepares it for the office, so the file lays out as this document's PDF does.
+    model();
+    releaseTallReceipts();
+    mModel->dropStatistics();
+    try {
+        // Read back by the program at once: not worth waiting for the disk.
+        WriteFileChecked(mModel->serialize(), target.absoluteFilePath(), CheckedFile::Mode::Replace, std::nullopt,
+                         false);
+    } catch (const Failure &failure) {
+        throw AutomationError(QStringLiteral("%1: %2").arg(what, failure.description()));
     }
 }
 

@@ -90,6 +90,8 @@ private:
     /// As loaded(); a load from a file of the model leaves that file in \a file, for another load.
     std::shared_ptr<OfficeDocument> loaded(const QString &what, OfficeDocument::Layout layout,
                                            std::shared_ptr<ModelFile> *file);
+    /// Writes the content as flat OpenDocument text to \a fileName, without the office.
+    void saveFlat(const QString &fileName, const QString &what);
     /// Writes what \a produce makes of the loaded document to \a fileName, checked by \a check (which
     /// returns what is wrong, or an empty text). Returns the loaded document and the bytes written.
     std::pair<std::shared_ptr<OfficeDocument>, QByteArray>

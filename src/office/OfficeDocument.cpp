@@ -6,6 +6,8 @@
 #include <QUrl>
 
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
@@ -21,9 +23,13 @@
 #include <com/sun/star/io/XSeekable.hpp>
 #include <com/sun/star/io/XTempFile.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/text/XPageCursor.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextTable.hpp>
+#include <com/sun/star/text/XTextViewCursor.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/ucb/SimpleFileAccess.hpp>
 #include <com/sun/star/util/CloseVetoException.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
@@ -269,6 +275,39 @@ int OfficeDocument::pageCount(const QString &what)
             return int(pages);
         },
         callLimit());
+}
+
+QList<int> OfficeDocument::startPages(const QList<int> &elements, const QList<bool> &tables, const QString &what)
+{
+    return officeCall(
+        *mSession, what,
+        [&] {
+            const uno::Reference<frame::XModel> model(mComponent, uno::UNO_QUERY_THROW);
+            const uno::Reference<text::XTextViewCursorSupplier> view(model->getCurrentController(),
+                                                                     uno::UNO_QUERY_THROW);
+            const uno::Reference<text::XTextViewCursor> cursor = view->getViewCursor();
+            const uno::Reference<text::XPageCursor> pages(cursor, uno::UNO_QUERY_THROW);
+            const uno::Reference<text::XTextDocument> document(mComponent, uno::UNO_QUERY_THROW);
+            const uno::Reference<container::XEnumerationAccess> text(document->getText(), uno::UNO_QUERY_THROW);
+            const uno::Reference<container::XEnumeration> walk = text->createEnumeration();
+            QList<int> found;
+            for (int index = 0; found.size() < elements.size() && walk->hasMoreElements(); ++index) {
+                const uno::Any element = walk->nextElement();
+                if (index != elements.at(found.size()))
+                    continue;
+                const uno::Reference<text::XTextTable> table(element, uno::UNO_QUERY);
+                if (table.is() != tables.value(found.size()))
+                    return QList<int>();
+                const uno::Reference<text::XTextRange> start =
+                    table.is()
+                        ? uno::Reference<text::XText>(table->getCellByName("A1"), uno::UNO_QUERY_THROW)->getStart()
+                        : uno::Reference<text::XTextRange>(element, uno::UNO_QUERY_THROW)->getStart();
+                cursor->gotoRange(start, false);
+                found.append(pages->getPage());
+            }
+            return found.size() == elements.size() ? found : QList<int>();
+        },
+        limitFor(mSize, mSession->callLimit()));
 }
 
 QMarginsF OfficeDocument::textAreaMargins(const QString &what)

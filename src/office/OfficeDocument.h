@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QMarginsF>
 #include <QString>
 
@@ -56,6 +57,10 @@ public:
     QByteArray storePdf(const QString &keywords, const QString &what, const QString &pageRange = QString());
     /// The number of pages the office lays the document out in. Throws AutomationError.
     int pageCount(const QString &what);
+    /// The page on which each of the paragraphs and tables of the main text's top level that \a elements
+    /// numbers (from 0, ascending) begins; \a tables says which of them are tables. Empty when the main
+    /// text does not hold them so. Throws AutomationError.
+    QList<int> startPages(const QList<int> &elements, const QList<bool> &tables, const QString &what);
     /// The margins around the text area of the document's first page style, in points; a header or
     /// footer counts as margin. Throws AutomationError.
     QMarginsF textAreaMargins(const QString &what);

@@ -162,6 +162,9 @@ private slots:
     void perFileFailureKeepsFinishedParts();
     void eachNamesAFilePerReceipt_data();
     void eachNamesAFilePerReceipt();
+    void eachFailureKeepsFinishedFiles();
+    void eachStoppedKeepsFinishedFiles();
+    void eachNumberedPagesStartAtOne();
     void severalOfficesMakeTheSameParts_data();
     void severalOfficesMakeTheSameParts();
     void signalStopsEveryOffice();
@@ -934,6 +937,116 @@ void tst_BatchCommand::eachNamesAFilePerReceipt()
             QVERIFY(PdfPageTexts(ReadWholeFile(name)).join(QLatin1Char('\n')).contains(receiptNumber(n)));
         else
             QVERIFY(ReadWholeFile(name).startsWith("PK"));
+    }
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::eachFailureKeepsFinishedFiles()
+{
+    SmallFileSystem disk;
+    if (!disk.mount(160 * 1024))
+        QSKIP("No small file system can be mounted here");
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(6));
+    // Room for about two and a half receipts' files: the failure comes in the middle of the batch.
+    const Run probe = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--each"),
+                           QStringLiteral("probe/{No}.pdf"), QStringLiteral("--jobs"), QStringLiteral("1")});
+    QVERIFY2(probe.exitCode == 0, probe.err.constData());
+    const qint64 size = QFileInfo(file(QStringLiteral("probe/") + receiptNumber(1) + QStringLiteral(".pdf"))).size();
+    QVERIFY(size > 0 && size < 50 * 1024);
+    WriteWholeFile(disk.filePath(QStringLiteral("other files")), QByteArray(160 * 1024 - size * 5 / 2, 'f'));
+
+    const Run result = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--each"),
+                            disk.filePath(QStringLiteral("{No}.pdf")), QStringLiteral("--jobs"), QStringLiteral("1")});
+
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains("No space left on device"), result.err.constData());
+    const QRegularExpression summary(QStringLiteral("(\\d) of 6 parts written; missing: ([^\\n]*)\\n"));
+    const QRegularExpressionMatch told = summary.match(QString::fromUtf8(result.err));
+    QVERIFY2(told.hasMatch(), result.err.constData());
+    const int written = told.captured(1).toInt();
+    QVERIFY(written >= 1 && written < 6);
+    const auto nameOf = [&](int n) {
+        return disk.filePath(receiptNumber(n) + QStringLiteral(".pdf"));
+    };
+    QCOMPARE(told.captured(2),
+             written == 5 ? nameOf(6) : QStringLiteral("%1 to %2").arg(nameOf(written + 1), nameOf(6)));
+    // The receipts before the failure are there whole, each its own and the same as with room enough;
+    // nothing of the others is.
+    QStringList expected{QStringLiteral("other files")};
+    for (int n = 1; n <= written; ++n) {
+        expected.append(receiptNumber(n) + QStringLiteral(".pdf"));
+        const QString probed = file(QStringLiteral("probe/") + receiptNumber(n) + QStringLiteral(".pdf"));
+        QCOMPARE(PdfPageTexts(ReadWholeFile(nameOf(n))), PdfPageTexts(ReadWholeFile(probed)));
+    }
+    expected.sort();
+    QCOMPARE(FolderEntries(disk.path()), expected);
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::eachStoppedKeepsFinishedFiles()
+{
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(300));
+    QProcess process;
+    start(process, {QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--each"),
+                    QStringLiteral("out/{No}.pdf"), QStringLiteral("--jobs"), QStringLiteral("2")});
+    QVERIFY(process.waitForStarted());
+    auto stop = qScopeGuard([&] {
+        process.kill();
+        process.waitForFinished();
+    });
+    // Stopped while both offices are in the middle of their batches.
+    QElapsedTimer timer;
+    timer.start();
+    while (FolderEntries(file(QStringLiteral("out"))).size() < 3 && process.state() == QProcess::Running
+           && timer.elapsed() < 180000)
+        QTest::qWait(5);
+    QVERIFY2(process.state() == QProcess::Running, process.readAllStandardError().constData());
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    QVERIFY(process.waitForFinished(60000));
+    stop.dismiss();
+    QCOMPARE(process.exitCode(), 128 + SIGTERM);
+
+    // Only whole files, each of its own receipt; all the others are named as missing.
+    const QStringList entries = FolderEntries(file(QStringLiteral("out")));
+    QVERIFY(entries.size() >= 3 && entries.size() < 300);
+    const QByteArray err = ProgramLines(process.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("%1 of 300 parts written; missing: ").arg(entries.size()).toUtf8()),
+             err.constData());
+    for (const QString &entry : entries) {
+        const QStringList pages = PdfPageTexts(ReadWholeFile(file(QStringLiteral("out/") + entry)));
+        QCOMPARE(pages.size(), 1);
+        QVERIFY2(pages.constFirst().contains(entry.chopped(4)), qPrintable(entry));
+        QVERIFY2(!err.contains(entry.toUtf8()), qPrintable(entry));
+    }
+    QCOMPARE(processesNaming(mTemp->path()), QList<qint64>());
+    verifyNothingLeft();
+}
+
+void tst_BatchCommand::eachNumberedPagesStartAtOne()
+{
+    // A template whose footer numbers the pages: every receipt's file is its own first page, as the
+    // receipt's document alone is, never a later page of a document of many.
+    const QByteArray numbered = DocumentInspector::convert(
+        FlatOdf::document("<table:table table:name=\"T\"><table:table-column/><table:table-row><table:table-cell>"
+                          "<text:p>[Receipt] [No.] [Total]</text:p></table:table-cell></table:table-row>"
+                          "</table:table>",
+                          "<office:master-styles><style:master-page style:name=\"Standard\"><style:footer>"
+                          "<text:p>Sheet <text:page-number text:select-page=\"current\">1</text:page-number>"
+                          "</text:p></style:footer></style:master-page></office:master-styles>"),
+        QStringLiteral("MS Word 97"));
+    WriteWholeFile(file(QStringLiteral("mine.dot")), numbered);
+    WriteWholeFile(file(QStringLiteral("r.csv")), receipts(3));
+
+    const Run result = run({QStringLiteral("--import"), QStringLiteral("r.csv"), QStringLiteral("--each"),
+                            QStringLiteral("out/{No}.pdf"), QStringLiteral("--template"), QStringLiteral("mine.dot"),
+                            QStringLiteral("--jobs"), QStringLiteral("1")});
+
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    for (int n = 1; n <= 3; ++n) {
+        const QStringList pages = PdfPageTexts(ReadWholeFile(file(QStringLiteral("out/%1.pdf").arg(receiptNumber(n)))));
+        QCOMPARE(pages.size(), 1);
+        QVERIFY2(pages.constFirst().contains(receiptNumber(n)), qPrintable(pages.constFirst()));
+        QVERIFY2(pages.constFirst().simplified().contains(QStringLiteral("Sheet 1")), qPrintable(pages.constFirst()));
     }
     verifyNothingLeft();
 }
