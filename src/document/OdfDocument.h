@@ -63,7 +63,8 @@ public:
 
     /// The tables of the main text in document order, tables inside tables left out.
     int tableCount();
-    /// Table \a index (from 0).
+    /// Table \a index (from 0). A held table (see insertFragment) is its element alone: fill(),
+    /// cellTexts() and the like read it as if it were whole, and text() makes it whole.
     pugi::xml_node table(int index);
     QString tableName(const pugi::xml_node &table) const;
 
