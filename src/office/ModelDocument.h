@@ -85,12 +85,13 @@ public:
 
 private:
     void releaseTallReceipts();
-    /// Writes what \a produce makes of the loaded document to \a fileName, checked by \a check (which
-    /// returns what is wrong, or an empty text). Returns the loaded document and the bytes written.
+    /// Writes what \a produce hands its sink from the loaded document to \a fileName as it comes,
+    /// checked by \a check (which returns what is wrong, or an empty text) before it takes the file's
+    /// place. Returns the loaded document and the digest of the bytes written.
     std::pair<std::shared_ptr<OfficeDocument>, QByteArray>
     writeOut(const QString &fileName, const QString &what,
-             const std::function<QByteArray(OfficeDocument &office)> &produce,
-             const std::function<QString(const QByteArray &bytes)> &check,
+             const std::function<void(OfficeDocument &office, const OfficeDocument::Sink &sink)> &produce,
+             const std::function<QString(QByteArrayView bytes)> &check,
              OfficeDocument::Layout layout = OfficeDocument::Layout::Pages);
 
     std::shared_ptr<LibreOfficeBackend> mBackend;
