@@ -542,7 +542,8 @@ void TestOdfDocument::pastesIntoTheirOwnDocumentShareItsTexts()
     const QByteArray xml = document->serialize();
     QVERIFY(xml.startsWith("<?xml version=\"1.0\"?><office:document"));
     QVERIFY(!xml.contains("kept-copies"));
-    QVERIFY(!document->clone()->serialize().contains("kept-copies"));
+    // A clone holds no kept copies to hold its tables by: they are whole in it, and write the same.
+    QCOMPARE(document->clone()->serialize(), xml);
     const auto reread = OdfDocument::parse(xml);
     QCOMPARE(reread->serialize(), xml);
     QCOMPARE(allTableNames(*reread).size(), 5);
