@@ -312,11 +312,33 @@ void OdfDocument::make(const Held &held, pugi::xml_node table, const OdfFilledNo
     int nested = 0;
     for (pugi::xpath_node inner : table.select_nodes(".//table:table"))
         setAttribute(inner.node(), "table:name", held.nestedNames.value(nested++));
+    if (held.fills.empty())
+        return;
+    std::vector<std::pair<QString, QString>> fills;
     qsizetype at = 0;
     for (const auto &[placeholder, length] : held.fills) {
-        fillIn(table, mPlaceholders.at(qsizetype(placeholder)), held.values.mid(at, qsizetype(length)), marks);
+        fills.emplace_back(mPlaceholders.at(qsizetype(placeholder)), held.values.mid(at, qsizetype(length)));
         at += qsizetype(length);
     }
+    // In one walk: a fill changes only the paragraph it is made in, so each paragraph taking all the
+    // fills in their order is what one walk per fill made of it.
+    OdfText::forEachParagraph(table, [&](const pugi::xml_node &paragraph) {
+        QString text = OdfText::read(paragraph, &marks);
+        for (const auto &[placeholder, value] : fills) {
+            bool changed = false;
+            for (qsizetype from = text.size(); from >= placeholder.size();) {
+                const qsizetype found = text.lastIndexOf(placeholder, from - placeholder.size(), Qt::CaseInsensitive);
+                if (found < 0)
+                    break;
+                for (const pugi::xml_node &node : OdfText::replace(paragraph, found, placeholder.size(), value, &marks))
+                    marks.insert(node.internal_object());
+                changed = true;
+                from = found;
+            }
+            if (changed)
+                text = OdfText::read(paragraph, &marks);
+        }
+    });
 }
 
 pugi::xml_node OdfDocument::working(const pugi::xml_node &table) const
