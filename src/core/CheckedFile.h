@@ -47,6 +47,9 @@ public:
     void cancel() noexcept;
 
     QString target() const { return mTarget; }
+    /// The file the bytes go to until commit(), for reading back what was written; empty when there is
+    /// none.
+    QString partialPath() const { return mPartial; }
 
 private:
     [[noreturn]] void fail(const QString &prefix, int error);

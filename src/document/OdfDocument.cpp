@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 namespace {
 // Holds, beside the document element, the copies that the clipboard took of this document's tables.
@@ -113,6 +114,28 @@ void dropIndentation(pugi::xml_node node)
     }
 }
 
+// Puts \a value wherever \a placeholder stands in \a scope, never inside nodes marked in \a filled, and
+// marks what it put there. Returns how often it was found.
+int fillIn(const pugi::xml_node &scope, const QString &placeholder, const QString &value, OdfFilledNodes &filled)
+{
+    int count = 0;
+    OdfText::forEachParagraph(scope, [&](const pugi::xml_node &paragraph) {
+        const QString text = OdfText::read(paragraph, &filled);
+        // From the end, so that each fill leaves the positions of the ones before it valid.
+        qsizetype from = text.size();
+        while (from >= placeholder.size()) {
+            const qsizetype at = text.lastIndexOf(placeholder, from - placeholder.size(), Qt::CaseInsensitive);
+            if (at < 0)
+                break;
+            for (const pugi::xml_node &node : OdfText::replace(paragraph, at, placeholder.size(), value, &filled))
+                filled.insert(node.internal_object());
+            ++count;
+            from = at;
+        }
+    });
+    return count;
+}
+
 struct DeviceWriter : pugi::xml_writer
 {
     explicit DeviceWriter(QIODevice &target)
@@ -135,6 +158,20 @@ struct StringWriter : pugi::xml_writer
         bytes.append(static_cast<const char *>(data), static_cast<qsizetype>(size));
     }
 };
+
+// The start tag of \a element as pugixml writes it when the element has children.
+QByteArray startTag(const pugi::xml_node &element)
+{
+    pugi::xml_document scratch;
+    pugi::xml_node copy = scratch.append_child(element.name());
+    for (const pugi::xml_attribute &attribute : element.attributes())
+        copy.append_copy(attribute);
+    copy.append_child("x");
+    StringWriter writer;
+    copy.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    // What follows the start tag is known: the child and the end tag.
+    return writer.bytes.chopped(qsizetype(std::strlen("<x/></>") + std::strlen(element.name())));
+}
 } // namespace
 
 std::unique_ptr<OdfDocument> OdfDocument::parse(QByteArrayView flatXml)
@@ -180,6 +217,24 @@ std::unique_ptr<OdfDocument> OdfDocument::clone() const
         copy->mXml.remove_child(kept);
     copy->mText = copy->mXml.document_element().child("office:body").child("office:text");
     copyMarks(mXml, copy->mXml, mFilled, copy->mFilled);
+    if (!mHeld.empty()) {
+        // The clone has no kept copies of its own to hold tables by: its tables are made whole.
+        std::vector<std::pair<pugi::xml_node_struct *, pugi::xml_node>> held;
+        const std::function<void(const pugi::xml_node &, const pugi::xml_node &)> pair = [&](const pugi::xml_node &from,
+                                                                                             const pugi::xml_node &to) {
+            if (isHeld(from)) {
+                held.emplace_back(from.internal_object(), to);
+                return;
+            }
+            pugi::xml_node a = from.first_child();
+            pugi::xml_node b = to.first_child();
+            for (; a && b; a = a.next_sibling(), b = b.next_sibling())
+                pair(a, b);
+        };
+        pair(mText, copy->mText);
+        for (const auto &[original, table] : held)
+            make(mHeld.at(original), table, mFilled, copy->mFilled);
+    }
     copy->mTableNames = mTableNames;
     copy->mNextTableNumber = mNextTableNumber;
     copy->mAlignedStyles = mAlignedStyles;
@@ -208,10 +263,151 @@ void OdfDocument::write(pugi::xml_writer &writer) const
     // the clipboard's copies.
     static constexpr char kDeclaration[] = "<?xml version=\"1.0\"?>";
     writer.write(kDeclaration, sizeof kDeclaration - 1);
+    // The elements that have held tables inside them are written piece by piece, the held tables made
+    // whole one at a time as they come.
+    std::unordered_set<pugi::xml_node_struct *> holding;
+    for (const auto &held : mHeld) {
+        for (pugi::xml_node node = pugi::xml_node(held.first).parent();
+             node && holding.insert(node.internal_object()).second; node = node.parent()) {
+        }
+    }
     for (pugi::xml_node node = mXml.first_child(); node; node = node.next_sibling()) {
         if (!named(node, kKeptCopies))
-            node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+            writeNode(node, writer, holding);
     }
+}
+
+void OdfDocument::writeNode(const pugi::xml_node &node, pugi::xml_writer &writer,
+                            const std::unordered_set<pugi::xml_node_struct *> &holding) const
+{
+    if (isHeld(node)) {
+        pugi::xml_node whole = working(node);
+        // Its name and style may have changed since it was made whole.
+        while (pugi::xml_attribute attribute = whole.first_attribute())
+            whole.remove_attribute(attribute);
+        for (const pugi::xml_attribute &attribute : node.attributes())
+            whole.append_copy(attribute);
+        whole.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+        return;
+    }
+    if (!holding.count(node.internal_object())) {
+        node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+        return;
+    }
+    const QByteArray start = startTag(node);
+    writer.write(start.constData(), size_t(start.size()));
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling())
+        writeNode(child, writer, holding);
+    const QByteArray end = QByteArrayLiteral("</") + node.name() + '>';
+    writer.write(end.constData(), size_t(end.size()));
+}
+
+void OdfDocument::make(const Held &held, pugi::xml_node table, const OdfFilledNodes &sourceMarks,
+                       OdfFilledNodes &marks) const
+{
+    // As a paste made it whole would have: the source's rows and marks, the tables inside renamed,
+    // then the fills in their order.
+    for (pugi::xml_node part = held.source.first_child(); part; part = part.next_sibling())
+        copyMarks(part, table.append_copy(part), sourceMarks, marks);
+    int nested = 0;
+    for (pugi::xpath_node inner : table.select_nodes(".//table:table"))
+        setAttribute(inner.node(), "table:name", held.nestedNames.value(nested++));
+    if (held.fills.empty())
+        return;
+    std::vector<std::pair<QString, QString>> fills;
+    qsizetype at = 0;
+    for (const auto &[placeholder, length] : held.fills) {
+        fills.emplace_back(mPlaceholders.at(qsizetype(placeholder)), held.values.mid(at, qsizetype(length)));
+        at += qsizetype(length);
+    }
+    // In one walk: a fill changes only the paragraph it is made in, so each paragraph taking all the
+    // fills in their order is what one walk per fill made of it.
+    OdfText::forEachParagraph(table, [&](const pugi::xml_node &paragraph) {
+        QString text = OdfText::read(paragraph, &marks);
+        for (const auto &[placeholder, value] : fills) {
+            bool changed = false;
+            for (qsizetype from = text.size(); from >= placeholder.size();) {
+                const qsizetype found = text.lastIndexOf(placeholder, from - placeholder.size(), Qt::CaseInsensitive);
+                if (found < 0)
+                    break;
+                for (const pugi::xml_node &node : OdfText::replace(paragraph, found, placeholder.size(), value, &marks))
+                    marks.insert(node.internal_object());
+                changed = true;
+                from = found;
+            }
+            if (changed)
+                text = OdfText::read(paragraph, &marks);
+        }
+    });
+}
+
+pugi::xml_node OdfDocument::working(const pugi::xml_node &table) const
+{
+    if (mWorkOf == table.internal_object())
+        return mWork.first_child();
+    if (mWorkOf) {
+        // Its height is known now at no cost; read again later, it would be made whole again.
+        const auto held = mHeld.find(mWorkOf);
+        if (held != mHeld.end())
+            held->second.height = estimatedHeight(pugi::xml_node(mWorkOf));
+    }
+    mWork.reset();
+    mWorkFilled.clear();
+    mWorkOf = nullptr;
+    pugi::xml_node copy = mWork.append_child(table.name());
+    for (const pugi::xml_attribute &attribute : table.attributes())
+        copy.append_copy(attribute);
+    make(mHeld.at(table.internal_object()), copy, mFilled, mWorkFilled);
+    mWorkOf = table.internal_object();
+    return copy;
+}
+
+void OdfDocument::makeWhole(pugi::xml_node_struct *table) const
+{
+    const auto held = mHeld.find(table);
+    if (held == mHeld.end())
+        return;
+    if (mWorkOf == table) {
+        mWork.reset();
+        mWorkFilled.clear();
+        mWorkOf = nullptr;
+    }
+    const Held what = std::move(held->second);
+    mHeld.erase(held);
+    // The const readers make tables whole too: the content is the same, only how it is held changes.
+    make(what, pugi::xml_node(table), mFilled, const_cast<OdfFilledNodes &>(mFilled));
+}
+
+void OdfDocument::makeWhole(const pugi::xml_node &scope) const
+{
+    if (mHeld.empty())
+        return;
+    if (isHeld(scope)) {
+        makeWhole(scope.internal_object());
+        return;
+    }
+    for (pugi::xml_node child = scope.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_element)
+            makeWhole(child);
+    }
+}
+
+void OdfDocument::makeAllWhole() const
+{
+    while (!mHeld.empty())
+        makeWhole(mHeld.begin()->first);
+}
+
+pugi::xml_node OdfDocument::text() const
+{
+    makeAllWhole();
+    return mText;
+}
+
+pugi::xml_node OdfDocument::root() const
+{
+    makeAllWhole();
+    return mXml.document_element();
 }
 
 void OdfDocument::index()
@@ -257,6 +453,7 @@ QString OdfDocument::tableName(const pugi::xml_node &table) const
 
 pugi::xml_node OdfDocument::firstParagraph()
 {
+    makeAllWhole();
     pugi::xml_node first;
     OdfText::forEachParagraph(mText, [&](const pugi::xml_node &paragraph) {
         if (!first)
@@ -297,6 +494,7 @@ pugi::xml_node OdfDocument::insertParagraphAfter(const pugi::xml_node &node, con
 
 std::shared_ptr<const OdfDocument::Fragment> OdfDocument::copyTable(const pugi::xml_node &table)
 {
+    makeWhole(table);
     auto fragment = std::make_shared<Fragment>();
     const pugi::xml_node copy = fragment->xml.append_copy(table);
     copyMarks(table, copy, mFilled, fragment->filled);
@@ -329,19 +527,33 @@ pugi::xml_node OdfDocument::insertFragment(const Fragment &fragment, pugi::xml_n
     const pugi::xml_node source = kept ? fragment.kept : pugi::xml_node(fragment.xml);
     const OdfFilledNodes &marks = kept ? mFilled : fragment.filled;
     for (pugi::xml_node part = source.first_child(); part; part = part.next_sibling()) {
-        pugi::xml_node copy = before ? parent.insert_copy_before(part, before) : parent.append_copy(part);
-        copyMarks(part, copy, marks, mFilled);
+        pugi::xml_node copy;
+        if (kept && named(part, "table:table")) {
+            // Held: the element alone, its rows made from the kept copy when wanted.
+            copy = before ? parent.insert_child_before(part.name(), before) : parent.append_child(part.name());
+            for (const pugi::xml_attribute &attribute : part.attributes())
+                copy.append_copy(attribute);
+            Held held;
+            held.source = part;
+            setAttribute(copy, "table:name", uniqueTableName());
+            for (qsizetype n = part.select_nodes(".//table:table").size(); n > 0; --n)
+                held.nestedNames.append(uniqueTableName());
+            mHeld.emplace(copy.internal_object(), std::move(held));
+        } else {
+            copy = before ? parent.insert_copy_before(part, before) : parent.append_copy(part);
+            copyMarks(part, copy, marks, mFilled);
+            // Every table of a document has a name of its own, the nested ones too.
+            const auto rename = [&](pugi::xml_node table) {
+                setAttribute(table, "table:name", uniqueTableName());
+            };
+            if (named(copy, "table:table"))
+                rename(copy);
+            for (pugi::xpath_node nested : copy.select_nodes(".//table:table"))
+                rename(nested.node());
+        }
         inserted.push_back(copy);
         if (!first)
             first = copy;
-        // Every table of a document has a name of its own, the nested ones too.
-        const auto rename = [&](pugi::xml_node table) {
-            setAttribute(table, "table:name", uniqueTableName());
-        };
-        if (named(copy, "table:table"))
-            rename(copy);
-        for (pugi::xpath_node nested : copy.select_nodes(".//table:table"))
-            rename(nested.node());
     }
     if (!first)
         throw Error("There is nothing to paste");
@@ -373,21 +585,23 @@ int OdfDocument::fill(const pugi::xml_node &scope, const QString &placeholder, c
 {
     if (placeholder.isEmpty())
         throw Error("The placeholder is empty");
-    int count = 0;
-    OdfText::forEachParagraph(scope, [&](const pugi::xml_node &paragraph) {
-        const QString text = OdfText::read(paragraph, &mFilled);
-        // From the end, so that each fill leaves the positions of the ones before it valid.
-        qsizetype from = text.size();
-        while (from >= placeholder.size()) {
-            const qsizetype at = text.lastIndexOf(placeholder, from - placeholder.size(), Qt::CaseInsensitive);
-            if (at < 0)
-                break;
-            for (const pugi::xml_node &node : OdfText::replace(paragraph, at, placeholder.size(), value, &mFilled))
-                mFilled.insert(node.internal_object());
-            ++count;
-            from = at;
+    const auto held = mHeld.find(scope.internal_object());
+    if (held == mHeld.end()) {
+        makeWhole(scope);
+        return fillIn(scope, placeholder, value, mFilled);
+    }
+    const int count = fillIn(working(scope), placeholder, value, mWorkFilled);
+    // A fill that found nothing changed nothing, and need not be made again.
+    if (count > 0) {
+        qsizetype index = mPlaceholders.indexOf(placeholder);
+        if (index < 0) {
+            index = mPlaceholders.size();
+            mPlaceholders.append(placeholder);
         }
-    });
+        held->second.fills.emplace_back(quint32(index), quint32(value.size()));
+        held->second.values.append(value);
+        held->second.height = -1;
+    }
     return count;
 }
 
@@ -498,6 +712,7 @@ void OdfDocument::releaseKeeps(const pugi::xml_node &table)
         return name;
     };
 
+    makeWhole(table);
     pugi::xml_node tableNode = table;
     setAttribute(tableNode, "table:style-name",
                  released(attribute(table, "table:style-name"), "table", "style:table-properties",
@@ -539,7 +754,7 @@ QList<QStringList> OdfDocument::cellTexts(const pugi::xml_node &table) const
     QList<QStringList> rows;
     // In document order: an XPath union would give the heading rows after the others.
     std::vector<pugi::xml_node> tableRows;
-    collectRows(table, tableRows);
+    collectRows(isHeld(table) ? working(table) : table, tableRows);
     for (const pugi::xml_node &row : tableRows) {
         QStringList cells;
         for (pugi::xml_node cell = row.first_child(); cell; cell = cell.next_sibling()) {
@@ -596,6 +811,13 @@ double OdfDocument::estimatedHeight(const pugi::xml_node &table) const
     constexpr double kCharactersPerLine = 30.0;
     constexpr double kLinesPerInch = 5.0;
     constexpr double kRowPadding = 0.15;
+    if (const auto held = mHeld.find(table.internal_object()); held != mHeld.end()) {
+        if (held->second.height >= 0)
+            return held->second.height;
+        const double height = estimatedHeight(working(table));
+        held->second.height = height;
+        return height;
+    }
     double height = 0;
     for (pugi::xpath_node row : table.select_nodes(".//table:table-row")) {
         double tallest = 0;

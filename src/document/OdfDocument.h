@@ -13,6 +13,8 @@
 #include <memory>
 #include <pugixml.hpp>
 #include <stdexcept>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 /// A text document held in the program as OpenDocument (its flat XML form): what the automation
@@ -51,16 +53,18 @@ public:
     /// when a write failed.
     bool serialize(QIODevice &device) const;
 
-    /// The main text (office:text).
-    pugi::xml_node text() const { return mText; }
-    /// The whole document (office:document), for reading.
-    pugi::xml_node root() const { return mXml.document_element(); }
+    /// The main text (office:text). Every table in it is made whole first: its nodes are there to be
+    /// walked.
+    pugi::xml_node text() const;
+    /// The whole document (office:document), for reading; whole as text() makes it.
+    pugi::xml_node root() const;
     /// The style \a name of \a family ("paragraph", "table", "table-row" ...), automatic or common.
     pugi::xml_node styleNamed(const QString &name, const char *family) const;
 
     /// The tables of the main text in document order, tables inside tables left out.
     int tableCount();
-    /// Table \a index (from 0).
+    /// Table \a index (from 0). A held table (see insertFragment) is its element alone: fill(),
+    /// cellTexts() and the like read it as if it were whole, and text() makes it whole.
     pugi::xml_node table(int index);
     QString tableName(const pugi::xml_node &table) const;
 
@@ -78,6 +82,11 @@ public:
     std::shared_ptr<const Fragment> copyTable(const pugi::xml_node &table);
     /// Inserts the tables of \a fragment into \a parent before \a before (at the end when null), each
     /// under a name that no other table of the document has. Returns the first inserted node.
+    ///
+    /// A table copied within this document goes in as its element only, holding its name and style,
+    /// with the copy it came from and the fills made into it on the side; its rows are made when
+    /// something wants them (see text()). A document of thousands of receipts then holds a few hundred
+    /// bytes for each instead of a whole table of nodes. Written out, it is as if it had been whole.
     pugi::xml_node insertFragment(const Fragment &fragment, pugi::xml_node parent, const pugi::xml_node &before);
 
     /// Puts \a value, literally, wherever \a placeholder stands in \a scope (case ignored), but never
@@ -112,9 +121,38 @@ public:
     /// A length such as "1.25in", "2.5cm", "30mm" or "72pt" in inches; 0 when it is none of these.
     static double inches(const QString &length);
 
+    /// How many tables are held as their copy and fills, their rows not yet made.
+    std::size_t heldTables() const { return mHeld.size(); }
+
 private:
+    /// A pasted table kept as the copy it came from and what was filled into it.
+    struct Held
+    {
+        pugi::xml_node source;
+        /// The names given to the tables inside it, in document order.
+        QStringList nestedNames;
+        /// The fills in the order they were made: the placeholder (in mPlaceholders) and the value's
+        /// length in values, which holds the values one after the other.
+        std::vector<std::pair<quint32, quint32>> fills;
+        QString values;
+        /// Its estimated height once known; negative while not.
+        double height = -1;
+    };
+
     OdfDocument() = default;
     void write(pugi::xml_writer &writer) const;
+    void writeNode(const pugi::xml_node &node, pugi::xml_writer &writer,
+                   const std::unordered_set<pugi::xml_node_struct *> &holding) const;
+    bool isHeld(const pugi::xml_node &node) const { return mHeld.count(node.internal_object()) != 0; }
+    /// Makes the rows of \a held in \a table, an element with its name and style; \a sourceMarks are
+    /// the filled marks of its source's document, \a marks those of \a table's.
+    void make(const Held &held, pugi::xml_node table, const OdfFilledNodes &sourceMarks, OdfFilledNodes &marks) const;
+    /// \a table, which is held, made whole on its own, its fills to come going on there.
+    pugi::xml_node working(const pugi::xml_node &table) const;
+    /// Makes every held table in \a scope whole in the document.
+    void makeWhole(const pugi::xml_node &scope) const;
+    void makeWhole(pugi::xml_node_struct *table) const;
+    void makeAllWhole() const;
     void index();
     void collectTables(const pugi::xml_node &node);
     pugi::xml_node automaticStyles();
@@ -133,4 +171,11 @@ private:
     // A style with its alignment changed, for every table that shared it: base|alignment -> name.
     QMap<QString, QString> mAlignedStyles;
     QMap<QString, QString> mReleasedStyles;
+    // Held tables are made whole by what reads them, the const readers included.
+    mutable std::unordered_map<pugi::xml_node_struct *, Held> mHeld;
+    QStringList mPlaceholders;
+    // The held table last filled or read, made whole in a document of its own.
+    mutable pugi::xml_document mWork;
+    mutable pugi::xml_node_struct *mWorkOf = nullptr;
+    mutable OdfFilledNodes mWorkFilled;
 };

@@ -103,10 +103,10 @@ void LibreOfficeBackend::writeDeferred(const QString &path)
         return;
     const std::function<QByteArray()> write = std::exchange(mDeferredWrite, nullptr);
     mDeferredPath.clear();
-    const QByteArray bytes = write();
+    const QByteArray written = write();
     // Whoever opens the file next finds the document that wrote it still loaded.
     if (path == mSavedPath)
-        mSavedDigest = digest(bytes);
+        mSavedDigest = written;
     // The write was the last of the run's work unless a picture still has pages made.
     if (!pictureDocumentsHeld())
         instanceQuit(true);

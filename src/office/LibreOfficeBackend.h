@@ -52,8 +52,8 @@ public:
     /// Turned off, a file whose writing is still put off is dropped.
     void setDeferWordFiles(bool defer);
     bool defersWordFiles() const { return mDeferWordFiles; }
-    /// Puts off \a write, which writes the Word file at \a path and returns what it wrote, until
-    /// writeDeferred(\a path).
+    /// Puts off \a write, which writes the Word file at \a path and returns the digest of what it wrote,
+    /// until writeDeferred(\a path).
     void deferWrite(const QString &path, std::function<QByteArray()> write);
     /// Writes the Word file at \a path now when its writing was put off; does nothing otherwise. Throws
     /// AutomationError; a write that failed is not tried again.

@@ -14,7 +14,9 @@
 #include "RunLeftovers.h"
 #include "Word97File.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QTemporaryFile>
@@ -209,7 +211,7 @@ constexpr OfficeFormat kFormats[] = {
 };
 
 // What is wrong with \a bytes as a file of \a fileFormat; an empty text when they are a whole one.
-QString outputProblem(int fileFormat, const QByteArray &bytes)
+QString outputProblem(int fileFormat, QByteArrayView bytes)
 {
     switch (fileFormat) {
     case wdFormatDocument:
@@ -251,9 +253,12 @@ void ModelDocument::SaveAs2(const QString &fileName, int fileFormat)
     // The window's Word file is written once the picture of its first pages shows.
     if (fileFormat == wdFormatDocument && mBackend->defersWordFiles() && deferWordFile(fileName, what))
         return;
-    const auto [office, bytes] = writeOut(
-        fileName, what, [&](OfficeDocument &loaded) { return loaded.store(QLatin1String(format->filter), what); },
-        [&](const QByteArray &written) { return outputProblem(fileFormat, written); },
+    const auto [office, digest] = writeOut(
+        fileName, what,
+        [&](OfficeDocument &loaded, const OfficeDocument::Sink &sink) {
+            loaded.storeInto(QLatin1String(format->filter), sink, what);
+        },
+        [&](QByteArrayView written) { return outputProblem(fileFormat, written); },
         fileFormat == wdFormatPDF ? OfficeDocument::Layout::Pages : OfficeDocument::Layout::ModelOnly);
     // A PDF is a picture of the pages: the document stays what it was.
     if (fileFormat == wdFormatPDF)
@@ -262,7 +267,7 @@ void ModelDocument::SaveAs2(const QString &fileName, int fileFormat)
     mFormat = fileFormat;
     // The program opens the Word file it saved last again, for its picture or a copy in another format.
     if (fileFormat == wdFormatDocument) {
-        mBackend->rememberSaved(mLocation, LibreOfficeBackend::digest(bytes), office);
+        mBackend->rememberSaved(mLocation, digest, office);
         mSavedRevision = mRevision;
     }
 }
@@ -299,17 +304,18 @@ void ModelDocument::ExportAsFixedFormat(const QString &outputFileName, int expor
 
     writeOut(
         outputFileName, what,
-        [&](OfficeDocument &loaded) {
-            return range == wdExportAllDocument ? loaded.store(QLatin1String(OfficeDocument::kPdf), what)
-                                                : loaded.storePdfPages(QStringLiteral("%1-%2").arg(from).arg(to), what);
+        [&](OfficeDocument &loaded, const OfficeDocument::Sink &sink) {
+            if (range == wdExportAllDocument)
+                loaded.storeInto(QLatin1String(OfficeDocument::kPdf), sink, what);
+            else
+                loaded.storePdfPagesInto(QStringLiteral("%1-%2").arg(from).arg(to), sink, what);
         },
-        [](const QByteArray &written) { return PdfFile::problem(written); });
+        [](QByteArrayView written) { return PdfFile::problem(written); });
 }
 
 std::pair<std::shared_ptr<OfficeDocument>, QByteArray>
-ModelDocument::writeOut(const QString &fileName, const QString &what,
-                        const std::function<QByteArray(OfficeDocument &office)> &produce,
-                        const std::function<QString(const QByteArray &bytes)> &check, OfficeDocument::Layout layout)
+ModelDocument::writeOut(const QString &fileName, const QString &what, const Producer &produce, const Check &check,
+                        OfficeDocument::Layout layout)
 {
     const QFileInfo target(fileName);
     if (fileName.isEmpty() || target.isDir())
@@ -322,19 +328,55 @@ ModelDocument::writeOut(const QString &fileName, const QString &what,
 }
 
 QByteArray ModelDocument::writeFrom(OfficeDocument &office, const QFileInfo &target, const QString &what,
-                                    const std::function<QByteArray(OfficeDocument &office)> &produce,
-                                    const std::function<QString(const QByteArray &bytes)> &check)
+                                    const Producer &produce, const Check &check)
 {
-    const QByteArray bytes = produce(office);
-    if (const QString problem = check(bytes); !problem.isEmpty())
-        throw AutomationError(
-            QStringLiteral("%1: the word processor's output is not a whole document (%2).").arg(what, problem));
+    // The office's output goes to the file as it comes: a document of thousands of receipts is never
+    // held whole in the program. Until it is checked, the file is a partial one beside the target.
+    CheckedFile file(target.absoluteFilePath());
+    QCryptographicHash digest(QCryptographicHash::Sha256);
+    QString writeProblem;
     try {
-        WriteFileChecked(bytes, target.absoluteFilePath());
+        file.open();
     } catch (const Failure &failure) {
         throw AutomationError(QStringLiteral("%1: %2").arg(what, failure.description()));
     }
-    return bytes;
+    produce(office, [&](QByteArrayView piece) {
+        if (!writeProblem.isEmpty())
+            return;
+        try {
+            file.write(piece);
+            digest.addData(piece);
+        } catch (const Failure &failure) {
+            writeProblem = failure.description();
+        } catch (...) {
+            writeProblem = QStringLiteral("the file could not be written");
+        }
+    });
+    if (!writeProblem.isEmpty())
+        throw AutomationError(QStringLiteral("%1: %2").arg(what, writeProblem));
+
+    // Read back where it was written, mapped: only the parts the check looks at are brought in.
+    QFile written(file.partialPath());
+    QString problem = QStringLiteral("it cannot be read back");
+    if (written.open(QIODevice::ReadOnly)) {
+        const qint64 size = written.size();
+        if (size == 0) {
+            problem = check(QByteArrayView());
+        } else if (uchar *mapped = written.map(0, size)) {
+            problem = check(QByteArrayView(mapped, qsizetype(size)));
+            written.unmap(mapped);
+        }
+        written.close();
+    }
+    if (!problem.isEmpty())
+        throw AutomationError(
+            QStringLiteral("%1: the word processor's output is not a whole document (%2).").arg(what, problem));
+    try {
+        file.commit();
+    } catch (const Failure &failure) {
+        throw AutomationError(QStringLiteral("%1: %2").arg(what, failure.description()));
+    }
+    return digest.result();
 }
 
 bool ModelDocument::deferWordFile(const QString &fileName, const QString &what)
@@ -358,8 +400,10 @@ bool ModelDocument::deferWordFile(const QString &fileName, const QString &what)
             file ? file->load(backend->session(), what, OfficeDocument::Layout::ModelOnly) : office;
         return writeFrom(
             *source, target, what,
-            [&](OfficeDocument &loaded) { return loaded.store(QLatin1String(OfficeDocument::kWord97), what); },
-            [](const QByteArray &written) { return Word97File::problem(written); });
+            [&](OfficeDocument &loaded, const OfficeDocument::Sink &sink) {
+                loaded.storeInto(QLatin1String(OfficeDocument::kWord97), sink, what);
+            },
+            [](QByteArrayView written) { return Word97File::problem(written); });
     });
     return true;
 }

@@ -92,17 +92,19 @@ private:
                                            std::shared_ptr<ModelFile> *file);
     /// Writes the content as flat OpenDocument text to \a fileName, without the office.
     void saveFlat(const QString &fileName, const QString &what);
-    /// Writes what \a produce makes of the loaded document to \a fileName, checked by \a check (which
-    /// returns what is wrong, or an empty text). Returns the loaded document and the bytes written.
+    /// What the office makes of a loaded document, handed to a sink piece by piece.
+    using Producer = std::function<void(OfficeDocument &office, const OfficeDocument::Sink &sink)>;
+    /// What is wrong with written bytes; an empty text when they are a whole file.
+    using Check = std::function<QString(QByteArrayView bytes)>;
+    /// Writes what \a produce hands its sink from the loaded document to \a fileName as it comes,
+    /// checked by \a check before it takes the file's place. Returns the loaded document and the digest
+    /// of the bytes written.
     std::pair<std::shared_ptr<OfficeDocument>, QByteArray>
-    writeOut(const QString &fileName, const QString &what,
-             const std::function<QByteArray(OfficeDocument &office)> &produce,
-             const std::function<QString(const QByteArray &bytes)> &check,
+    writeOut(const QString &fileName, const QString &what, const Producer &produce, const Check &check,
              OfficeDocument::Layout layout = OfficeDocument::Layout::Pages);
-    /// Writes what \a produce makes of \a office to \a target, checked by \a check; returns the bytes written.
+    /// As writeOut(), from \a office to \a target; returns the digest of the bytes written.
     static QByteArray writeFrom(OfficeDocument &office, const QFileInfo &target, const QString &what,
-                                const std::function<QByteArray(OfficeDocument &office)> &produce,
-                                const std::function<QString(const QByteArray &bytes)> &check);
+                                const Producer &produce, const Check &check);
     /// Lays the document out for \a fileName, the run's empty Word file, and leaves the writing for
     /// later (LibreOfficeBackend::setDeferWordFiles). False when \a fileName is no such file.
     bool deferWordFile(const QString &fileName, const QString &what);

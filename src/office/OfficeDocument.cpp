@@ -62,21 +62,16 @@ bool boolProperty(const uno::Reference<beans::XPropertySet> &properties, const c
     return value;
 }
 
-// Reads \a input to its end. \a expected, when known, sizes the result once: growing it by doubling
-// would hold up to twice a large document for a moment.
-QByteArray readAll(const uno::Reference<io::XInputStream> &input, sal_Int64 expected)
+// Reads \a input to its end, handing each piece to \a sink.
+void readPieces(const uno::Reference<io::XInputStream> &input, const OfficeDocument::Sink &sink)
 {
-    QByteArray bytes;
-    if (expected > 0 && expected < std::numeric_limits<qsizetype>::max())
-        bytes.reserve(static_cast<qsizetype>(expected));
     uno::Sequence<sal_Int8> chunk;
     for (;;) {
         const sal_Int32 read = input->readBytes(chunk, kReadChunk);
         if (read <= 0)
             break;
-        bytes.append(reinterpret_cast<const char *>(chunk.getConstArray()), read);
+        sink(QByteArrayView(reinterpret_cast<const char *>(chunk.getConstArray()), read));
     }
-    return bytes;
 }
 } // namespace
 
@@ -201,18 +196,49 @@ QByteArray OfficeDocument::store(const QString &filter, const QString &what)
     return store(propertyList({{"FilterName", uno::Any(toOUString(filter))}}), what);
 }
 
-QByteArray OfficeDocument::storePdfPages(const QString &pageRange, const QString &what)
+void OfficeDocument::storeInto(const QString &filter, const Sink &sink, const QString &what)
+{
+    storeInto(propertyList({{"FilterName", uno::Any(toOUString(filter))}}), what, {}, sink);
+}
+
+namespace {
+uno::Sequence<beans::PropertyValue> pdfPagesArguments(const QString &pageRange)
 {
     const uno::Sequence<beans::PropertyValue> filterData =
         propertyList({{"PageRange", uno::Any(toOUString(pageRange))}});
-    return store(
-        propertyList({{"FilterName", uno::Any(toOUString(QLatin1String(kPdf)))}, {"FilterData", uno::Any(filterData)}}),
-        what);
+    return propertyList({{"FilterName", uno::Any(toOUString(QLatin1String(OfficeDocument::kPdf)))},
+                         {"FilterData", uno::Any(filterData)}});
+}
+} // namespace
+
+QByteArray OfficeDocument::storePdfPages(const QString &pageRange, const QString &what)
+{
+    return store(pdfPagesArguments(pageRange), what);
+}
+
+void OfficeDocument::storePdfPagesInto(const QString &pageRange, const Sink &sink, const QString &what)
+{
+    storeInto(pdfPagesArguments(pageRange), what, {}, sink);
 }
 
 QByteArray OfficeDocument::store(const uno::Sequence<beans::PropertyValue> &arguments, const QString &what)
 {
-    return officeCall(
+    QByteArray bytes;
+    storeInto(
+        arguments, what,
+        [&](qint64 length) {
+            // Sized once: growing it by doubling would hold up to twice a large document for a moment.
+            if (length > 0 && length < std::numeric_limits<qsizetype>::max())
+                bytes.reserve(static_cast<qsizetype>(length));
+        },
+        [&](QByteArrayView piece) { bytes.append(piece); });
+    return bytes;
+}
+
+void OfficeDocument::storeInto(const uno::Sequence<beans::PropertyValue> &arguments, const QString &what,
+                               const std::function<void(qint64 length)> &sized, const Sink &sink)
+{
+    officeCall(
         *mSession, what,
         [&] {
             // A stream the office can seek in, as the Word format needs; it lives in the office's
@@ -226,9 +252,10 @@ QByteArray OfficeDocument::store(const uno::Sequence<beans::PropertyValue> &argu
             withOutput.getArray()[withOutput.getLength() - 1].Value <<= output;
             storable->storeToURL("private:stream", withOutput);
             const uno::Reference<io::XSeekable> seekable(buffer, uno::UNO_QUERY_THROW);
-            const sal_Int64 length = seekable->getLength();
+            if (sized)
+                sized(seekable->getLength());
             seekable->seek(0);
-            return readAll(uno::Reference<io::XInputStream>(buffer, uno::UNO_QUERY_THROW), length);
+            readPieces(uno::Reference<io::XInputStream>(buffer, uno::UNO_QUERY_THROW), sink);
         },
         callLimit());
 }
@@ -307,7 +334,7 @@ QList<int> OfficeDocument::startPages(const QList<int> &elements, const QList<bo
             }
             return found.size() == elements.size() ? found : QList<int>();
         },
-        limitFor(mSize, mSession->callLimit()));
+        callLimit());
 }
 
 QMarginsF OfficeDocument::textAreaMargins(const QString &what)

@@ -10,6 +10,7 @@
 #include <com/sun/star/uno/Sequence.hxx>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 class LibreOfficeSession;
@@ -48,8 +49,17 @@ public:
     OfficeDocument(const OfficeDocument &) = delete;
     OfficeDocument &operator=(const OfficeDocument &) = delete;
 
+    /// Takes the office's output piece by piece.
+    using Sink = std::function<void(QByteArrayView piece)>;
+
     /// The document in \a filter's format. Throws AutomationError.
     QByteArray store(const QString &filter, const QString &what);
+    /// Hands the document in \a filter's format to \a sink as it comes from the office, never holding
+    /// all of it: a document of thousands of receipts. \a sink runs on the thread that talks to the
+    /// office and must not throw. Throws AutomationError.
+    void storeInto(const QString &filter, const Sink &sink, const QString &what);
+    /// A PDF of the pages \a pageRange, handed to \a sink as storeInto() does.
+    void storePdfPagesInto(const QString &pageRange, const Sink &sink, const QString &what);
     /// A PDF of the pages \a pageRange ("2-5": the second to the fifth). Throws AutomationError.
     QByteArray storePdfPages(const QString &pageRange, const QString &what);
     /// A PDF of the document whose keywords carry \a keywords (the document's own are left as they were);
@@ -82,6 +92,9 @@ private:
     /// How long a call on the document may take. Any call may have to wait while the office lays out
     /// thousands of pages in the background, so each is allowed what a store of the document is.
     std::chrono::milliseconds callLimit() const;
+    /// Calls \a sized with the length of the whole output, then \a sink with its pieces.
+    void storeInto(const css::uno::Sequence<css::beans::PropertyValue> &arguments, const QString &what,
+                   const std::function<void(qint64 length)> &sized, const Sink &sink);
     OfficeDocument(std::shared_ptr<LibreOfficeSession> session,
                    const css::uno::Reference<css::lang::XComponent> &component, qsizetype size, Layout layout);
 

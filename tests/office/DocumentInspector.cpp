@@ -135,9 +135,10 @@ void DocumentInspector::shutdownReader()
 
 OdfDocument &DocumentInspector::model() const
 {
-    if (mOwn)
-        return *mOwn;
-    return static_cast<ModelDocument *>(mDocument)->model();
+    OdfDocument &document = mOwn ? *mOwn : static_cast<ModelDocument *>(mDocument)->model();
+    // The inspection walks the tables' rows: they are made whole first.
+    document.text();
+    return document;
 }
 
 QStringList DocumentInspector::outline() const

@@ -6,6 +6,7 @@
 #include "PackageFile.h"
 #include "PdfFile.h"
 #include "PrivateOffice.h"
+#include "SmallFileSystem.h"
 #include "TestData.h"
 #include "TestMain.h"
 #include "Word97File.h"
@@ -128,6 +129,8 @@ private slots:
     void savedDocumentReopensWithItsContent();
     void saveReplacesAnExistingFileWhole();
     void saveIntoMissingFolderFailsAndWritesNothing();
+    void saveOnAFullDiskKeepsTheOldFile_data();
+    void saveOnAFullDiskKeepsTheOldFile();
     void savesInEveryFormat_data();
     void savesInEveryFormat();
     void unknownFormatWritesNothing();
@@ -382,6 +385,46 @@ void TestLibreOfficeDocument::saveReplacesAnExistingFileWhole()
     const QByteArray bytes = file.readAll();
     QCOMPARE(bytes.left(4).toHex(), QByteArray("d0cf11e0"));
     QVERIFY(!bytes.contains(QByteArray(1000, 'z')));
+}
+
+void TestLibreOfficeDocument::saveOnAFullDiskKeepsTheOldFile_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::newRow("Word 97-2003") << int(wdFormatDocument);
+    QTest::newRow("PDF") << int(wdFormatPDF);
+}
+
+void TestLibreOfficeDocument::saveOnAFullDiskKeepsTheOldFile()
+{
+    // The office's output goes to the disk as it comes: the disk fills up part of the way through.
+    QFETCH(int, format);
+    SmallFileSystem disk;
+    if (!disk.mount(64 * 1024))
+        QSKIP("No small file system can be mounted here");
+    const QString path = disk.filePath(QStringLiteral("receipts.doc"));
+    const QByteArray old(4096, 'o');
+    WriteWholeFile(path, old);
+    WriteWholeFile(disk.filePath(QStringLiteral("other files")), QByteArray(52 * 1024, 'f'));
+    const QStringList before = QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+
+    Opened opened = openTemplate();
+    copyFirstTable(*opened.document);
+    for (int n = 0; n < 20; ++n)
+        appendCopy(*opened.document);
+    try {
+        if (format == wdFormatPDF)
+            opened.document->ExportAsFixedFormat(path, wdExportFormatPDF, wdExportAllDocument, 1, 1);
+        else
+            opened.document->SaveAs2(path, format);
+        QFAIL("saving onto a full disk succeeded");
+    } catch (const AutomationError &error) {
+        QVERIFY2(error.description().contains(QStringLiteral("receipts.doc"))
+                     && error.description().contains(QStringLiteral("Disk full")),
+                 qPrintable(error.description()));
+    }
+    opened.word->Quit();
+    QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+    QCOMPARE(ReadWholeFile(path), old);
 }
 
 void TestLibreOfficeDocument::saveIntoMissingFolderFailsAndWritesNothing()
