@@ -1,5 +1,7 @@
 #include "OdfDocument.h"
 
+#include "OdfNodes.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -26,23 +28,9 @@ constexpr std::pair<const char *, const char *> kNamespaces[] = {
     {"xmlns:fo", "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"},
 };
 
-bool named(const pugi::xml_node &node, const char *name)
-{
-    return node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0;
-}
-
-QString attribute(const pugi::xml_node &node, const char *name)
-{
-    return QString::fromUtf8(node.attribute(name).value());
-}
-
-void setAttribute(pugi::xml_node node, const char *name, const QString &value)
-{
-    pugi::xml_attribute a = node.attribute(name);
-    if (!a)
-        a = node.append_attribute(name);
-    a.set_value(value.toUtf8().constData());
-}
+using OdfNodes::attribute;
+using OdfNodes::named;
+using OdfNodes::setAttribute;
 
 pugi::xml_node childNamed(pugi::xml_node node, const char *name, bool create)
 {

@@ -1,5 +1,7 @@
 #include "OdfPageBatch.h"
 
+#include "OdfNodes.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -19,23 +21,9 @@ std::string written(const pugi::xml_node &node)
     return writer.text;
 }
 
-bool named(const pugi::xml_node &node, const char *name)
-{
-    return node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0;
-}
-
-QString value(const pugi::xml_node &node, const char *name)
-{
-    return QString::fromUtf8(node.attribute(name).value());
-}
-
-void setValue(pugi::xml_node node, const char *name, const QString &text)
-{
-    pugi::xml_attribute attribute = node.attribute(name);
-    if (!attribute)
-        attribute = node.append_attribute(name);
-    attribute.set_value(text.toUtf8().constData());
-}
+using OdfNodes::attribute;
+using OdfNodes::named;
+using OdfNodes::setAttribute;
 
 // What the main text declares before its content: fields, sequences, forms, tracked changes.
 bool isDeclaration(const pugi::xml_node &node)
@@ -72,7 +60,7 @@ const char *styleAttributeOf(const pugi::xml_node &node, const char *&family)
 QString styleKey(const pugi::xml_node &style)
 {
     return QStringLiteral("%1|%2|%3")
-        .arg(QString::fromUtf8(style.name()), value(style, "style:family"), value(style, "style:name"));
+        .arg(QString::fromUtf8(style.name()), attribute(style, "style:family"), attribute(style, "style:name"));
 }
 
 QString styleKey(const char *family, const QString &name)
@@ -220,12 +208,12 @@ bool OdfPageBatch::begin(QByteArrayView flatXml, QString &problem)
         if (style.type() != pugi::node_element)
             continue;
         mStyles.insert(styleKey(style), written(style));
-        mStyleNames.insert(value(style, "style:name"));
+        mStyleNames.insert(attribute(style, "style:name"));
     }
     std::vector<pugi::xml_node> tables;
     collectTables(mText, tables);
     for (const pugi::xml_node &table : tables)
-        mTableNames.insert(value(table, "table:name"));
+        mTableNames.insert(attribute(table, "table:name"));
 
     // Each later document starts on the page style its first page has here.
     const pugi::xml_node first = firstContent(parts);
@@ -234,19 +222,19 @@ bool OdfPageBatch::begin(QByteArrayView flatXml, QString &problem)
         problem = QStringLiteral("its text begins with neither a paragraph nor a table");
         return false;
     }
-    const QString firstStyle = value(first, styleAttributeOf(first, family));
+    const QString firstStyle = attribute(first, styleAttributeOf(first, family));
     for (pugi::xml_node style = mAutomaticStyles.first_child(); style; style = style.next_sibling()) {
         if (style.type() != pugi::node_element)
             continue;
         if (styleKey(style) == styleKey(family, firstStyle))
-            mFirstMasterPage = value(style, "style:master-page-name");
+            mFirstMasterPage = attribute(style, "style:master-page-name");
     }
     // Without a page style of its own the first page has the default one.
     if (mFirstMasterPage.isEmpty())
         mFirstMasterPage = QStringLiteral("Standard");
     bool known = false;
     for (pugi::xml_node master : parts.root.child("office:master-styles").children("style:master-page"))
-        known = known || value(master, "style:name") == mFirstMasterPage;
+        known = known || attribute(master, "style:name") == mFirstMasterPage;
     if (!known) {
         problem = QStringLiteral("its first page style is not among its page styles");
         return false;
@@ -303,7 +291,7 @@ bool OdfPageBatch::append(QByteArrayView flatXml, QString &problem)
     QHash<QString, int> nameUses;
     for (pugi::xml_node style : parts.automaticStyles.children()) {
         if (style.type() == pugi::node_element)
-            ++nameUses[value(style, "style:name")];
+            ++nameUses[attribute(style, "style:name")];
     }
     QHash<QString, QString> renamed;
     std::vector<std::pair<pugi::xml_node, QString>> added;
@@ -315,7 +303,7 @@ bool OdfPageBatch::append(QByteArrayView flatXml, QString &problem)
         const auto known = mStyles.constFind(key);
         if (known != mStyles.cend() && *known == written(style))
             continue;
-        QString name = value(style, "style:name");
+        QString name = attribute(style, "style:name");
         if (known != mStyles.cend()) {
             // Master pages name page layouts, and the master pages are the first document's.
             if (named(style, "style:page-layout") || nameUses.value(name) > 1) {
@@ -331,14 +319,14 @@ bool OdfPageBatch::append(QByteArrayView flatXml, QString &problem)
         takenNames.insert(name);
         added.emplace_back(style, name);
     }
-    QString firstStyle = value(first, styleAttribute);
+    QString firstStyle = attribute(first, styleAttribute);
     firstStyle = renamed.value(firstStyle, firstStyle);
     const QString firstKey = styleKey(family, firstStyle);
     bool firstIsAutomatic = mStyles.contains(firstKey);
     for (const auto &[style, name] : added)
         firstIsAutomatic = firstIsAutomatic
                            || (named(style, "style:style") && name == firstStyle
-                               && value(style, "style:family") == QLatin1String(family));
+                               && attribute(style, "style:family") == QLatin1String(family));
     if (named(first, "table:table") && !firstIsAutomatic) {
         problem = QStringLiteral("its first table has no style of its own");
         return false;
@@ -347,7 +335,7 @@ bool OdfPageBatch::append(QByteArrayView flatXml, QString &problem)
     // Checked: from here on the batch takes the document.
     for (const auto &[style, name] : added) {
         pugi::xml_node copy = mAutomaticStyles.append_copy(style);
-        setValue(copy, "style:name", name);
+        setAttribute(copy, "style:name", name);
         renameStyles(copy, renamed);
         mStyles.insert(styleKey(copy), written(copy));
         mStyleNames.insert(name);
@@ -365,32 +353,32 @@ bool OdfPageBatch::append(QByteArrayView flatXml, QString &problem)
             }
         } else {
             start = mAutomaticStyles.append_child("style:style");
-            setValue(start, "style:family", QLatin1String(family));
+            setAttribute(start, "style:family", QLatin1String(family));
             if (!firstStyle.isEmpty())
-                setValue(start, "style:parent-style-name", firstStyle);
+                setAttribute(start, "style:parent-style-name", firstStyle);
         }
         for (int n = 1; startStyle.isEmpty() || mStyleNames.contains(startStyle); ++n)
             startStyle =
                 QStringLiteral("%1_page%2").arg(firstStyle.isEmpty() ? QStringLiteral("P") : firstStyle).arg(n);
-        setValue(start, "style:name", startStyle);
-        if (value(start, "style:master-page-name").isEmpty())
-            setValue(start, "style:master-page-name", mFirstMasterPage);
+        setAttribute(start, "style:name", startStyle);
+        if (attribute(start, "style:master-page-name").isEmpty())
+            setAttribute(start, "style:master-page-name", mFirstMasterPage);
         mStyles.insert(styleKey(start), written(start));
         mStyleNames.insert(startStyle);
         mStartStyles.insert(firstKey, startStyle);
     }
-    setValue(first, styleAttribute, startStyle);
+    setAttribute(first, styleAttribute, startStyle);
 
     // Every table keeps a name of its own.
     std::vector<pugi::xml_node> tables;
     collectTables(parts.text, tables);
     for (pugi::xml_node &table : tables) {
-        const QString name = value(table, "table:name");
+        const QString name = attribute(table, "table:name");
         QString unique = name;
         for (int n = 2; mTableNames.contains(unique); ++n)
             unique = QStringLiteral("%1_%2").arg(name).arg(n);
         mTableNames.insert(unique);
-        setValue(table, "table:name", unique);
+        setAttribute(table, "table:name", unique);
     }
 
     mStarts.append({mElements, named(first, "table:table")});

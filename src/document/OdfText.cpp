@@ -1,14 +1,13 @@
 #include "OdfText.h"
 
+#include "OdfNodes.h"
+
 #include <QByteArray>
 
 #include <cstring>
 
 namespace {
-bool named(const pugi::xml_node &node, const char *name)
-{
-    return node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0;
-}
+using OdfNodes::named;
 
 bool isText(const pugi::xml_node &node)
 {
