@@ -1,11 +1,15 @@
+#include "DocumentGeneration.h"
 #include "Form1.h"
 #include "Form2.h"
+#include "GuardedProcedure.h"
 #include "LibreOfficeEngine.h"
+#include "Locations.h"
 #include "PagePicture.h"
 #include "PictureBox.h"
 #include "ProgramEnd.h"
 #include "ProgramFiles.h"
 #include "ReceiptList.h"
+#include "ReceiptTemplate.h"
 #include "RunTempFolder.h"
 #include "ScriptedDialogs.h"
 #include "TestData.h"
@@ -36,6 +40,7 @@ private slots:
     void firstPagesThenTheRest();
     void pageScrolledToShowsWhenItArrives();
     void grownOfficeWaitsForThePages();
+    void wordFileIsWhatARunWritesAtOnce();
     // Last: closing the preview ends the program for good.
     void closingWhilePagesArrive();
 
@@ -198,6 +203,30 @@ void TestFirstPage::grownOfficeWaitsForThePages()
     }
     engine.shutdown();
     mOffice.engine().install();
+}
+
+void TestFirstPage::wordFileIsWhatARunWritesAtOnce()
+{
+    // Written after the preview showed, the Word file is still byte for byte what a run without a
+    // preview writes: not stored from the pages laid out for the picture, which it would tell.
+    Form1 form;
+    Form2 *preview = run(form, 3);
+    QVERIFY(preview);
+    const QByteArray shown = ReadWholeFile(preview->wordFile());
+    preview->PushButton8_Click();
+
+    ReceiptList receipts;
+    for (int n = 1; n <= 3; ++n)
+        receipts.append(ExampleReceipt(n));
+    GuardedProcedure procedure(Location::Form1_PushButton6_Click);
+    DocumentGeneration generation(receipts, procedure);
+    generation.setTemplateSource([] { return BuiltInTemplateBytes(Paper::Letter); });
+    const QString atOnce = generation.run();
+    QVERIFY(!atOnce.isEmpty());
+    QVERIFY(!shown.isEmpty());
+    QVERIFY(shown == ReadWholeFile(atOnce));
+    QFile::remove(atOnce);
+    QCOMPARE(mDialogs->errorReports().size(), 0);
 }
 
 void TestFirstPage::closingWhilePagesArrive()
