@@ -152,6 +152,13 @@ std::shared_ptr<WordRange> ModelDocument::Range()
     return std::make_shared<ModelRange>(shared_from_this());
 }
 
+void ModelDocument::prepareForOffice()
+{
+    releaseTallReceipts();
+    // Whatever the document is written as, it tells no counts it inherited from its template.
+    mModel->dropStatistics();
+}
+
 void ModelDocument::releaseTallReceipts()
 {
     if (!mModel)
@@ -187,9 +194,7 @@ std::shared_ptr<OfficeDocument> ModelDocument::loaded(const QString &what, Offic
         // Its content lived only in an office that has gone away.
         throw WordProcessorLost(QStringLiteral("%1: the word processor has stopped running.").arg(what));
     }
-    releaseTallReceipts();
-    // Whatever the document is written as, it tells no counts it inherited from its template.
-    mModel->dropStatistics();
+    prepareForOffice();
     mLoaded.reset();
     mLoaded = loadModel(mBackend->session(), *mModel, what, layout, file);
     mLoadedRevision = mRevision;
@@ -277,10 +282,9 @@ void ModelDocument::saveFlat(const QString &fileName, const QString &what)
     const QFileInfo target(fileName);
     if (fileName.isEmpty() || target.isDir())
         throw AutomationError(QStringLiteral("%1: this is not a file name.").arg(what));
-    // Prepared as loaded() prepares it for the office, so the file lays out as this document's PDF does.
+    // Prepared as for the office, so the file lays out as this document's PDF does.
     model();
-    releaseTallReceipts();
-    mModel->dropStatistics();
+    prepareForOffice();
     try {
         // Read back by the program at once: not worth waiting for the disk.
         WriteFileChecked(mModel->serialize(), target.absoluteFilePath(), CheckedFile::Mode::Replace, std::nullopt,

@@ -87,6 +87,9 @@ public:
 
 private:
     void releaseTallReceipts();
+    /// Readies the content for the office: tall receipts may break across pages, and no counts inherited
+    /// from the template are told.
+    void prepareForOffice();
     /// As loaded(); a load from a file of the model leaves that file in \a file, for another load.
     std::shared_ptr<OfficeDocument> loaded(const QString &what, OfficeDocument::Layout layout,
                                            std::shared_ptr<ModelFile> *file);
