@@ -8,7 +8,7 @@
 #include <vector>
 
 namespace {
-struct StringWriter : pugi::xml_writer
+struct TextWriter : pugi::xml_writer
 {
     std::string text;
     void write(const void *data, size_t size) override { text.append(static_cast<const char *>(data), size); }
@@ -16,7 +16,7 @@ struct StringWriter : pugi::xml_writer
 
 std::string written(const pugi::xml_node &node)
 {
-    StringWriter writer;
+    TextWriter writer;
     node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
     return writer.text;
 }
@@ -396,7 +396,7 @@ bool OdfPageBatch::append(QByteArrayView flatXml, QString &problem)
 
 QByteArray OdfPageBatch::serialize() const
 {
-    StringWriter writer;
+    TextWriter writer;
     writer.text = "<?xml version=\"1.0\"?>";
     for (pugi::xml_node node = mXml.first_child(); node; node = node.next_sibling())
         node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);

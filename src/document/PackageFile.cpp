@@ -1,15 +1,18 @@
 #include "PackageFile.h"
 
 #include "Inflate.h"
+#include "LittleEndian.h"
 
 #include <QSet>
-#include <QtEndian>
 
 #include <cstdint>
 #include <cstring>
 #include <zlib.h>
 
 namespace {
+using LittleEndian::u16;
+using LittleEndian::u32;
+
 constexpr char kLocalHeader[] = "PK\x03\x04";
 constexpr char kCentralHeader[] = "PK\x01\x02";
 constexpr char kEndOfDirectory[] = "PK\x05\x06";
@@ -21,16 +24,6 @@ constexpr qsizetype kEndOfDirectorySize = 22;
 constexpr qsizetype kMaxComment = 0xFFFF;
 // Sizes and offsets of this value are held in a zip64 record instead: never so for a document here.
 constexpr std::uint32_t kZip64 = 0xFFFFFFFFu;
-
-std::uint16_t u16(QByteArrayView bytes, qsizetype at)
-{
-    return qFromLittleEndian<quint16>(bytes.data() + at);
-}
-
-std::uint32_t u32(QByteArrayView bytes, qsizetype at)
-{
-    return qFromLittleEndian<quint32>(bytes.data() + at);
-}
 
 bool signatureAt(QByteArrayView bytes, qsizetype at, const char *signature)
 {

@@ -12,7 +12,7 @@ namespace {
 // The end marker stands in the last bytes of the file, maybe followed by a line end or two.
 constexpr qsizetype kTail = 1024;
 // One cross-reference entry: ten digits of offset, five of generation, the kind and a two-byte line end.
-constexpr qsizetype kEntrySize = 20;
+constexpr qsizetype kXrefEntrySize = 20;
 
 bool isSpace(char c)
 {
@@ -115,10 +115,10 @@ public:
                 const qint64 first = number(mBytes, at);
                 const qint64 count = number(mBytes, at);
                 at = skipSpace(mBytes, at);
-                if (first < 0 || count < 0 || count > (mBytes.size() - at) / kEntrySize)
+                if (first < 0 || count < 0 || count > (mBytes.size() - at) / kXrefEntrySize)
                     return QStringLiteral("its cross-reference table is damaged");
-                for (qint64 i = 0; i < count; ++i, at += kEntrySize) {
-                    const QByteArrayView entry = mBytes.sliced(at, kEntrySize);
+                for (qint64 i = 0; i < count; ++i, at += kXrefEntrySize) {
+                    const QByteArrayView entry = mBytes.sliced(at, kXrefEntrySize);
                     const char kind = entry[17];
                     if ((kind != 'n' && kind != 'f') || entry[10] != ' ' || entry[16] != ' ')
                         return QStringLiteral("its cross-reference table is damaged");

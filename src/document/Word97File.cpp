@@ -1,35 +1,29 @@
 #include "Word97File.h"
 
+#include "LittleEndian.h"
+
 #include <QSet>
 #include <QString>
-#include <QtEndian>
 
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 namespace {
+using LittleEndian::u16;
+using LittleEndian::u32;
+
 constexpr unsigned char kSignature[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
 constexpr std::uint32_t kEndOfChain = 0xFFFFFFFEu;
 constexpr std::uint32_t kMaxRegular = 0xFFFFFFFAu;
 constexpr std::uint32_t kNoEntry = 0xFFFFFFFFu;
 constexpr int kHeaderFatEntries = 109;
-constexpr qsizetype kEntrySize = 128;
+constexpr qsizetype kDirectoryEntrySize = 128;
 constexpr qsizetype kMiniSectorSize = 64;
 constexpr std::uint8_t kStorage = 1;
 constexpr std::uint8_t kStream = 2;
 constexpr std::uint8_t kRoot = 5;
 constexpr std::uint16_t kWordIdent = 0xA5EC;
-
-std::uint16_t u16(QByteArrayView bytes, qsizetype at)
-{
-    return qFromLittleEndian<quint16>(bytes.data() + at);
-}
-
-std::uint32_t u32(QByteArrayView bytes, qsizetype at)
-{
-    return qFromLittleEndian<quint32>(bytes.data() + at);
-}
 
 qsizetype sectorsFor(quint64 size, qsizetype sectorSize)
 {
@@ -63,7 +57,7 @@ public:
         if (!chain(u32(mBytes, 0x30), directory) || !claim(directory))
             return QStringLiteral("its directory is broken");
         for (std::uint32_t sector : directory) {
-            for (qsizetype at = offset(sector); at < offset(sector) + mSectorSize; at += kEntrySize)
+            for (qsizetype at = offset(sector); at < offset(sector) + mSectorSize; at += kDirectoryEntrySize)
                 mEntries.push_back(entry(at));
         }
         const Entry &root = mEntries.front();

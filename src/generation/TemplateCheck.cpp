@@ -57,7 +57,7 @@ QString refusal(const QString &shownName, const QString &reason)
 }
 
 template<typename T>
-T &use(const std::shared_ptr<T> &object)
+T &checkedUse(const std::shared_ptr<T> &object)
 {
     if (!object)
         throw AutomationError(QStringLiteral("Object variable or With block variable not set"));
@@ -204,7 +204,7 @@ TemplateReview TemplateCheck::checkFile(const QString &path, QByteArray &bytes, 
     cleanUp.word = CreateWordApplication();
     std::shared_ptr<WordDocument> document;
     try {
-        document = use(cleanUp.word->Documents()).Open(copy, true);
+        document = checkedUse(cleanUp.word->Documents()).Open(copy, true);
     } catch (const AutomationError &) {
         // The word processor going away or being stopped is no fault of the template.
         const std::exception_ptr error = std::current_exception();
@@ -213,12 +213,12 @@ TemplateReview TemplateCheck::checkFile(const QString &path, QByteArray &bytes, 
         review.refusal = refusal(shownName, notADocument);
         return review;
     }
-    const std::shared_ptr<WordTables> tables = use(document).Tables();
-    if (use(tables).Count() < 1) {
+    const std::shared_ptr<WordTables> tables = checkedUse(document).Tables();
+    if (checkedUse(tables).Count() < 1) {
         review.refusal = refusal(shownName, QStringLiteral("it has no table to hold the receipt"));
         return review;
     }
-    const QString tableText = use(use(use(tables).Item(1)).Range()).Text();
+    const QString tableText = checkedUse(checkedUse(checkedUse(tables).Item(1)).Range()).Text();
     document->Close(wdDoNotSaveChanges);
     review = reviewTable(tableText, shownName);
     if (last)

@@ -11,6 +11,7 @@
 #include "Program.h"
 #include "ProgramEnd.h"
 #include "ProgramFiles.h"
+#include "ReceiptDelegate.h"
 #include "ReceiptHistory.h"
 #include "ReceiptList.h"
 #include "ReceiptRecord.h"
@@ -52,10 +53,6 @@ QRect twipsRect(int left, int top, int width, int height)
 {
     return {px(left), px(top), px(width), px(height)};
 }
-
-// Long enough that no text anybody types or pastes is cut (QLineEdit stops at 32767 characters by
-// default), short enough that a single line stays quick to lay out.
-constexpr int kMaxFieldLength = 1000000;
 
 constexpr int kClientWidth = 8040;
 constexpr int kClientHeight = 10260;
@@ -143,7 +140,7 @@ void Form1::createControls()
         auto *box = new QLineEdit(container);
         box->setObjectName(QLatin1String(name));
         box->setGeometry(twipsRect(left, top, width, 345));
-        box->setMaxLength(kMaxFieldLength);
+        box->setMaxLength(ReceiptDelegate::kMaxFieldLength);
         box->setValidator(new SingleLineValidator(box));
         return box;
     };

@@ -15,9 +15,6 @@
 #include <QToolTip>
 
 namespace {
-// As long as the window's text boxes take.
-constexpr int kMaxFieldLength = 1000000;
-
 // The text an editor showed when it opened, to tell an edit from a look.
 const char *const kShownText = "parvolineShownText";
 // The date picker's text as typed when the edit ended, before the picker put its last date back.

@@ -18,6 +18,11 @@ public:
     /// Takes the edited text of the cell at \a index; no text when the date typed is no date.
     using Commit = std::function<void(const QModelIndex &index, const std::optional<QString> &text)>;
 
+    /// The longest text a field's box takes, in the window and in the list alike: long enough that no
+    /// text anybody types or pastes is cut (QLineEdit stops at 32767 characters by default), short enough
+    /// that a single line stays quick to lay out.
+    static constexpr int kMaxFieldLength = 1000000;
+
     ReceiptDelegate(CanEdit canEdit, Commit commit, QObject *parent = nullptr);
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
