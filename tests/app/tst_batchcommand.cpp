@@ -136,6 +136,8 @@ class tst_BatchCommand final : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -183,18 +185,29 @@ private:
     QString mLocale;
 };
 
+void tst_BatchCommand::initTestCase()
+{
+    // One user's cache for all runs, as on a user's machine: the office's profile is made once, and a
+    // run that leaves a lock or a profile behind trips the runs after it.
+    mCache = std::make_unique<QTemporaryDir>();
+    QVERIFY(mCache->isValid());
+}
+
+void tst_BatchCommand::cleanupTestCase()
+{
+    DocumentInspector::shutdownReader();
+}
+
 void tst_BatchCommand::init()
 {
     mWork = std::make_unique<QTemporaryDir>();
     mTemp = std::make_unique<QTemporaryDir>();
-    mCache = std::make_unique<QTemporaryDir>();
-    QVERIFY(mWork->isValid() && mTemp->isValid() && mCache->isValid());
+    QVERIFY(mWork->isValid() && mTemp->isValid());
 }
 
 void tst_BatchCommand::cleanup()
 {
     mLocale.clear();
-    DocumentInspector::shutdownReader();
 }
 
 QProcessEnvironment tst_BatchCommand::environment() const
@@ -573,7 +586,7 @@ void tst_BatchCommand::warnsOfTextNoFontDraws()
     const QString config = mWork->filePath(QStringLiteral("fonts.conf"));
     WriteWholeFile(config, "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig>\n"
                            "<dir>/usr/share/fonts/truetype/liberation2</dir>\n<cachedir>"
-                               + mCache->filePath(QStringLiteral("fontconfig")).toUtf8()
+                               + mWork->filePath(QStringLiteral("fontconfig")).toUtf8()
                                + "</cachedir>\n</fontconfig>\n");
     QByteArray csv = receipts(3);
     csv += "Tea house,\xe8\x8c\xb6-1,,,,,,,,\xe5\x8f\xb0\xe5\x8c\x97 \xf0\x9f\x8d\xb5,5,1\r\n"; // row 5
