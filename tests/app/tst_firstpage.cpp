@@ -10,8 +10,7 @@
 #include "ProgramFiles.h"
 #include "ReceiptList.h"
 #include "ReceiptTemplate.h"
-#include "RunTempFolder.h"
-#include "ScriptedDialogs.h"
+#include "ScriptedRun.h"
 #include "TestData.h"
 #include "TestMain.h"
 #include "TestOffice.h"
@@ -67,8 +66,7 @@ private:
     }
 
     TestOffice mOffice;
-    std::unique_ptr<RunTempFolder> mTemp;
-    std::unique_ptr<ScriptedDialogs> mDialogs;
+    std::unique_ptr<ScriptedRun> mRun;
 };
 
 void TestFirstPage::initTestCase()
@@ -83,15 +81,13 @@ void TestFirstPage::cleanupTestCase()
 
 void TestFirstPage::init()
 {
-    mTemp = std::make_unique<RunTempFolder>();
-    QVERIFY(mTemp->isValid());
-    mDialogs = std::make_unique<ScriptedDialogs>();
+    mRun = std::make_unique<ScriptedRun>();
+    QVERIFY(mRun->isValid());
 }
 
 void TestFirstPage::cleanup()
 {
-    mDialogs.reset();
-    mTemp.reset();
+    mRun.reset();
 }
 
 Form2 *TestFirstPage::run(Form1 &form, int count)
@@ -132,7 +128,7 @@ void TestFirstPage::firstPagesThenTheRest()
     ShownBeforeWritten shown;
     Form2 *preview = run(form, 200);
     QVERIFY(preview);
-    QCOMPARE(mDialogs->errorReports().size(), 0);
+    QCOMPARE(mRun->dialogs.errorReports().size(), 0);
     // The preview came before the Word file was written, which it holds by the end of the click.
     QCOMPARE(shown.wordFileSize, std::optional<qint64>(0));
     QVERIFY(QFileInfo(preview->wordFile()).size() > 0);
@@ -154,7 +150,7 @@ void TestFirstPage::firstPagesThenTheRest()
     // The pages that came later changed nothing of the viewport.
     QCOMPARE(page.size(), size);
     QCOMPARE(preview->findChild<QScrollBar *>(QStringLiteral("VScroll1"))->maximum(), vMaximum);
-    QVERIFY(mDialogs->errorReports().isEmpty());
+    QVERIFY(mRun->dialogs.errorReports().isEmpty());
     preview->PushButton8_Click();
 }
 
@@ -226,7 +222,7 @@ void TestFirstPage::wordFileIsWhatARunWritesAtOnce()
     QVERIFY(!shown.isEmpty());
     QVERIFY(shown == ReadWholeFile(atOnce));
     QFile::remove(atOnce);
-    QCOMPARE(mDialogs->errorReports().size(), 0);
+    QCOMPARE(mRun->dialogs.errorReports().size(), 0);
 }
 
 void TestFirstPage::closingWhilePagesArrive()
@@ -244,7 +240,7 @@ void TestFirstPage::closingWhilePagesArrive()
     QVERIFY(!page.isMaking());
     QTest::qWait(100);
     QVERIFY(!QFile::exists(document));
-    QCOMPARE(mDialogs->errorReports().size(), 0);
+    QCOMPARE(mRun->dialogs.errorReports().size(), 0);
 }
 
 PARVOLINE_TEST_MAIN(TestFirstPage)

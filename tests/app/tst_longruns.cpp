@@ -3,8 +3,7 @@
 #include "PictureBox.h"
 #include "ProgramEnd.h"
 #include "ReceiptList.h"
-#include "RunTempFolder.h"
-#include "ScriptedDialogs.h"
+#include "ScriptedRun.h"
 #include "SmallFileSystem.h"
 #include "TestData.h"
 #include "TestMain.h"
@@ -52,9 +51,8 @@ private:
     static void whenProgressShows(Form1 &form, const QString &stage, const std::function<void(QProgressDialog *)> &act);
 
     TestOffice mOffice;
-    std::unique_ptr<RunTempFolder> mTemp;
+    std::unique_ptr<ScriptedRun> mRun;
     QString mTempPath;
-    std::unique_ptr<ScriptedDialogs> mDialogs;
 };
 
 void TestLongRuns::initTestCase()
@@ -69,16 +67,14 @@ void TestLongRuns::cleanupTestCase()
 
 void TestLongRuns::init()
 {
-    mTemp = std::make_unique<RunTempFolder>();
-    QVERIFY(mTemp->isValid());
-    mTempPath = mTemp->path();
-    mDialogs = std::make_unique<ScriptedDialogs>();
+    mRun = std::make_unique<ScriptedRun>();
+    QVERIFY(mRun->isValid());
+    mTempPath = mRun->temp.path();
 }
 
 void TestLongRuns::cleanup()
 {
-    mDialogs.reset();
-    mTemp.reset();
+    mRun.reset();
 }
 
 void TestLongRuns::fill(Form1 &form, int count)
@@ -113,7 +109,7 @@ void TestLongRuns::thousandReceiptsScrollToTheLast()
     fill(form, 1000);
     form.PushButton6_Click();
 
-    QCOMPARE(mDialogs->errorReports().size(), 0);
+    QCOMPARE(mRun->dialogs.errorReports().size(), 0);
     Form2 *preview = form.loadedPreview();
     QVERIFY(preview && preview->isVisible());
     QCOMPARE(filesInTemp().size(), 1);
@@ -206,7 +202,7 @@ void TestLongRuns::longRunStops()
     QVERIFY2(sinceStop.isValid(), "the progress display never showed the stage");
     qInfo("the run ended %lld ms after it was stopped, while \"%s\"", sinceStop.elapsed(), qPrintable(shownText));
     // Nothing to tell, nothing left, no preview; the receipts stay.
-    QCOMPARE(mDialogs->errorReports().size(), 0);
+    QCOMPARE(mRun->dialogs.errorReports().size(), 0);
     QVERIFY2(filesInTemp().isEmpty(), qPrintable(filesInTemp().join(QLatin1Char(' '))));
     QVERIFY(!form.loadedPreview() || !form.loadedPreview()->isVisible());
     QVERIFY(!form.isBusy());
@@ -221,7 +217,7 @@ void TestLongRuns::longRunStops()
     form.receipts()->clear();
     fill(form, 2);
     form.PushButton6_Click();
-    QCOMPARE(mDialogs->errorReports().size(), 0);
+    QCOMPARE(mRun->dialogs.errorReports().size(), 0);
     QVERIFY(form.loadedPreview() && form.loadedPreview()->isVisible());
     form.loadedPreview()->PushButton8_Click();
     QCOMPARE(filesInTemp(), QStringList());
@@ -240,7 +236,7 @@ void TestLongRuns::fullTemporaryFolderIsOneReportAndLeavesNothing()
     fill(form, 20);
     form.PushButton6_Click();
 
-    const auto reports = mDialogs->errorReports();
+    const auto reports = mRun->dialogs.errorReports();
     QCOMPARE(reports.size(), 1);
     QVERIFY2(reports.first().text.contains(QStringLiteral("at line 554")), qPrintable(reports.first().text));
     QCOMPARE(filesInTemp(), QStringList());

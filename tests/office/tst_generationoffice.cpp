@@ -7,8 +7,7 @@
 #include "PrivateOffice.h"
 #include "ReceiptList.h"
 #include "ReceiptTemplate.h"
-#include "RunTempFolder.h"
-#include "ScriptedDialogs.h"
+#include "ScriptedRun.h"
 #include "TestData.h"
 #include "TestMain.h"
 
@@ -52,11 +51,10 @@ private:
     QString generate();
     /// Opens a saved document and hands it to \a check.
     void inspect(const QString &path, const std::function<void(DocumentInspector &)> &check);
-    QStringList filesInTemp() const { return QDir(mTemp->path()).entryList(QDir::Files | QDir::Hidden); }
+    QStringList filesInTemp() const { return QDir(mRun->temp.path()).entryList(QDir::Files | QDir::Hidden); }
 
     PrivateOffice mOffice;
-    std::unique_ptr<RunTempFolder> mTemp;
-    std::unique_ptr<ScriptedDialogs> mDialogs;
+    std::unique_ptr<ScriptedRun> mRun;
     ReceiptList mList;
 };
 
@@ -72,16 +70,14 @@ void TestGenerationOffice::cleanupTestCase()
 
 void TestGenerationOffice::init()
 {
-    mTemp = std::make_unique<RunTempFolder>();
-    QVERIFY(mTemp->isValid());
-    mDialogs = std::make_unique<ScriptedDialogs>();
+    mRun = std::make_unique<ScriptedRun>();
+    QVERIFY(mRun->isValid());
     mList.clear();
 }
 
 void TestGenerationOffice::cleanup()
 {
-    mDialogs.reset();
-    mTemp.reset();
+    mRun.reset();
 }
 
 QString TestGenerationOffice::generate()
@@ -104,7 +100,7 @@ void TestGenerationOffice::oneReceipt()
     mList.append(receipt(QStringLiteral("Tree house"), QStringLiteral("100"), QStringLiteral("8.25")));
     const QString path = generate();
 
-    QCOMPARE(mDialogs->messages.size(), 0);
+    QCOMPARE(mRun->dialogs.messages.size(), 0);
     QVERIFY(IsDocumentName(QFileInfo(path).fileName()));
     // Neither the template nor anything half-written stays beside the document.
     QCOMPARE(filesInTemp(), QStringList{QFileInfo(path).fileName()});
@@ -133,7 +129,7 @@ void TestGenerationOffice::threeReceiptsInListOrder()
     mList.append(receipt(QStringLiteral("Third"), QStringLiteral("100"), QStringLiteral("ten")));
     const QString path = generate();
 
-    QCOMPARE(mDialogs->messages.size(), 0);
+    QCOMPARE(mRun->dialogs.messages.size(), 0);
     inspect(path, [](DocumentInspector &doc) {
         QCOMPARE(doc.tableCount(), 3);
         const QString table = QStringLiteral("<table>");
@@ -187,7 +183,7 @@ void TestGenerationOffice::valuesSurviveLiterally()
     mList.append(receipt(QStringLiteral("Next"), QStringLiteral("5"), QStringLiteral("1")));
     const QString path = generate();
 
-    QCOMPARE(mDialogs->messages.size(), 0);
+    QCOMPARE(mRun->dialogs.messages.size(), 0);
     inspect(path, [&](DocumentInspector &doc) {
         const QString filled = doc.cell(1, cell);
         QVERIFY2(filled.contains(value), qPrintable(filled.left(200)));
@@ -232,9 +228,9 @@ void TestGenerationOffice::pagePictureOfTheSavedDocument()
     const QString path = generate();
     QCOMPARE(SaveDocAsJPG(path), SnapshotResult::Written);
 
-    QCOMPARE(mDialogs->messages.size(), 0);
+    QCOMPARE(mRun->dialogs.messages.size(), 0);
     const QSize picture =
-        PagePicture::fromFile(QDir(mTemp->path()).filePath(QLatin1String(kPagePictureFileName))).size();
+        PagePicture::fromFile(QDir(mRun->temp.path()).filePath(QLatin1String(kPagePictureFileName))).size();
     // About the size of one receipt's table at 96 dots per inch: a few inches wide and high, not a page.
     QVERIFY2(picture.width() > 400 && picture.width() <= 640, qPrintable(QString::number(picture.width())));
     if (oneReceiptHigh)

@@ -6,8 +6,7 @@
 #include "PrivateOffice.h"
 #include "ReceiptList.h"
 #include "ReceiptTemplate.h"
-#include "RunTempFolder.h"
-#include "ScriptedDialogs.h"
+#include "ScriptedRun.h"
 #include "TemplateCheck.h"
 #include "TestData.h"
 #include "TestMain.h"
@@ -153,8 +152,7 @@ private:
 
     PrivateOffice mOffice;
     QTemporaryDir mUser;
-    std::unique_ptr<RunTempFolder> mTemp;
-    std::unique_ptr<ScriptedDialogs> mDialogs;
+    std::unique_ptr<ScriptedRun> mRun;
     ReceiptList mList;
 };
 
@@ -172,16 +170,14 @@ void TestUserTemplate::cleanupTestCase()
 
 void TestUserTemplate::init()
 {
-    mTemp = std::make_unique<RunTempFolder>();
-    QVERIFY(mTemp->isValid());
-    mDialogs = std::make_unique<ScriptedDialogs>();
+    mRun = std::make_unique<ScriptedRun>();
+    QVERIFY(mRun->isValid());
     mList.clear();
 }
 
 void TestUserTemplate::cleanup()
 {
-    mDialogs.reset();
-    mTemp.reset();
+    mRun.reset();
 }
 
 QString TestUserTemplate::generate(const QByteArray &templateBytes, int fileFormat)
@@ -219,14 +215,14 @@ void TestUserTemplate::keepsTheTemplateAndFillsEveryReceipt()
     QVERIFY2(review.usable(), qPrintable(review.refusal));
     QCOMPARE(review.warning(name), QString());
     QCOMPARE(checked, original);
-    QCOMPARE(FolderEntries(mTemp->path()), QStringList());
+    QCOMPARE(FolderEntries(mRun->temp.path()), QStringList());
 
     constexpr int kCount = 3;
     for (int n = 1; n <= kCount; ++n)
         mList.append(receipt(n));
     const QString document = generate(checked);
     QVERIFY(!document.isEmpty());
-    QCOMPARE(mDialogs->messages.size(), 0);
+    QCOMPARE(mRun->dialogs.messages.size(), 0);
     // The user's file is only read.
     QCOMPARE(ReadWholeFile(path), original);
 
@@ -307,7 +303,7 @@ void TestUserTemplate::badTemplateIsRefused()
 
     QCOMPARE(review.refusal, QStringLiteral("The template %1 cannot be used: %2").arg(path, reason));
     QVERIFY(checked.isEmpty());
-    QCOMPARE(FolderEntries(mTemp->path()), QStringList());
+    QCOMPARE(FolderEntries(mRun->temp.path()), QStringList());
     QCOMPARE(ReadWholeFile(path), file);
 }
 

@@ -62,3 +62,18 @@ QList<QLineEdit *> Form1Fixture::boxes() const
         result.append(box(number));
     return result;
 }
+
+ScriptedRunWindow::ScriptedRunWindow()
+    : fixture(std::make_unique<Form1Fixture>())
+    , word(std::make_unique<ScriptedWord>())
+{
+    form = &fixture->load();
+    form->show();
+    fixture->dialogs.clear();
+}
+
+ScriptedRunWindow::~ScriptedRunWindow()
+{
+    fixture.reset();
+    word.reset();
+}

@@ -2,7 +2,9 @@
 
 #include "Form1.h"
 #include "RecordingUrlOpener.h"
+#include "RunTempFolder.h"
 #include "ScriptedDialogs.h"
+#include "ScriptedWord.h"
 
 #include <QTemporaryDir>
 
@@ -46,4 +48,24 @@ public:
     RecordingUrlOpener opener;
     QTemporaryDir programFolder;
     std::unique_ptr<Form1> form;
+};
+
+/// A main window shown as a user finds it, whose runs go to a scripted word processor and leave their
+/// files in a TEMP of the test's own. Made in a test's init and let go in its cleanup.
+class ScriptedRunWindow final
+{
+public:
+    ScriptedRunWindow();
+    ~ScriptedRunWindow();
+    ScriptedRunWindow(const ScriptedRunWindow &) = delete;
+    ScriptedRunWindow &operator=(const ScriptedRunWindow &) = delete;
+
+    bool isValid() const { return temp.isValid() && form; }
+
+    RunTempFolder temp;
+    std::unique_ptr<Form1Fixture> fixture;
+    /// Made after the fixture, whose quiet word processor it replaces; let go after the window, which
+    /// may still hold what it made.
+    std::unique_ptr<ScriptedWord> word;
+    Form1 *form = nullptr;
 };

@@ -6,8 +6,6 @@
 #include "Locations.h"
 #include "Program.h"
 #include "ReceiptList.h"
-#include "RunTempFolder.h"
-#include "ScriptedWord.h"
 #include "TestMain.h"
 
 #include <QDir>
@@ -42,32 +40,22 @@ private:
     void addReceipts(int count);
     void startRun()
     {
-        QTest::mouseClick(mFixture->control<QPushButton>(QStringLiteral("PushButton6")), Qt::LeftButton);
+        QTest::mouseClick(mRun->fixture->control<QPushButton>(QStringLiteral("PushButton6")), Qt::LeftButton);
     }
-    QStringList filesInTemp() const { return QDir(mTemp->path()).entryList(QDir::Files | QDir::Hidden); }
+    QStringList filesInTemp() const { return QDir(mRun->temp.path()).entryList(QDir::Files | QDir::Hidden); }
 
-    std::unique_ptr<RunTempFolder> mTemp;
-    std::unique_ptr<Form1Fixture> mFixture;
-    std::unique_ptr<ScriptedWord> mWord;
-    Form1 *mForm = nullptr;
+    std::unique_ptr<ScriptedRunWindow> mRun;
 };
 
 void TestForm1Generation::init()
 {
-    mTemp = std::make_unique<RunTempFolder>();
-    QVERIFY(mTemp->isValid());
-    mFixture = std::make_unique<Form1Fixture>();
-    mWord = std::make_unique<ScriptedWord>();
-    mForm = &mFixture->load();
-    mForm->show();
-    mFixture->dialogs.clear();
+    mRun = std::make_unique<ScriptedRunWindow>();
+    QVERIFY(mRun->isValid());
 }
 
 void TestForm1Generation::cleanup()
 {
-    mFixture.reset();
-    mWord.reset();
-    mTemp.reset();
+    mRun.reset();
 }
 
 void TestForm1Generation::addReceipts(int count)
@@ -78,26 +66,26 @@ void TestForm1Generation::addReceipts(int count)
         r[ReceiptRecord::No] = QString::number(i);
         r[ReceiptRecord::Amount] = QStringLiteral("10");
         r[ReceiptRecord::Tax] = QStringLiteral("1");
-        mForm->receipts()->append(r);
+        mRun->form->receipts()->append(r);
     }
 }
 
 void TestForm1Generation::emptyListAsksForAReceipt()
 {
-    const int started = mWord->created;
+    const int started = mRun->word->created;
     startRun();
-    QCOMPARE(mFixture->dialogs.texts(), QStringList{QStringLiteral("You forgot to add receipt.")});
-    const auto message = mFixture->dialogs.messages.constFirst();
+    QCOMPARE(mRun->fixture->dialogs.texts(), QStringList{QStringLiteral("You forgot to add receipt.")});
+    const auto message = mRun->fixture->dialogs.messages.constFirst();
     QCOMPARE(message.title, ApplicationTitle());
     QCOMPARE(message.icon, UserDialogs::Icon::None);
     QCOMPARE(message.buttons, UserDialogs::Buttons::Ok);
-    QCOMPARE(mWord->created, started);
+    QCOMPARE(mRun->word->created, started);
     QCOMPARE(filesInTemp(), QStringList());
-    QVERIFY(!mForm->isBusy());
+    QVERIFY(!mRun->form->isBusy());
 
     // Not stuck: the next click runs again.
     startRun();
-    QCOMPARE(mFixture->dialogs.messages.size(), 2);
+    QCOMPARE(mRun->fixture->dialogs.messages.size(), 2);
 }
 
 void TestForm1Generation::moreThanOneDocumentHoldsIsRefused()
@@ -109,20 +97,20 @@ void TestForm1Generation::moreThanOneDocumentHoldsIsRefused()
         r[ReceiptRecord::No] = QString::number(i);
         records.append(r);
     }
-    mForm->receipts()->appendRecords(records);
-    const int started = mWord->created;
+    mRun->form->receipts()->appendRecords(records);
+    const int started = mRun->word->created;
     startRun();
 
     QCOMPARE(
-        mFixture->dialogs.texts(),
+        mRun->fixture->dialogs.texts(),
         QStringList{QStringLiteral("20,001 receipts are more than one document can hold (at most 20,000); save the "
                                    "list as CSV and make several files with parvoline --per-file.")});
-    QCOMPARE(mFixture->dialogs.messages.constFirst().icon, UserDialogs::Icon::Exclamation);
+    QCOMPARE(mRun->fixture->dialogs.messages.constFirst().icon, UserDialogs::Icon::Exclamation);
     // Refused before anything was started or written, and the list is as it was.
-    QCOMPARE(mWord->created, started);
+    QCOMPARE(mRun->word->created, started);
     QCOMPARE(filesInTemp(), QStringList());
-    QVERIFY(!mForm->isBusy());
-    QCOMPARE(mForm->receipts()->count(), kMostReceiptsPerDocument + 1);
+    QVERIFY(!mRun->form->isBusy());
+    QCOMPARE(mRun->form->receipts()->count(), kMostReceiptsPerDocument + 1);
 }
 
 void TestForm1Generation::runHandsTheDocumentToThePreview()
@@ -130,56 +118,56 @@ void TestForm1Generation::runHandsTheDocumentToThePreview()
     addReceipts(3);
     startRun();
 
-    QCOMPARE(mFixture->dialogs.messages.size(), 0);
-    Form2 *preview = mForm->loadedPreview();
+    QCOMPARE(mRun->fixture->dialogs.messages.size(), 0);
+    Form2 *preview = mRun->form->loadedPreview();
     QVERIFY(preview);
     QVERIFY(preview->isVisible());
-    QVERIFY(!mForm->isVisible());
-    QVERIFY(!mForm->isBusy());
-    QCOMPARE(mForm->pointer().shape(), MousePointer::Shape::Default);
+    QVERIFY(!mRun->form->isVisible());
+    QVERIFY(!mRun->form->isBusy());
+    QCOMPARE(mRun->form->pointer().shape(), MousePointer::Shape::Default);
     const QString document = preview->wordFile();
     QVERIFY(IsDocumentName(QFileInfo(document).fileName()));
     // Only the document stays: neither the template nor the page picture.
     QCOMPARE(filesInTemp(), QStringList{QFileInfo(document).fileName()});
-    QCOMPARE(mWord->saved.value(document).tables().size(), 3);
-    QCOMPARE(mForm->receipts()->count(), 3);
+    QCOMPARE(mRun->word->saved.value(document).tables().size(), 3);
+    QCOMPARE(mRun->form->receipts()->count(), 3);
     // The run's instance and the snapshot's instance were both quit.
-    QCOMPARE(mWord->quit, mWord->created);
+    QCOMPARE(mRun->word->quit, mRun->word->created);
 }
 
 void TestForm1Generation::clickDuringARunDoesNothing()
 {
     addReceipts(2);
     bool clicked = false;
-    mWord->onCall = [&](const QString &operation) {
+    mRun->word->onCall = [&](const QString &operation) {
         if (!clicked && operation == QLatin1String("FillPlaceholder")) {
             clicked = true;
-            QVERIFY(mForm->isBusy());
+            QVERIFY(mRun->form->isBusy());
             startRun();
         }
     };
-    const int started = mWord->created;
+    const int started = mRun->word->created;
     startRun();
 
     QVERIFY(clicked);
     // One run's instance and one snapshot's, not two runs.
-    QCOMPARE(mWord->created - started, 2);
-    QCOMPARE(mWord->saved.size(), 1);
-    QCOMPARE(mFixture->dialogs.messages.size(), 0);
-    QVERIFY(!mForm->isBusy());
+    QCOMPARE(mRun->word->created - started, 2);
+    QCOMPARE(mRun->word->saved.size(), 1);
+    QCOMPARE(mRun->fixture->dialogs.messages.size(), 0);
+    QVERIFY(!mRun->form->isBusy());
 }
 
 void TestForm1Generation::longRunShowsItsProgress()
 {
     addReceipts(12);
     QStringList shown;
-    mWord->onCall = [&](const QString &operation) {
+    mRun->word->onCall = [&](const QString &operation) {
         // Each paste takes a while, so the run lasts over a second.
         if (operation == QLatin1String("Paste"))
             QThread::msleep(100);
         if (operation != QLatin1String("Find.ClearFormatting"))
             return;
-        if (auto *progress = mForm->findChild<QProgressDialog *>();
+        if (auto *progress = mRun->form->findChild<QProgressDialog *>();
             progress && progress->isVisible() && (shown.isEmpty() || shown.constLast() != progress->labelText()))
             shown.append(progress->labelText());
     };
@@ -188,8 +176,8 @@ void TestForm1Generation::longRunShowsItsProgress()
     QVERIFY(!shown.isEmpty());
     QCOMPARE(shown.constLast(), QStringLiteral("Creating receipt 12 of 12..."));
     // The result is the same document, and the progress is gone with the run.
-    QCOMPARE(mWord->saved.value(mForm->loadedPreview()->wordFile()).tables().size(), 12);
-    QVERIFY(!mForm->findChild<QProgressDialog *>());
+    QCOMPARE(mRun->word->saved.value(mRun->form->loadedPreview()->wordFile()).tables().size(), 12);
+    QVERIFY(!mRun->form->findChild<QProgressDialog *>());
 }
 
 void TestForm1Generation::unusableWordProcessorEndsTheRunCleanly_data()
@@ -218,46 +206,46 @@ void TestForm1Generation::unusableWordProcessorEndsTheRunCleanly()
     QFETCH(QString, location);
     QFETCH(int, line);
     addReceipts(2);
-    const QList<ReceiptRecord> before = {mForm->receipts()->record(1), mForm->receipts()->record(2)};
+    const QList<ReceiptRecord> before = {mRun->form->receipts()->record(1), mRun->form->receipts()->record(2)};
     if (lose)
-        mWord->loseAt(operation, occurrence);
+        mRun->word->loseAt(operation, occurrence);
     else
-        mWord->failAt(operation, occurrence);
+        mRun->word->failAt(operation, occurrence);
 
     startRun();
 
-    const auto reports = mFixture->dialogs.errorReports();
+    const auto reports = mRun->fixture->dialogs.errorReports();
     QCOMPARE(reports.size(), 1);
     QVERIFY2(reports[0].text.contains(location + QStringLiteral("at line ") + QString::number(line)
                                       + QStringLiteral("\r\r")),
              qPrintable(reports[0].text));
     QCOMPARE(filesInTemp(), QStringList());
-    QCOMPARE(mForm->pointer().shape(), MousePointer::Shape::Default);
-    QVERIFY(!mForm->isBusy());
-    QVERIFY(mForm->isVisible());
-    QVERIFY(!mForm->loadedPreview() || !mForm->loadedPreview()->isVisible());
-    QCOMPARE(mForm->receipts()->count(), 2);
-    QCOMPARE(mForm->receipts()->record(1), before[0]);
-    QCOMPARE(mForm->receipts()->record(2), before[1]);
+    QCOMPARE(mRun->form->pointer().shape(), MousePointer::Shape::Default);
+    QVERIFY(!mRun->form->isBusy());
+    QVERIFY(mRun->form->isVisible());
+    QVERIFY(!mRun->form->loadedPreview() || !mRun->form->loadedPreview()->isVisible());
+    QCOMPARE(mRun->form->receipts()->count(), 2);
+    QCOMPARE(mRun->form->receipts()->record(1), before[0]);
+    QCOMPARE(mRun->form->receipts()->record(2), before[1]);
 }
 
 void TestForm1Generation::missingPictureStillShowsThePreview()
 {
     addReceipts(1);
-    mWord->failAt(QStringLiteral("CopyAsPicture"));
+    mRun->word->failAt(QStringLiteral("CopyAsPicture"));
     startRun();
 
     // The snapshot reports its step, the hand-over that it has no picture; the document is still handed over.
-    const auto reports = mFixture->dialogs.errorReports();
+    const auto reports = mRun->fixture->dialogs.errorReports();
     QCOMPARE(reports.size(), 3);
     QVERIFY(reports[0].text.contains(QLatin1String(Location::Form1_SaveDocAsJPG) + QStringLiteral("at line 120")));
     QVERIFY(reports[1].text.contains(QLatin1String(Location::Form1_SaveDocAsJPG) + QStringLiteral("at line 122")));
     QVERIFY(reports[2].text.contains(QLatin1String(Location::Form1_PushButton6_Click) + QStringLiteral("at line 572")));
-    Form2 *preview = mForm->loadedPreview();
+    Form2 *preview = mRun->form->loadedPreview();
     QVERIFY(preview && preview->isVisible());
     QVERIFY(QFileInfo::exists(preview->wordFile()));
-    QVERIFY(!mForm->isVisible());
-    QVERIFY(!mForm->isBusy());
+    QVERIFY(!mRun->form->isVisible());
+    QVERIFY(!mRun->form->isBusy());
 }
 
 void TestForm1Generation::textNoFontDrawsIsToldFirst_data()
@@ -273,17 +261,17 @@ void TestForm1Generation::textNoFontDrawsIsToldFirst()
 
     const ListedFonts latinOnly({{0x20, 0x24F}});
     addReceipts(3);
-    QList<ReceiptRecord> before = mForm->receipts()->records();
+    QList<ReceiptRecord> before = mRun->form->receipts()->records();
     before[1][ReceiptRecord::Description] = QStringLiteral("烏龍茶 🍵");
-    mForm->receipts()->clear();
-    mForm->receipts()->appendRecords(before);
-    mFixture->dialogs.queueChoice(button);
-    const int started = mWord->created;
+    mRun->form->receipts()->clear();
+    mRun->form->receipts()->appendRecords(before);
+    mRun->fixture->dialogs.queueChoice(button);
+    const int started = mRun->word->created;
 
     startRun();
 
-    QCOMPARE(mFixture->dialogs.messages.size(), 1);
-    const ScriptedDialogs::Message &asked = mFixture->dialogs.messages.constFirst();
+    QCOMPARE(mRun->fixture->dialogs.messages.size(), 1);
+    const ScriptedDialogs::Message &asked = mRun->fixture->dialogs.messages.constFirst();
     QCOMPARE(asked.text,
              QStringLiteral("Receipt 2 holds Chinese text, but no font for it is installed; it would print as empty "
                             "boxes. Install the package fonts-noto-cjk.\n\nReceipt 2 holds emoji, but no font for them "
@@ -291,17 +279,17 @@ void TestForm1Generation::textNoFontDrawsIsToldFirst()
                             "fonts-noto-color-emoji.\n\nMake the document all the same?"));
     QCOMPARE(asked.icon, UserDialogs::Icon::Exclamation);
     QCOMPARE(asked.choices, QStringList({QStringLiteral("Make the Document"), QStringLiteral("Cancel")}));
-    QVERIFY(!mForm->isBusy());
-    QCOMPARE(mForm->receipts()->records(), before);
+    QVERIFY(!mRun->form->isBusy());
+    QCOMPARE(mRun->form->receipts()->records(), before);
     if (button == QLatin1String("Cancel")) {
         // Nothing was made or written, and the next click asks again.
-        QCOMPARE(mWord->created, started);
+        QCOMPARE(mRun->word->created, started);
         QCOMPARE(filesInTemp(), QStringList());
-        QVERIFY(mForm->isVisible());
-        QCOMPARE(mForm->pointer().shape(), MousePointer::Shape::Default);
+        QVERIFY(mRun->form->isVisible());
+        QCOMPARE(mRun->form->pointer().shape(), MousePointer::Shape::Default);
     } else {
-        QVERIFY(mWord->created > started);
-        QVERIFY(mForm->loadedPreview() && mForm->loadedPreview()->isVisible());
+        QVERIFY(mRun->word->created > started);
+        QVERIFY(mRun->form->loadedPreview() && mRun->form->loadedPreview()->isVisible());
     }
 }
 

@@ -2,8 +2,6 @@
 #include "ReceiptList.h"
 #include "ReceiptRecord.h"
 #include "ReceiptTemplate.h"
-#include "RunTempFolder.h"
-#include "ScriptedWord.h"
 #include "SmallFileSystem.h"
 #include "TemplateChoice.h"
 #include "TestData.h"
@@ -39,35 +37,25 @@ private:
     void choose(const QString &name);
     QString templateInUse();
 
-    std::unique_ptr<RunTempFolder> mTemp;
-    std::unique_ptr<Form1Fixture> mFixture;
-    std::unique_ptr<ScriptedWord> mWord;
-    Form1 *mForm = nullptr;
+    std::unique_ptr<ScriptedRunWindow> mRun;
 };
 
 void TestForm1Template::init()
 {
-    mTemp = std::make_unique<RunTempFolder>();
-    QVERIFY(mTemp->isValid());
-    mFixture = std::make_unique<Form1Fixture>();
-    mWord = std::make_unique<ScriptedWord>();
-    mForm = &mFixture->load();
-    mForm->show();
-    mFixture->dialogs.clear();
+    mRun = std::make_unique<ScriptedRunWindow>();
+    QVERIFY(mRun->isValid());
 }
 
 void TestForm1Template::cleanup()
 {
-    mFixture.reset();
-    mWord.reset();
-    mTemp.reset();
+    mRun.reset();
 }
 
 QMenu *TestForm1Template::openMenu()
 {
-    auto *list = mForm->findChild<QTreeView *>(QStringLiteral("ListView2"));
+    auto *list = mRun->form->findChild<QTreeView *>(QStringLiteral("ListView2"));
     emit list->customContextMenuRequested(QPoint(20, 20));
-    return mForm->findChild<QMenu *>(QStringLiteral("ListView2Menu"));
+    return mRun->form->findChild<QMenu *>(QStringLiteral("ListView2Menu"));
 }
 
 void TestForm1Template::choose(const QString &name)
@@ -80,7 +68,7 @@ void TestForm1Template::choose(const QString &name)
     action->trigger();
     menu->close();
     // The entries' work starts once the menu is gone.
-    QTRY_VERIFY(!mForm->findChild<QMenu *>(QStringLiteral("ListView2Menu")));
+    QTRY_VERIFY(!mRun->form->findChild<QMenu *>(QStringLiteral("ListView2Menu")));
     QCoreApplication::processEvents();
 }
 
@@ -92,7 +80,7 @@ QString TestForm1Template::templateInUse()
     if (menu)
         menu->close();
     // A menu that is still there would be the one the next look finds.
-    if (!QTest::qWaitFor([this] { return !mForm->findChild<QMenu *>(QStringLiteral("ListView2Menu")); }))
+    if (!QTest::qWaitFor([this] { return !mRun->form->findChild<QMenu *>(QStringLiteral("ListView2Menu")); }))
         return QStringLiteral("(the menu stayed open)");
     return text;
 }
@@ -102,31 +90,31 @@ void TestForm1Template::menuShowsAndChangesTheTemplate()
     // United States settings: the built-in template on Letter.
     QCOMPARE(templateInUse(), QStringLiteral("Template: Built-in (Letter)"));
 
-    const QString path = mTemp->filePath(QStringLiteral("mine.docx"));
+    const QString path = mRun->temp.filePath(QStringLiteral("mine.docx"));
     WriteWholeFile(path, QByteArray("PK\x03\x04 a package", 14));
-    mFixture->dialogs.queueOpenPath(path);
+    mRun->fixture->dialogs.queueOpenPath(path);
     choose(QStringLiteral("useTemplate"));
 
     // The stand-in reads every file as the built-in template: all placeholders, nothing to warn about.
-    QCOMPARE(mFixture->dialogs.texts(), QStringList());
-    QCOMPARE(mWord->callCount(QStringLiteral("Range.Text")), 1);
+    QCOMPARE(mRun->fixture->dialogs.texts(), QStringList());
+    QCOMPARE(mRun->word->callCount(QStringLiteral("Range.Text")), 1);
     QCOMPARE(TemplateChoice::load().userTemplate(), path);
     QCOMPARE(templateInUse(), QStringLiteral("Template: mine.docx"));
-    QVERIFY(!mForm->isBusy());
+    QVERIFY(!mRun->form->isBusy());
 
     // A run opens the template it was checked with once, for the run (and then its document for the
     // picture); a changed file is checked again first.
     ReceiptRecord receipt;
     receipt[ReceiptRecord::Receipt] = QStringLiteral("Rent");
     receipt[ReceiptRecord::Amount] = QStringLiteral("10");
-    mForm->receipts()->append(receipt);
+    mRun->form->receipts()->append(receipt);
     for (const int opened : {3, 6}) {
-        QTest::mouseClick(mFixture->control<QPushButton>(QStringLiteral("PushButton6")), Qt::LeftButton);
-        QTRY_VERIFY(!mForm->isBusy());
-        QCOMPARE(mWord->callCount(QStringLiteral("Open")), opened);
+        QTest::mouseClick(mRun->fixture->control<QPushButton>(QStringLiteral("PushButton6")), Qt::LeftButton);
+        QTRY_VERIFY(!mRun->form->isBusy());
+        QCOMPARE(mRun->word->callCount(QStringLiteral("Open")), opened);
         WriteWholeFile(path, QByteArray("PK\x03\x04 changed", 12));
     }
-    QCOMPARE(mWord->saved.size(), 2);
+    QCOMPARE(mRun->word->saved.size(), 2);
 
     choose(QStringLiteral("paperA4"));
     choose(QStringLiteral("useBuiltInTemplate"));
@@ -136,42 +124,42 @@ void TestForm1Template::menuShowsAndChangesTheTemplate()
 
 void TestForm1Template::refusedTemplateChangesNothing()
 {
-    const QString path = mTemp->filePath(QStringLiteral("notes.docx"));
+    const QString path = mRun->temp.filePath(QStringLiteral("notes.docx"));
     WriteWholeFile(path, "[Amount] is due\n");
-    mFixture->dialogs.queueOpenPath(path);
+    mRun->fixture->dialogs.queueOpenPath(path);
     choose(QStringLiteral("useTemplate"));
 
-    QCOMPARE(mFixture->dialogs.texts().size(), 1);
-    QVERIFY2(mFixture->dialogs.texts().constFirst().startsWith(
+    QCOMPARE(mRun->fixture->dialogs.texts().size(), 1);
+    QVERIFY2(mRun->fixture->dialogs.texts().constFirst().startsWith(
                  QStringLiteral("The template %1 cannot be used: it is not a Word or OpenDocument text document.")
                      .arg(path)),
-             qPrintable(mFixture->dialogs.texts().constFirst()));
+             qPrintable(mRun->fixture->dialogs.texts().constFirst()));
     QVERIFY(TemplateChoice::load().usesBuiltIn());
     // Refused before the word processor was asked, and nothing left in the run's folder.
-    QCOMPARE(mWord->callCount(QStringLiteral("Open")), 0);
-    QCOMPARE(FolderEntries(mTemp->path()), QStringList{QStringLiteral("notes.docx")});
+    QCOMPARE(mRun->word->callCount(QStringLiteral("Open")), 0);
+    QCOMPARE(FolderEntries(mRun->temp.path()), QStringList{QStringLiteral("notes.docx")});
 }
 
 void TestForm1Template::goneTemplateIsToldOnce()
 {
     TemplateChoice choice;
-    choice.setUserTemplate(mTemp->filePath(QStringLiteral("moved away.docx")));
+    choice.setUserTemplate(mRun->temp.filePath(QStringLiteral("moved away.docx")));
     choice.save();
     ReceiptRecord receipt;
     receipt[ReceiptRecord::Receipt] = QStringLiteral("Rent");
     receipt[ReceiptRecord::Amount] = QStringLiteral("10");
-    mForm->receipts()->append(receipt);
+    mRun->form->receipts()->append(receipt);
 
     for (int run = 1; run <= 2; ++run) {
-        QTest::mouseClick(mFixture->control<QPushButton>(QStringLiteral("PushButton6")), Qt::LeftButton);
-        QTRY_VERIFY(!mForm->isBusy());
+        QTest::mouseClick(mRun->fixture->control<QPushButton>(QStringLiteral("PushButton6")), Qt::LeftButton);
+        QTRY_VERIFY(!mRun->form->isBusy());
         // The run went ahead with the built-in template.
-        QCOMPARE(mWord->saved.size(), run);
+        QCOMPARE(mRun->word->saved.size(), run);
     }
-    const QStringList texts = mFixture->dialogs.texts();
+    const QStringList texts = mRun->fixture->dialogs.texts();
     QCOMPARE(texts, QStringList{QStringLiteral("The template %1 is no longer there. The built-in template is used "
                                                "instead.")
-                                    .arg(mTemp->filePath(QStringLiteral("moved away.docx")))});
+                                    .arg(mRun->temp.filePath(QStringLiteral("moved away.docx")))});
     QVERIFY(TemplateChoice::load().usesBuiltIn());
 }
 
@@ -179,11 +167,12 @@ void TestForm1Template::builtInTemplateIsSaved()
 {
     choose(QStringLiteral("paperA4"));
     // A name without an extension gets the template's.
-    mFixture->dialogs.queueSavePath(mTemp->filePath(QStringLiteral("start from here")));
+    mRun->fixture->dialogs.queueSavePath(mRun->temp.filePath(QStringLiteral("start from here")));
     choose(QStringLiteral("saveBuiltInTemplateAs"));
 
-    QCOMPARE(mFixture->dialogs.texts(), QStringList());
-    QCOMPARE(ReadWholeFile(mTemp->filePath(QStringLiteral("start from here.dot"))), BuiltInTemplateBytes(Paper::A4));
+    QCOMPARE(mRun->fixture->dialogs.texts(), QStringList());
+    QCOMPARE(ReadWholeFile(mRun->temp.filePath(QStringLiteral("start from here.dot"))),
+             BuiltInTemplateBytes(Paper::A4));
 }
 
 void TestForm1Template::builtInTemplateOnAFullDisk()
@@ -192,13 +181,13 @@ void TestForm1Template::builtInTemplateOnAFullDisk()
     QVERIFY2(disk.mount(16 * 1024), "a small file system is needed to make the write fail");
     const QString path = disk.filePath(QStringLiteral("receipt.dot"));
     WriteWholeFile(path, "an older template");
-    mFixture->dialogs.queueSavePath(path);
+    mRun->fixture->dialogs.queueSavePath(path);
     choose(QStringLiteral("saveBuiltInTemplateAs"));
 
-    QCOMPARE(mFixture->dialogs.texts().size(), 1);
-    QVERIFY2(mFixture->dialogs.texts().constFirst().startsWith(
+    QCOMPARE(mRun->fixture->dialogs.texts().size(), 1);
+    QVERIFY2(mRun->fixture->dialogs.texts().constFirst().startsWith(
                  QStringLiteral("Saving the template as %1 failed.").arg(path)),
-             qPrintable(mFixture->dialogs.texts().constFirst()));
+             qPrintable(mRun->fixture->dialogs.texts().constFirst()));
     QCOMPARE(ReadWholeFile(path), QByteArray("an older template"));
     QCOMPARE(FolderEntries(disk.path()), QStringList{QStringLiteral("receipt.dot")});
 }
