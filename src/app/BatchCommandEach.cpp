@@ -49,6 +49,8 @@ QByteArray takeFile(const QString &path)
 LibreOfficeEngine::Settings BatchCommand::engineSettings(bool eachPdf)
 {
     LibreOfficeEngine::Settings settings;
+    // Nothing here is shown: a part's document need not stay in the office once it is written.
+    settings.keepSavedDocument = false;
     // Laying out a batch of receipts leaves the office larger than one document does, and a fresh start
     // costs seconds; it is given one only once it has grown by far more.
     if (eachPdf)

@@ -45,11 +45,17 @@ void LibreOfficeBackend::keepTemplateModel(const QByteArray &digest, std::shared
 void LibreOfficeBackend::rememberSaved(const QString &path, const QByteArray &digest,
                                        std::shared_ptr<OfficeDocument> loaded)
 {
+    mSavedModel.reset();
+    mSavedOpened = false;
+    if (!mKeepSaved) {
+        mSaved.reset();
+        mSavedPath.clear();
+        mSavedDigest.clear();
+        return;
+    }
     mSavedPath = path;
     mSavedDigest = digest;
     mSaved = std::move(loaded);
-    mSavedModel.reset();
-    mSavedOpened = false;
 }
 
 void LibreOfficeBackend::keepSavedModel(const std::shared_ptr<OfficeDocument> &loaded,

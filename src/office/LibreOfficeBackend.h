@@ -46,6 +46,10 @@ public:
     void forgetSaved();
     /// True while the document saved last has not been opened again: its picture is still to come.
     bool savedDocumentPending() const { return mSaved && !mSavedOpened; }
+    /// Whether the document saved last is kept at all (by default it is). Work that never asks for its
+    /// picture keeps none: the office would hold each document until the next is saved, and could not be
+    /// given a fresh start between them.
+    void setKeepSaved(bool keep) { mKeepSaved = keep; }
 
     /// While on, a Word file that is saved is laid out in pages and written only when writeDeferred()
     /// asks for it: the window's picture of its first pages then comes first, and needs no second load.
@@ -86,6 +90,7 @@ private:
     std::shared_ptr<OfficeDocument> mSaved;
     std::unique_ptr<OdfDocument> mSavedModel;
     mutable bool mSavedOpened = false;
+    bool mKeepSaved = true;
     std::function<void()> mQuitHook;
     int mPictureDocuments = 0;
     bool mDeferWordFiles = false;

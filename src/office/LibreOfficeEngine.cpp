@@ -90,10 +90,8 @@ LibreOfficeEngine::LibreOfficeEngine()
 
 LibreOfficeEngine::LibreOfficeEngine(Settings settings)
     : mSettings(std::move(settings))
-    , mBackend(std::make_shared<LibreOfficeBackend>([this] { return session(); }))
-{
-    mBackend->setQuitHook([this] { recycleIfGrown(); });
-}
+    , mBackend(makeBackend())
+{}
 
 LibreOfficeEngine::~LibreOfficeEngine()
 {
@@ -127,8 +125,7 @@ void LibreOfficeEngine::shutdown() noexcept
     // Documents still loaded are closed while the office still answers. Instances made so far are
     // done for; later ones share a backend of their own.
     mBackend->close();
-    mBackend = std::make_shared<LibreOfficeBackend>([this] { return session(); });
-    mBackend->setQuitHook([this] { recycleIfGrown(); });
+    mBackend = makeBackend();
     adoptRestarted();
     if (mSession) {
         mSession->shutdown();
@@ -139,6 +136,14 @@ void LibreOfficeEngine::shutdown() noexcept
     mProfileLock.reset();
     mProfileFolder.clear();
     mBaselineKilobytes = 0;
+}
+
+std::shared_ptr<LibreOfficeBackend> LibreOfficeEngine::makeBackend()
+{
+    auto backend = std::make_shared<LibreOfficeBackend>([this] { return session(); });
+    backend->setQuitHook([this] { recycleIfGrown(); });
+    backend->setKeepSaved(mSettings.keepSavedDocument);
+    return backend;
 }
 
 std::unique_ptr<WordApplication> LibreOfficeEngine::createApplication()

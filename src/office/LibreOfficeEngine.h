@@ -46,6 +46,9 @@ public:
         /// How much the office may grow (in kilobytes of resident memory) beyond what it took after its
         /// first piece of work before it is given a fresh start between two pieces of work; 0: never.
         qint64 recycleGrowthKilobytes = 48 * 1024;
+        /// Whether the document saved last stays loaded, with its content, for the picture of it that
+        /// the window asks for next. Work that makes no picture keeps none.
+        bool keepSavedDocument = true;
     };
 
     LibreOfficeEngine();
@@ -90,6 +93,7 @@ public:
     static QString defaultProfileFolder();
 
 private:
+    std::shared_ptr<LibreOfficeBackend> makeBackend();
     std::shared_ptr<LibreOfficeSession> session();
     /// Between two pieces of work: restarts an office that has grown, in the background.
     void recycleIfGrown();

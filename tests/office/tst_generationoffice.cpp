@@ -2,6 +2,7 @@
 #include "DocumentInspector.h"
 #include "DocumentName.h"
 #include "GuardedProcedure.h"
+#include "LibreOfficeEngine.h"
 #include "Locations.h"
 #include "PageSnapshot.h"
 #include "PrivateOffice.h"
@@ -13,6 +14,7 @@
 
 #include <QDir>
 #include <QImageReader>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -46,6 +48,8 @@ private slots:
     void valuesSurviveLiterally();
     void pagePictureOfTheSavedDocument_data();
     void pagePictureOfTheSavedDocument();
+    void keptDocumentHoldsOffAFreshStart_data();
+    void keptDocumentHoldsOffAFreshStart();
 
 private:
     QString generate();
@@ -240,4 +244,35 @@ void TestGenerationOffice::pagePictureOfTheSavedDocument()
 }
 
 PARVOLINE_TEST_MAIN(TestGenerationOffice)
+void TestGenerationOffice::keptDocumentHoldsOffAFreshStart_data()
+{
+    QTest::addColumn<bool>("keep");
+    QTest::addColumn<int>("freshStarts");
+    // The window keeps a saved document for its picture: the office must not go away under it.
+    QTest::newRow("kept for a picture") << true << 0;
+    // The batch command keeps none, so that an office grown by one part starts afresh before the next
+    // instead of holding two parts at once.
+    QTest::newRow("kept for none") << false << 1;
+}
+
+void TestGenerationOffice::keptDocumentHoldsOffAFreshStart()
+{
+    QFETCH(bool, keep);
+    QFETCH(int, freshStarts);
+    QTemporaryDir profile;
+    LibreOfficeEngine::Settings settings;
+    settings.profileFolder = profile.path();
+    // Any growth at all calls for a fresh start; the first piece of work tells what the office takes.
+    settings.recycleGrowthKilobytes = 1;
+    settings.keepSavedDocument = keep;
+    LibreOfficeEngine engine(settings);
+    engine.install();
+    mList.append(receipt(QStringLiteral("Tree house"), QStringLiteral("100"), QStringLiteral("8.25")));
+    for (int run = 0; run < 2; ++run)
+        QVERIFY(!generate().isEmpty());
+    QCOMPARE(engine.recycleCount(), freshStarts);
+    engine.shutdown();
+    mOffice.engine().install();
+}
+
 #include "tst_generationoffice.moc"
