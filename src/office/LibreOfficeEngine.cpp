@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <signal.h>
@@ -136,6 +137,7 @@ void LibreOfficeEngine::shutdown() noexcept
     mProfileLock.reset();
     mProfileFolder.clear();
     mBaselineKilobytes = 0;
+    mStartedKilobytes = 0;
 }
 
 std::shared_ptr<LibreOfficeBackend> LibreOfficeEngine::makeBackend()
@@ -223,8 +225,8 @@ void LibreOfficeEngine::recycleIfGrown()
         return;
     const qint64 resident = officeResidentKilobytes();
     if (mBaselineKilobytes == 0) {
-        mBaselineKilobytes = resident;
-        return;
+        mBaselineKilobytes =
+            mStartedKilobytes > 0 ? std::min(resident, mStartedKilobytes + mSettings.firstWorkKilobytes) : resident;
     }
     if (resident < mBaselineKilobytes + mSettings.recycleGrowthKilobytes)
         return;
@@ -252,10 +254,12 @@ void LibreOfficeEngine::adoptRestarted() noexcept
         return;
     try {
         std::shared_ptr<LibreOfficeSession> restarted = mRestarting.get();
-        if (mSession)
+        if (mSession) {
             restarted->shutdown();
-        else
+        } else {
             mSession = std::move(restarted);
+            mStartedKilobytes = officeResidentKilobytes();
+        }
         if (mSession)
             rememberOffice(mSession->processId(), mSession->sockets());
     } catch (...) {
@@ -289,6 +293,7 @@ std::shared_ptr<LibreOfficeSession> LibreOfficeEngine::session()
     }
     mProfileFolder = profile;
     rememberOffice(mSession->processId(), mSession->sockets());
+    mStartedKilobytes = officeResidentKilobytes();
     return mSession;
 }
 

@@ -44,8 +44,13 @@ public:
         /// program reports it instead of hanging (0: no limit). Large documents need seconds at most.
         std::chrono::milliseconds callTimeout{30000};
         /// How much the office may grow (in kilobytes of resident memory) beyond what it took after its
-        /// first piece of work before it is given a fresh start between two pieces of work; 0: never.
+        /// first piece of work (at most firstWorkKilobytes above what it took once started) before it is
+        /// given a fresh start between two pieces of work; 0: never.
         qint64 recycleGrowthKilobytes = 48 * 1024;
+        /// What an ordinary first piece of work leaves in an office just started (its filters, fonts and
+        /// the template: about 140 MB), in kilobytes. The growth above is counted from no more than this:
+        /// a first document of thousands of pages, whose memory the office never gives back, is no measure.
+        qint64 firstWorkKilobytes = 192 * 1024;
         /// Whether the document saved last stays loaded, with its content, for the picture of it that
         /// the window asks for next. Work that makes no picture keeps none.
         bool keepSavedDocument = true;
@@ -110,6 +115,8 @@ private:
     QString mProfileFolder;
     std::future<std::shared_ptr<LibreOfficeSession>> mRestarting;
     qint64 mBaselineKilobytes = 0;
+    /// The office's resident memory once started, before any work; 0 when not measured.
+    qint64 mStartedKilobytes = 0;
     int mRecycled = 0;
     bool mRecyclingHeld = false;
 };

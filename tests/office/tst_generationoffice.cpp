@@ -48,8 +48,8 @@ private slots:
     void valuesSurviveLiterally();
     void pagePictureOfTheSavedDocument_data();
     void pagePictureOfTheSavedDocument();
-    void keptDocumentHoldsOffAFreshStart_data();
-    void keptDocumentHoldsOffAFreshStart();
+    void officeStartsAfreshWhenDue_data();
+    void officeStartsAfreshWhenDue();
 
 private:
     QString generate();
@@ -244,31 +244,43 @@ void TestGenerationOffice::pagePictureOfTheSavedDocument()
 }
 
 PARVOLINE_TEST_MAIN(TestGenerationOffice)
-void TestGenerationOffice::keptDocumentHoldsOffAFreshStart_data()
+void TestGenerationOffice::officeStartsAfreshWhenDue_data()
 {
     QTest::addColumn<bool>("keep");
+    QTest::addColumn<qint64>("growthKb");
+    QTest::addColumn<qint64>("firstWorkKb");
+    QTest::addColumn<int>("runs");
     QTest::addColumn<int>("freshStarts");
-    // The window keeps a saved document for its picture: the office must not go away under it.
-    QTest::newRow("kept for a picture") << true << 0;
+    const qint64 ordinary = LibreOfficeEngine::Settings().firstWorkKilobytes;
+    // Any growth after the first piece of work calls for a fresh start, but the window keeps a saved
+    // document for its picture: the office must not go away under it.
+    QTest::newRow("kept for a picture") << true << qint64(1) << ordinary << 2 << 0;
     // The batch command keeps none, so that an office grown by one part starts afresh before the next
     // instead of holding two parts at once.
-    QTest::newRow("kept for none") << false << 1;
+    QTest::newRow("kept for none") << false << qint64(1) << ordinary << 2 << 1;
+    // What a first piece of work leaves is the measure, unless it left more than an ordinary one: the
+    // office keeps the memory of a first document of thousands of pages for good.
+    QTest::newRow("an ordinary first run") << false << qint64(48 * 1024) << ordinary << 1 << 0;
+    QTest::newRow("a first run larger than an ordinary one") << false << qint64(48 * 1024) << qint64(1) << 1 << 1;
 }
 
-void TestGenerationOffice::keptDocumentHoldsOffAFreshStart()
+void TestGenerationOffice::officeStartsAfreshWhenDue()
 {
     QFETCH(bool, keep);
+    QFETCH(qint64, growthKb);
+    QFETCH(qint64, firstWorkKb);
+    QFETCH(int, runs);
     QFETCH(int, freshStarts);
     QTemporaryDir profile;
     LibreOfficeEngine::Settings settings;
     settings.profileFolder = profile.path();
-    // Any growth at all calls for a fresh start; the first piece of work tells what the office takes.
-    settings.recycleGrowthKilobytes = 1;
+    settings.recycleGrowthKilobytes = growthKb;
+    settings.firstWorkKilobytes = firstWorkKb;
     settings.keepSavedDocument = keep;
     LibreOfficeEngine engine(settings);
     engine.install();
     mList.append(receipt(QStringLiteral("Tree house"), QStringLiteral("100"), QStringLiteral("8.25")));
-    for (int run = 0; run < 2; ++run)
+    for (int run = 0; run < runs; ++run)
         QVERIFY(!generate().isEmpty());
     QCOMPARE(engine.recycleCount(), freshStarts);
     engine.shutdown();
