@@ -418,19 +418,7 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
          first += kEachPdfBatch) {
         makeEachPdf(
             csv.records.mid(first, kEachPdfBatch), templateSource, engine, dialogs,
-            [&](int index, const QString &pdf) {
-                const int part = static_cast<int>(first) + index + 1;
-                try {
-                    // Put in place only while the command is not being stopped: a stop never leaves a new file.
-                    if (!ProgramEndRequested()) {
-                        CopyFileReplacing(pdf, parts.name(part));
-                        parts.written[part - 1] = true;
-                    }
-                } catch (...) {
-                    dialogs.fail(DescribeException(std::current_exception()));
-                }
-                DeleteFileQuietly(pdf);
-            },
+            [&](int index, const QString &pdf) { parts.place(pdf, static_cast<int>(first) + index + 1, dialogs); },
             [&](int done) { showProgress(static_cast<int>(first) + done, static_cast<int>(total)); });
     }
     for (int part = 1; jobs == 1 && !eachPdf && part <= parts.count && !dialogs.failed() && !ProgramEndRequested();
@@ -440,22 +428,16 @@ int BatchCommand::make(const QString &csvFile, const QString &output, const Opti
             csv.records.mid(first, parts.size), *fileFormat, templateSource, [this, first, total](int receipt) {
                 showProgress(static_cast<int>(first) + receipt, static_cast<int>(total));
             });
-        if (!document.isEmpty() && !dialogs.failed() && !ProgramEndRequested()) {
-            try {
-                // The document is made in the working folder, so that the output is put in place only
-                // while the command is not being stopped: a stop never leaves a new file behind.
-                if (!ProgramEndRequested()) {
-                    CopyFileReplacing(document, parts.name(part));
-                    parts.written[part - 1] = true;
-                }
-            } catch (...) {
-                dialogs.fail(DescribeException(std::current_exception()));
-            }
-        } else if (document.isEmpty() && !dialogs.failed()) {
-            dialogs.fail(QStringLiteral("the document could not be made"));
-        }
-        if (!document.isEmpty())
+        if (document.isEmpty()) {
+            if (!dialogs.failed())
+                dialogs.fail(QStringLiteral("the document could not be made"));
+        } else if (dialogs.failed()) {
             DeleteFileQuietly(document);
+        } else {
+            // Made in the working folder, so that the output is put in place only while the command is
+            // not being stopped.
+            parts.place(document, part, dialogs);
+        }
     }
     if (mLastProgress >= 0) {
         std::fprintf(stderr, "\r%lld/%lld\n", static_cast<long long>(total), static_cast<long long>(total));
@@ -490,6 +472,22 @@ QString BatchCommand::makeDocument(const QList<ReceiptRecord> &records, int file
             progress(receipt);
     });
     return generation.run();
+}
+
+bool BatchCommand::Parts::place(const QString &made, int part, BatchDialogs &dialogs)
+{
+    bool failed = false;
+    if (!ProgramEndRequested()) {
+        try {
+            CopyFileReplacing(made, name(part));
+            written[part - 1] = true;
+        } catch (...) {
+            dialogs.fail(DescribeException(std::current_exception()));
+            failed = true;
+        }
+    }
+    DeleteFileQuietly(made);
+    return !failed;
 }
 
 QString BatchCommand::missingParts(const Parts &parts)

@@ -56,6 +56,11 @@ private:
         int count = 0;
         std::function<QString(int part)> name;
         QList<bool> written;
+
+        /// Puts \a made, a finished file, in place as part \a part (from 1), then removes it. While the
+        /// command is being stopped it is only removed: a stop never leaves a new file. False when it
+        /// could not be put in place, which \a dialogs is told.
+        bool place(const QString &made, int part, BatchDialogs &dialogs);
     };
     /// The file names that \a pattern gives \a records, in their order: each "{Column}" replaced by the
     /// receipt's value, characters that a file name cannot hold replaced by "_", a name that an earlier

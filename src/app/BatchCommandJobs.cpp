@@ -111,17 +111,10 @@ void BatchCommand::makeSideBySide(const QList<ReceiptRecord> &records, Parts &pa
             continue;
         const int part = tasks.at(event.worker).part;
         const auto putInPlace = [&](const QString &made, int madePart) {
-            // Put in place only while the command is not being stopped: a stop never leaves a new file.
-            if (madePart > 0 && !ProgramEndRequested()) {
-                try {
-                    CopyFileReplacing(made, parts.name(madePart));
-                    parts.written[madePart - 1] = true;
-                } catch (...) {
-                    dialogs.fail(DescribeException(std::current_exception()));
-                    handing = false;
-                }
-            }
-            DeleteFileQuietly(made);
+            if (madePart <= 0)
+                DeleteFileQuietly(made);
+            else if (!parts.place(made, madePart, dialogs))
+                handing = false;
         };
         switch (event.kind) {
         case BatchWorkers::Event::File:
