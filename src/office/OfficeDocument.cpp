@@ -83,23 +83,26 @@ OfficeDocument::OfficeDocument(std::shared_ptr<LibreOfficeSession> session,
     , mLayout(layout)
 {}
 
+template<typename Call>
+auto OfficeDocument::call(const QString &what, Call &&work)
+{
+    return officeCall(*mSession, what, std::forward<Call>(work), callLimit());
+}
+
 OfficeDocument::~OfficeDocument()
 {
     if (!mComponent.is() || !isAlive())
         return;
     try {
-        officeCall(
-            *mSession, QStringLiteral("Closing a document"),
-            [&] {
-                const uno::Reference<util::XCloseable> closeable(mComponent, uno::UNO_QUERY);
-                try {
-                    if (closeable.is())
-                        closeable->close(true);
-                } catch (const util::CloseVetoException &) {
-                    mComponent->dispose();
-                }
-            },
-            callLimit());
+        call(QStringLiteral("Closing a document"), [&] {
+            const uno::Reference<util::XCloseable> closeable(mComponent, uno::UNO_QUERY);
+            try {
+                if (closeable.is())
+                    closeable->close(true);
+            } catch (const util::CloseVetoException &) {
+                mComponent->dispose();
+            }
+        });
     } catch (...) {
         // A document that cannot be closed goes with its office.
     }
@@ -238,26 +241,23 @@ QByteArray OfficeDocument::store(const uno::Sequence<beans::PropertyValue> &argu
 void OfficeDocument::storeInto(const uno::Sequence<beans::PropertyValue> &arguments, const QString &what,
                                const std::function<void(qint64 length)> &sized, const Sink &sink)
 {
-    officeCall(
-        *mSession, what,
-        [&] {
-            // A stream the office can seek in, as the Word format needs; it lives in the office's
-            // own temporary folder, and its bytes come back in a few large reads.
-            const uno::Reference<io::XTempFile> buffer = io::TempFile::create(mSession->context());
-            const uno::Reference<io::XOutputStream> output(buffer, uno::UNO_QUERY_THROW);
-            const uno::Reference<frame::XStorable> storable(mComponent, uno::UNO_QUERY_THROW);
-            uno::Sequence<beans::PropertyValue> withOutput(arguments);
-            withOutput.realloc(withOutput.getLength() + 1);
-            withOutput.getArray()[withOutput.getLength() - 1].Name = "OutputStream";
-            withOutput.getArray()[withOutput.getLength() - 1].Value <<= output;
-            storable->storeToURL("private:stream", withOutput);
-            const uno::Reference<io::XSeekable> seekable(buffer, uno::UNO_QUERY_THROW);
-            if (sized)
-                sized(seekable->getLength());
-            seekable->seek(0);
-            readPieces(uno::Reference<io::XInputStream>(buffer, uno::UNO_QUERY_THROW), sink);
-        },
-        callLimit());
+    call(what, [&] {
+        // A stream the office can seek in, as the Word format needs; it lives in the office's
+        // own temporary folder, and its bytes come back in a few large reads.
+        const uno::Reference<io::XTempFile> buffer = io::TempFile::create(mSession->context());
+        const uno::Reference<io::XOutputStream> output(buffer, uno::UNO_QUERY_THROW);
+        const uno::Reference<frame::XStorable> storable(mComponent, uno::UNO_QUERY_THROW);
+        uno::Sequence<beans::PropertyValue> withOutput(arguments);
+        withOutput.realloc(withOutput.getLength() + 1);
+        withOutput.getArray()[withOutput.getLength() - 1].Name = "OutputStream";
+        withOutput.getArray()[withOutput.getLength() - 1].Value <<= output;
+        storable->storeToURL("private:stream", withOutput);
+        const uno::Reference<io::XSeekable> seekable(buffer, uno::UNO_QUERY_THROW);
+        if (sized)
+            sized(seekable->getLength());
+        seekable->seek(0);
+        readPieces(uno::Reference<io::XInputStream>(buffer, uno::UNO_QUERY_THROW), sink);
+    });
 }
 
 std::chrono::milliseconds OfficeDocument::callLimit() const
@@ -270,94 +270,79 @@ QByteArray OfficeDocument::storePdf(const QString &keywords, const QString &what
     const uno::Reference<document::XDocumentPropertiesSupplier> supplier(mComponent, uno::UNO_QUERY);
     uno::Sequence<OUString> before;
     if (supplier.is()) {
-        officeCall(
-            *mSession, what,
-            [&] {
-                const uno::Reference<document::XDocumentProperties> properties = supplier->getDocumentProperties();
-                before = properties->getKeywords();
-                uno::Sequence<OUString> noted(1);
-                noted.getArray()[0] = toOUString(keywords);
-                properties->setKeywords(noted);
-            },
-            callLimit());
+        call(what, [&] {
+            const uno::Reference<document::XDocumentProperties> properties = supplier->getDocumentProperties();
+            before = properties->getKeywords();
+            uno::Sequence<OUString> noted(1);
+            noted.getArray()[0] = toOUString(keywords);
+            properties->setKeywords(noted);
+        });
     }
     const QByteArray pdf = pageRange.isEmpty() ? store(QLatin1String(kPdf), what) : storePdfPages(pageRange, what);
     if (supplier.is()) {
         // The keywords were for the picture only.
-        officeCall(
-            *mSession, what, [&] { supplier->getDocumentProperties()->setKeywords(before); }, callLimit());
+        call(what, [&] { supplier->getDocumentProperties()->setKeywords(before); });
     }
     return pdf;
 }
 
 int OfficeDocument::pageCount(const QString &what)
 {
-    return officeCall(
-        *mSession, what,
-        [&] {
-            const uno::Reference<frame::XModel> model(mComponent, uno::UNO_QUERY_THROW);
-            const uno::Reference<beans::XPropertySet> view(model->getCurrentController(), uno::UNO_QUERY_THROW);
-            sal_Int32 pages = 0;
-            view->getPropertyValue("PageCount") >>= pages;
-            return int(pages);
-        },
-        callLimit());
+    return call(what, [&] {
+        const uno::Reference<frame::XModel> model(mComponent, uno::UNO_QUERY_THROW);
+        const uno::Reference<beans::XPropertySet> view(model->getCurrentController(), uno::UNO_QUERY_THROW);
+        sal_Int32 pages = 0;
+        view->getPropertyValue("PageCount") >>= pages;
+        return int(pages);
+    });
 }
 
 QList<int> OfficeDocument::startPages(const QList<int> &elements, const QList<bool> &tables, const QString &what)
 {
-    return officeCall(
-        *mSession, what,
-        [&] {
-            const uno::Reference<frame::XModel> model(mComponent, uno::UNO_QUERY_THROW);
-            const uno::Reference<text::XTextViewCursorSupplier> view(model->getCurrentController(),
-                                                                     uno::UNO_QUERY_THROW);
-            const uno::Reference<text::XTextViewCursor> cursor = view->getViewCursor();
-            const uno::Reference<text::XPageCursor> pages(cursor, uno::UNO_QUERY_THROW);
-            const uno::Reference<text::XTextDocument> document(mComponent, uno::UNO_QUERY_THROW);
-            const uno::Reference<container::XEnumerationAccess> text(document->getText(), uno::UNO_QUERY_THROW);
-            const uno::Reference<container::XEnumeration> walk = text->createEnumeration();
-            QList<int> found;
-            for (int index = 0; found.size() < elements.size() && walk->hasMoreElements(); ++index) {
-                const uno::Any element = walk->nextElement();
-                if (index != elements.at(found.size()))
-                    continue;
-                const uno::Reference<text::XTextTable> table(element, uno::UNO_QUERY);
-                if (table.is() != tables.value(found.size()))
-                    return QList<int>();
-                const uno::Reference<text::XTextRange> start =
-                    table.is()
-                        ? uno::Reference<text::XText>(table->getCellByName("A1"), uno::UNO_QUERY_THROW)->getStart()
-                        : uno::Reference<text::XTextRange>(element, uno::UNO_QUERY_THROW)->getStart();
-                cursor->gotoRange(start, false);
-                found.append(pages->getPage());
-            }
-            return found.size() == elements.size() ? found : QList<int>();
-        },
-        callLimit());
+    return call(what, [&] {
+        const uno::Reference<frame::XModel> model(mComponent, uno::UNO_QUERY_THROW);
+        const uno::Reference<text::XTextViewCursorSupplier> view(model->getCurrentController(), uno::UNO_QUERY_THROW);
+        const uno::Reference<text::XTextViewCursor> cursor = view->getViewCursor();
+        const uno::Reference<text::XPageCursor> pages(cursor, uno::UNO_QUERY_THROW);
+        const uno::Reference<text::XTextDocument> document(mComponent, uno::UNO_QUERY_THROW);
+        const uno::Reference<container::XEnumerationAccess> text(document->getText(), uno::UNO_QUERY_THROW);
+        const uno::Reference<container::XEnumeration> walk = text->createEnumeration();
+        QList<int> found;
+        for (int index = 0; found.size() < elements.size() && walk->hasMoreElements(); ++index) {
+            const uno::Any element = walk->nextElement();
+            if (index != elements.at(found.size()))
+                continue;
+            const uno::Reference<text::XTextTable> table(element, uno::UNO_QUERY);
+            if (table.is() != tables.value(found.size()))
+                return QList<int>();
+            const uno::Reference<text::XTextRange> start =
+                table.is() ? uno::Reference<text::XText>(table->getCellByName("A1"), uno::UNO_QUERY_THROW)->getStart()
+                           : uno::Reference<text::XTextRange>(element, uno::UNO_QUERY_THROW)->getStart();
+            cursor->gotoRange(start, false);
+            found.append(pages->getPage());
+        }
+        return found.size() == elements.size() ? found : QList<int>();
+    });
 }
 
 QMarginsF OfficeDocument::textAreaMargins(const QString &what)
 {
-    return officeCall(
-        *mSession, what,
-        [&] {
-            const uno::Reference<text::XTextDocument> model(mComponent, uno::UNO_QUERY_THROW);
-            const uno::Reference<beans::XPropertySet> start(model->getText()->createTextCursor(), uno::UNO_QUERY_THROW);
-            OUString styleName;
-            start->getPropertyValue("PageStyleName") >>= styleName;
-            const uno::Reference<style::XStyleFamiliesSupplier> families(model, uno::UNO_QUERY_THROW);
-            const uno::Reference<container::XNameAccess> pageStyles(
-                families->getStyleFamilies()->getByName("PageStyles"), uno::UNO_QUERY_THROW);
-            const uno::Reference<beans::XPropertySet> page(pageStyles->getByName(styleName), uno::UNO_QUERY_THROW);
-            sal_Int32 top = intProperty(page, "TopMargin");
-            sal_Int32 bottom = intProperty(page, "BottomMargin");
-            if (boolProperty(page, "HeaderIsOn"))
-                top += intProperty(page, "HeaderHeight");
-            if (boolProperty(page, "FooterIsOn"))
-                bottom += intProperty(page, "FooterHeight");
-            return QMarginsF(pointsFrom100thMm(intProperty(page, "LeftMargin")), pointsFrom100thMm(top),
-                             pointsFrom100thMm(intProperty(page, "RightMargin")), pointsFrom100thMm(bottom));
-        },
-        callLimit());
+    return call(what, [&] {
+        const uno::Reference<text::XTextDocument> model(mComponent, uno::UNO_QUERY_THROW);
+        const uno::Reference<beans::XPropertySet> start(model->getText()->createTextCursor(), uno::UNO_QUERY_THROW);
+        OUString styleName;
+        start->getPropertyValue("PageStyleName") >>= styleName;
+        const uno::Reference<style::XStyleFamiliesSupplier> families(model, uno::UNO_QUERY_THROW);
+        const uno::Reference<container::XNameAccess> pageStyles(families->getStyleFamilies()->getByName("PageStyles"),
+                                                                uno::UNO_QUERY_THROW);
+        const uno::Reference<beans::XPropertySet> page(pageStyles->getByName(styleName), uno::UNO_QUERY_THROW);
+        sal_Int32 top = intProperty(page, "TopMargin");
+        sal_Int32 bottom = intProperty(page, "BottomMargin");
+        if (boolProperty(page, "HeaderIsOn"))
+            top += intProperty(page, "HeaderHeight");
+        if (boolProperty(page, "FooterIsOn"))
+            bottom += intProperty(page, "FooterHeight");
+        return QMarginsF(pointsFrom100thMm(intProperty(page, "LeftMargin")), pointsFrom100thMm(top),
+                         pointsFrom100thMm(intProperty(page, "RightMargin")), pointsFrom100thMm(bottom));
+    });
 }

@@ -92,6 +92,9 @@ private:
     /// How long a call on the document may take. Any call may have to wait while the office lays out
     /// thousands of pages in the background, so each is allowed what a store of the document is.
     std::chrono::milliseconds callLimit() const;
+    /// Runs \a work in the office under the document's call limit: every call on the document goes here.
+    template<typename Call>
+    auto call(const QString &what, Call &&work);
     /// Calls \a sized with the length of the whole output, then \a sink with its pieces.
     void storeInto(const css::uno::Sequence<css::beans::PropertyValue> &arguments, const QString &what,
                    const std::function<void(qint64 length)> &sized, const Sink &sink);
