@@ -51,6 +51,8 @@ LibreOfficeEngine::Settings BatchCommand::engineSettings(bool eachPdf)
     LibreOfficeEngine::Settings settings;
     // Nothing here is shown: a part's document need not stay in the office once it is written.
     settings.keepSavedDocument = false;
+    // Its offices work side by side already, on a document each.
+    settings.writerOfficeFrom = 0;
     // Laying out a batch of receipts leaves the office larger than one document does, and a fresh start
     // costs seconds; it is given one only once it has grown by far more.
     if (eachPdf)

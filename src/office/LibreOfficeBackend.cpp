@@ -137,6 +137,35 @@ void LibreOfficeBackend::close() noexcept
     clear();
     mSource = nullptr;
     mQuitHook = nullptr;
+    mWriterSource = nullptr;
+    mWriterDone = nullptr;
+}
+
+void LibreOfficeBackend::setWriterSource(WriterSource source, std::function<void()> workDone)
+{
+    mWriterSource = std::move(source);
+    mWriterDone = std::move(workDone);
+}
+
+WriterOffice::Session LibreOfficeBackend::writerOffice(int tables) const
+{
+    if (!mWriterSource)
+        return {};
+    try {
+        return mWriterSource(tables);
+    } catch (...) {
+        // No second office: the first writes the file.
+        return {};
+    }
+}
+
+void LibreOfficeBackend::writerWorkDone() noexcept
+{
+    try {
+        if (mWriterDone)
+            mWriterDone();
+    } catch (...) {
+    }
 }
 
 void LibreOfficeBackend::pictureLetGo() noexcept

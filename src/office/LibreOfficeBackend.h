@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WriterOffice.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -64,6 +66,14 @@ public:
     void writeDeferred(const QString &path);
     bool writeDeferredPending() const { return static_cast<bool>(mDeferredWrite); }
 
+    /// Where a long run's Word file is written while this office lays the document out: the second office
+    /// for a document of \a tables tables, or none (no valid session) when this one writes it.
+    using WriterSource = std::function<WriterOffice::Session(int tables)>;
+    void setWriterSource(WriterSource source, std::function<void()> workDone);
+    WriterOffice::Session writerOffice(int tables) const;
+    /// Called once the second office is done with a file (or failed to write it).
+    void writerWorkDone() noexcept;
+
     /// A page picture holds a document in the office while it has pages of it made: the office is not
     /// given a fresh start meanwhile. Letting go of the last one counts as an instance quitting.
     void pictureHolds() { ++mPictureDocuments; }
@@ -92,6 +102,8 @@ private:
     mutable bool mSavedOpened = false;
     bool mKeepSaved = true;
     std::function<void()> mQuitHook;
+    WriterSource mWriterSource;
+    std::function<void()> mWriterDone;
     int mPictureDocuments = 0;
     bool mDeferWordFiles = false;
     QString mDeferredPath;

@@ -59,13 +59,17 @@ void SetOfficeWaitProcessesEvents(bool processEvents) noexcept
     gWaitProcessesEvents.store(processEvents);
 }
 
+bool OfficeWaitMayProcessEvents() noexcept
+{
+    QCoreApplication *application = QCoreApplication::instance();
+    return gWaitProcessesEvents.load() && tWaitsWithoutEvents == 0 && application
+           && QThread::currentThread() == application->thread() && !QCoreApplication::closingDown();
+}
+
 void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::milliseconds limit, Cancel cancel,
                  const std::function<void()> &work)
 {
-    QCoreApplication *application = QCoreApplication::instance();
-    const bool processEvents = gWaitProcessesEvents.load() && tWaitsWithoutEvents == 0 && application
-                               && QThread::currentThread() == application->thread() && !QCoreApplication::closingDown();
-    session.run(what, limit, cancel, processEvents, work);
+    session.run(what, limit, cancel, OfficeWaitMayProcessEvents(), work);
 }
 
 QString overdueSentence(std::chrono::milliseconds limit)

@@ -54,6 +54,9 @@ void runInOffice(LibreOfficeSession &session, const QString &what, std::chrono::
 /// Whether waiting for the office processes the program's events; on by default. Off while the
 /// program shuts down, when no window may run any more.
 void SetOfficeWaitProcessesEvents(bool processEvents) noexcept;
+/// Whether a wait for the office on this thread, now, lets the program's events run: on the main thread
+/// only, and not while the program shuts down or an OfficeWaitWithoutEvents lives.
+bool OfficeWaitMayProcessEvents() noexcept;
 
 /// While one lives, this thread's calls into the office are waited for without processing events: for
 /// short work the window does between its events, where no click may reach the office meanwhile.

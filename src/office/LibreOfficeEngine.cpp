@@ -4,7 +4,9 @@
 #include "LibreOfficeCall.h"
 #include "LibreOfficeSession.h"
 #include "ModelApplication.h"
+#include "OfficeCrashGuard.h"
 #include "WordAutomation.h"
+#include "WriterOffice.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,75 +16,9 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <atomic>
-#include <cstring>
-#include <signal.h>
 
 namespace {
 LibreOfficeEngine *gInstalledEngine = nullptr;
-
-// The office's process group and pipes, for the last resort below; 0 and none while none runs.
-std::atomic<pid_t> gOfficeGroup{0};
-constexpr int kMaxSockets = 8;
-char gSocketPaths[kMaxSockets][256];
-std::atomic<int> gSocketCount{0};
-
-void rememberOffice(pid_t group, const QStringList &sockets)
-{
-    gSocketCount.store(0);
-    int count = 0;
-    for (const QString &socket : sockets) {
-        const QByteArray path = QFile::encodeName(socket);
-        if (count == kMaxSockets || path.size() >= static_cast<qsizetype>(sizeof(gSocketPaths[0])))
-            continue;
-        std::memcpy(gSocketPaths[count], path.constData(), static_cast<size_t>(path.size()) + 1);
-        ++count;
-    }
-    gSocketCount.store(count);
-    gOfficeGroup.store(group);
-}
-
-struct sigaction gPreviousActions[NSIG];
-
-extern "C" void killOfficeAndDie(int signal)
-{
-    // Only async-signal-safe calls here: the program is going down anyway.
-    const pid_t group = gOfficeGroup.load();
-    if (group > 0) {
-        ::kill(-group, SIGKILL);
-        // A killed office leaves its pipes behind.
-        for (int i = 0; i < gSocketCount.load(); ++i)
-            ::unlink(gSocketPaths[i]);
-    }
-    // Whoever handled the signal before (or the default action) takes it from here, once this
-    // handler returns.
-    ::sigaction(signal, &gPreviousActions[signal], nullptr);
-    ::raise(signal);
-}
-
-// A program stopped by a signal runs no destructors; without this its office would live on.
-// Signals that the program ignores are left alone; handlers installed before are chained.
-void installCrashGuard()
-{
-    static bool installed = false;
-    if (installed)
-        return;
-    installed = true;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
-        struct sigaction current
-        {
-        };
-        if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
-            continue;
-        gPreviousActions[signal] = current;
-        struct sigaction guard
-        {
-        };
-        guard.sa_handler = killOfficeAndDie;
-        sigemptyset(&guard.sa_mask);
-        ::sigaction(signal, &guard, nullptr);
-    }
-}
 } // namespace
 
 LibreOfficeEngine::LibreOfficeEngine()
@@ -91,6 +27,7 @@ LibreOfficeEngine::LibreOfficeEngine()
 
 LibreOfficeEngine::LibreOfficeEngine(Settings settings)
     : mSettings(std::move(settings))
+    , mWriter(std::make_shared<WriterOffice>(mSettings.firstWorkKilobytes))
     , mBackend(makeBackend())
 {}
 
@@ -101,7 +38,7 @@ LibreOfficeEngine::~LibreOfficeEngine()
 
 void LibreOfficeEngine::install()
 {
-    installCrashGuard();
+    InstallOfficeCrashGuard();
     SetOfficeWaitProcessesEvents(true);
     gInstalledEngine = this;
     SetWordApplicationFactory([this] { return createApplication(); });
@@ -127,12 +64,13 @@ void LibreOfficeEngine::shutdown() noexcept
     // done for; later ones share a backend of their own.
     mBackend->close();
     mBackend = makeBackend();
+    mWriter->shutdown();
     adoptRestarted();
     if (mSession) {
         mSession->shutdown();
         mSession.reset();
     }
-    rememberOffice(0, {});
+    RememberOffice(OfficeSlot::Main, 0, {});
     mPrivateProfile.reset();
     mProfileLock.reset();
     mProfileFolder.clear();
@@ -145,6 +83,18 @@ std::shared_ptr<LibreOfficeBackend> LibreOfficeEngine::makeBackend()
     auto backend = std::make_shared<LibreOfficeBackend>([this] { return session(); });
     backend->setQuitHook([this] { recycleIfGrown(); });
     backend->setKeepSaved(mSettings.keepSavedDocument);
+    backend->setWriterSource(
+        [this](int tables) {
+            if (mSettings.writerOfficeFrom <= 0 || tables < mSettings.writerOfficeFrom || mProfileFolder.isEmpty())
+                return WriterOffice::Session();
+            return mWriter->session([this] {
+                // Within the first office's profile folder, which this program holds: no other office
+                // can be using it.
+                return WriterOffice::Start{resolveProgram(), mProfileFolder + QStringLiteral("/writer-office"),
+                                           mSettings.startTimeout, mSettings.callTimeout};
+            });
+        },
+        [writer = mWriter] { writer->workDone(); });
     return backend;
 }
 
@@ -171,6 +121,16 @@ QList<qint64> LibreOfficeEngine::officeProcessIds() const
     return ids;
 }
 
+QList<qint64> LibreOfficeEngine::writerProcessIds() const
+{
+    return mWriter->processIds();
+}
+
+int LibreOfficeEngine::writerStartCount() const
+{
+    return mWriter->startCount();
+}
+
 QString LibreOfficeEngine::officeTemporaryFolder() const
 {
     return mSession ? mSession->privateFolder() : QString();
@@ -191,17 +151,7 @@ QString LibreOfficeEngine::defaultProfileFolder()
 
 qint64 LibreOfficeEngine::officeResidentKilobytes() const
 {
-    qint64 total = 0;
-    for (qint64 pid : officeProcessIds()) {
-        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                total += line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
-    return total;
+    return mSession ? mSession->residentKilobytes() : 0;
 }
 
 void LibreOfficeEngine::holdRecycling(bool hold)
@@ -235,7 +185,7 @@ void LibreOfficeEngine::recycleIfGrown()
     // at the preview, is ready before the next piece of work.
     mBackend->forgetSaved();
     std::shared_ptr<LibreOfficeSession> old = std::move(mSession);
-    rememberOffice(0, {});
+    RememberOffice(OfficeSlot::Main, 0, {});
     mBaselineKilobytes = 0;
     ++mRecycled;
     const QString program = old ? resolveProgram() : QString();
@@ -261,7 +211,7 @@ void LibreOfficeEngine::adoptRestarted() noexcept
             mStartedKilobytes = officeResidentKilobytes();
         }
         if (mSession)
-            rememberOffice(mSession->processId(), mSession->sockets());
+            RememberOffice(OfficeSlot::Main, mSession->processId(), mSession->sockets());
     } catch (...) {
         // The next piece of work starts an office the usual way.
     }
@@ -276,7 +226,7 @@ std::shared_ptr<LibreOfficeSession> LibreOfficeEngine::session()
         // Died since last time: clear away what is left of it and start afresh.
         mSession->shutdown();
         mSession.reset();
-        rememberOffice(0, {});
+        RememberOffice(OfficeSlot::Main, 0, {});
     }
 
     const QString program = resolveProgram();
@@ -292,7 +242,7 @@ std::shared_ptr<LibreOfficeSession> LibreOfficeEngine::session()
         mSession = LibreOfficeSession::start(program, profile, mSettings.startTimeout, mSettings.callTimeout);
     }
     mProfileFolder = profile;
-    rememberOffice(mSession->processId(), mSession->sockets());
+    RememberOffice(OfficeSlot::Main, mSession->processId(), mSession->sockets());
     mStartedKilobytes = officeResidentKilobytes();
     return mSession;
 }

@@ -12,6 +12,7 @@ class LibreOfficeSession;
 class QLockFile;
 class QTemporaryDir;
 class WordApplication;
+class WriterOffice;
 
 /// The word processor of the program: LibreOffice Writer, driven over UNO, behind the automation
 /// interface of WordAutomation.h. The program keeps one warm office for its whole run:
@@ -54,6 +55,9 @@ public:
         /// Whether the document saved last stays loaded, with its content, for the picture of it that
         /// the window asks for next. Work that makes no picture keeps none.
         bool keepSavedDocument = true;
+        /// From how many receipts on the window's Word file is written by a second office while the first
+        /// lays the document out for the picture; 0: never. Below that the write takes moments.
+        int writerOfficeFrom = 200;
     };
 
     LibreOfficeEngine();
@@ -88,6 +92,11 @@ public:
 
     /// The office's resident memory in kilobytes, all its processes together; 0 while none runs.
     qint64 officeResidentKilobytes() const;
+    /// The processes of the second office, which writes long runs' Word files, while it runs.
+    QList<qint64> writerProcessIds() const;
+    /// How many second offices were started so far.
+    int writerStartCount() const;
+
     /// How often the office was given a fresh start because it had grown.
     int recycleCount() const { return mRecycled; }
     /// While held, the office is not measured, nor given a fresh start, after each piece of work: for
@@ -108,6 +117,8 @@ private:
     QString chooseProfile();
 
     Settings mSettings;
+    // Before the backend, which is handed it.
+    std::shared_ptr<WriterOffice> mWriter;
     std::shared_ptr<LibreOfficeBackend> mBackend;
     std::shared_ptr<LibreOfficeSession> mSession;
     std::unique_ptr<QLockFile> mProfileLock;

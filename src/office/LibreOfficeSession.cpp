@@ -45,8 +45,8 @@ constexpr char kTokenVariable[] = "ParvolineSession";
 // libraries outlive every office, and releasing it during exit would race their unloading.
 uno::Reference<uno::XComponentContext> localContext()
 {
-    static uno::Reference<uno::XComponentContext> *context = nullptr;
-    if (!context) {
+    // Set up on whichever thread starts the first office; a failed set-up is tried again next time.
+    static const uno::Reference<uno::XComponentContext> *context = [] {
         // A request written to an office that has just died must fail as an error of that call. A
         // broken pipe would otherwise end the whole program, or be taken for a crash by whatever
         // handler is installed for it (a test framework's, say): nothing of this program wants it.
@@ -55,7 +55,7 @@ uno::Reference<uno::XComponentContext> localContext()
         const QByteArray bootstrap = "vnd.sun.star.pathname:" PARVOLINE_LIBREOFFICE_PROGRAM_DIR "/fundamentalrc";
         ::setenv("URE_BOOTSTRAP", bootstrap.constData(), 1);
         try {
-            context = new uno::Reference<uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext());
+            return new uno::Reference<uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext());
         } catch (const cppu::BootstrapException &error) {
             throw AutomationError(
                 QStringLiteral("The LibreOffice runtime could not be set up: %1").arg(toQString(error.getMessage())));
@@ -63,7 +63,7 @@ uno::Reference<uno::XComponentContext> localContext()
             throw AutomationError(
                 QStringLiteral("The LibreOffice runtime could not be set up: %1").arg(toQString(error.Message)));
         }
-    }
+    }();
     return *context;
 }
 
@@ -242,6 +242,21 @@ bool LibreOfficeSession::checkAlive() noexcept
     if (!answered)
         mDead = true;
     return answered;
+}
+
+qint64 LibreOfficeSession::residentKilobytes() const
+{
+    qint64 total = 0;
+    for (const pid_t pid : processIds()) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                total += line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+    }
+    return total;
 }
 
 void LibreOfficeSession::abort() noexcept

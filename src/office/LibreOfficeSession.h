@@ -52,6 +52,8 @@ public:
     pid_t processId() const { return mProcess.processId(); }
     /// The processes of the office that still run.
     QList<pid_t> processIds() const { return mProcess.members(); }
+    /// The resident memory of the office's processes together, in kilobytes; 0 once shut down.
+    qint64 residentKilobytes() const;
     /// The office's pipes in the shared temporary folder.
     QStringList sockets() const { return mProcess.sockets(); }
 

@@ -1,7 +1,9 @@
 #include "ModelDocument.h"
 
 #include "CheckedFile.h"
+#include "GuardedProcedure.h"
 #include "LibreOfficeBackend.h"
+#include "LibreOfficeCall.h"
 #include "LibreOfficeSession.h"
 #include "ModelRange.h"
 #include "ModelTables.h"
@@ -13,7 +15,9 @@
 #include "ProgramFiles.h"
 #include "RunLeftovers.h"
 #include "Word97File.h"
+#include "WriterOffice.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -22,6 +26,9 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <future>
 #include <iterator>
 
 namespace {
@@ -78,19 +85,82 @@ private:
 };
 
 namespace {
-// Hands \a model to the office through a file when one can be written (\a file, when given, keeps it for
-// another load), else in memory.
-std::shared_ptr<OfficeDocument> loadModel(const std::shared_ptr<LibreOfficeSession> &session, const OdfDocument &model,
-                                          const QString &what, OfficeDocument::Layout layout,
-                                          std::shared_ptr<ModelFile> *file = nullptr)
+// Hands \a model to the office through a file when one can be written (and to \a written before the
+// office reads it), else in memory.
+std::shared_ptr<OfficeDocument>
+loadModel(const std::shared_ptr<LibreOfficeSession> &session, const OdfDocument &model, const QString &what,
+          OfficeDocument::Layout layout,
+          const std::function<void(const std::shared_ptr<ModelFile> &)> &written = nullptr)
 {
-    const std::shared_ptr<ModelFile> written = ModelFile::write(model);
-    if (!written)
+    const std::shared_ptr<ModelFile> file = ModelFile::write(model);
+    if (!file)
         return OfficeDocument::load(session, model.serialize(), QLatin1String(OfficeDocument::kFlatXml), what, layout);
-    if (file)
-        *file = written;
-    return written->load(session, what, layout);
+    if (written)
+        written(file);
+    return file->load(session, what, layout);
 }
+
+// A file written by the second office on a thread of its own while the program goes on. Dropped before it
+// is done, it stops that office and waits for the thread: nothing of the file is left behind.
+class BesideWrite final
+{
+public:
+    /// Writes into the file and returns the digest of what it wrote; throws AutomationError.
+    using Work = std::function<QByteArray(const std::shared_ptr<LibreOfficeSession> &office, CheckedFile &file)>;
+
+    BesideWrite(WriterOffice::Session office, const QString &target, Work work)
+        : mOffice(std::move(office))
+        , mFile(target)
+    {
+        mDone = std::async(std::launch::async, [this, work = std::move(work)] {
+            const std::shared_ptr<LibreOfficeSession> session = mOffice.get();
+            if (mDropped.load())
+                throw AutomationCancelled(QStringLiteral("The Word file is no longer wanted."));
+            return work(session, mFile);
+        });
+    }
+    ~BesideWrite()
+    {
+        if (!mDone.valid() || mDone.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+            return;
+        mDropped.store(true);
+        if (mOffice.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+            try {
+                if (const std::shared_ptr<LibreOfficeSession> office = mOffice.get())
+                    office->abort();
+            } catch (...) {
+                // It never started.
+            }
+        }
+        mDone.wait();
+    }
+    BesideWrite(const BesideWrite &) = delete;
+    BesideWrite &operator=(const BesideWrite &) = delete;
+
+    /// Waits for the work, letting the program's events run where a wait for the office would. Returns the
+    /// digest of what was written, which is still to be committed; throws what the work threw.
+    QByteArray wait()
+    {
+        using namespace std::chrono_literals;
+        while (mDone.wait_for(0s) != std::future_status::ready) {
+            if (!OfficeWaitMayProcessEvents()) {
+                mDone.wait();
+                break;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            mDone.wait_for(10ms);
+        }
+        return mDone.get();
+    }
+    CheckedFile &file() { return mFile; }
+
+private:
+    WriterOffice::Session mOffice;
+    CheckedFile mFile;
+    std::atomic<bool> mDropped{false};
+    // Last: the thread ends before the file it writes goes.
+    std::future<QByteArray> mDone;
+};
 } // namespace
 
 ModelDocument::ModelDocument(std::shared_ptr<LibreOfficeBackend> backend, std::unique_ptr<OdfDocument> model,
@@ -180,8 +250,9 @@ std::shared_ptr<OfficeDocument> ModelDocument::loaded(const QString &what, Offic
     return loaded(what, layout, nullptr);
 }
 
-std::shared_ptr<OfficeDocument> ModelDocument::loaded(const QString &what, OfficeDocument::Layout layout,
-                                                      std::shared_ptr<ModelFile> *file)
+std::shared_ptr<OfficeDocument>
+ModelDocument::loaded(const QString &what, OfficeDocument::Layout layout,
+                      const std::function<void(const std::shared_ptr<ModelFile> &)> &written)
 {
     ensureOpen();
     const bool fits = !mLoaded || mLoaded->hasPages() || layout == OfficeDocument::Layout::ModelOnly;
@@ -196,7 +267,7 @@ std::shared_ptr<OfficeDocument> ModelDocument::loaded(const QString &what, Offic
     }
     prepareForOffice();
     mLoaded.reset();
-    mLoaded = loadModel(mBackend->session(), *mModel, what, layout, file);
+    mLoaded = loadModel(mBackend->session(), *mModel, what, layout, written);
     mLoadedRevision = mRevision;
     return mLoaded;
 }
@@ -334,9 +405,17 @@ ModelDocument::writeOut(const QString &fileName, const QString &what, const Prod
 QByteArray ModelDocument::writeFrom(OfficeDocument &office, const QFileInfo &target, const QString &what,
                                     const Producer &produce, const Check &check)
 {
+    CheckedFile file(target.absoluteFilePath());
+    const QByteArray digest = writeChecked(office, file, what, produce, check);
+    commit(file, what);
+    return digest;
+}
+
+QByteArray ModelDocument::writeChecked(OfficeDocument &office, CheckedFile &file, const QString &what,
+                                       const Producer &produce, const Check &check)
+{
     // The office's output goes to the file as it comes: a document of thousands of receipts is never
     // held whole in the program. Until it is checked, the file is a partial one beside the target.
-    CheckedFile file(target.absoluteFilePath());
     QCryptographicHash digest(QCryptographicHash::Sha256);
     QString writeProblem;
     try {
@@ -375,12 +454,16 @@ QByteArray ModelDocument::writeFrom(OfficeDocument &office, const QFileInfo &tar
     if (!problem.isEmpty())
         throw AutomationError(
             QStringLiteral("%1: the word processor's output is not a whole document (%2).").arg(what, problem));
+    return digest.result();
+}
+
+void ModelDocument::commit(CheckedFile &file, const QString &what)
+{
     try {
         file.commit();
     } catch (const Failure &failure) {
         throw AutomationError(QStringLiteral("%1: %2").arg(what, failure.description()));
     }
-    return digest.result();
 }
 
 bool ModelDocument::deferWordFile(const QString &fileName, const QString &what)
@@ -389,25 +472,59 @@ bool ModelDocument::deferWordFile(const QString &fileName, const QString &what)
     // Only the run's own reservation waits: anything else is written as it is saved.
     if (fileName.isEmpty() || !target.isFile() || target.size() != 0)
         return false;
-    // Laid out in pages, for the picture that comes first. The Word file is stored later from a load of the
-    // same file without pages: storing it from thousands of laid-out pages takes twice as long.
+    const auto storeWord = [what](OfficeDocument &loaded, const OfficeDocument::Sink &sink) {
+        loaded.storeInto(QLatin1String(OfficeDocument::kWord97), sink, what);
+    };
+    const auto checkWord = [](QByteArrayView written) {
+        return Word97File::problem(written);
+    };
+
+    // Laid out in pages, for the picture that comes first. The Word file is stored from a load of the
+    // same file without pages: storing it from thousands of laid-out pages takes twice as long. A long
+    // document's is stored by a second office at the same time, as soon as the file is there.
     std::shared_ptr<ModelFile> file;
+    std::shared_ptr<BesideWrite> beside;
+    const auto written = [&](const std::shared_ptr<ModelFile> &modelFile) {
+        file = modelFile;
+        const WriterOffice::Session writer = mBackend->writerOffice(mModel->tableCount());
+        if (!writer.valid())
+            return;
+        beside =
+            std::make_shared<BesideWrite>(writer, target.absoluteFilePath(),
+                                          [modelFile, what, storeWord, checkWord](
+                                              const std::shared_ptr<LibreOfficeSession> &office, CheckedFile &out) {
+                                              const std::shared_ptr<OfficeDocument> source =
+                                                  modelFile->load(office, what, OfficeDocument::Layout::ModelOnly);
+                                              return writeChecked(*source, out, what, storeWord, checkWord);
+                                          });
+    };
     mLoaded.reset();
-    const std::shared_ptr<OfficeDocument> office = loaded(what, OfficeDocument::Layout::Pages, &file);
+    const std::shared_ptr<OfficeDocument> office = loaded(what, OfficeDocument::Layout::Pages, written);
     mLocation = target.absoluteFilePath();
     mFormat = wdFormatDocument;
     mBackend->rememberSaved(mLocation, LibreOfficeBackend::digest(QByteArray()), office);
     mSavedRevision = mRevision;
     const std::shared_ptr<LibreOfficeBackend> backend = mBackend;
-    mBackend->deferWrite(mLocation, [backend, office, file, target, what] {
+    mBackend->deferWrite(mLocation, [backend, office, file, beside, target, what, storeWord, checkWord] {
+        if (beside) {
+            try {
+                const QByteArray digest = beside->wait();
+                commit(beside->file(), what);
+                backend->writerWorkDone();
+                return digest;
+            } catch (const AutomationCancelled &) {
+                throw;
+            } catch (...) {
+                // The second office could not write it: the first one does, as it would have alone. What
+                // went wrong is for the error output; a fault of the file shows again below.
+                qWarning("The second office did not write the Word file; the first writes it: %s",
+                         qUtf8Printable(DescribeException(std::current_exception())));
+                backend->writerWorkDone();
+            }
+        }
         const std::shared_ptr<OfficeDocument> source =
             file ? file->load(backend->session(), what, OfficeDocument::Layout::ModelOnly) : office;
-        return writeFrom(
-            *source, target, what,
-            [&](OfficeDocument &loaded, const OfficeDocument::Sink &sink) {
-                loaded.storeInto(QLatin1String(OfficeDocument::kWord97), sink, what);
-            },
-            [](QByteArrayView written) { return Word97File::problem(written); });
+        return writeFrom(*source, target, what, storeWord, checkWord);
     });
     return true;
 }

@@ -12,6 +12,7 @@
 #include <utility>
 
 class LibreOfficeBackend;
+class CheckedFile;
 class ModelFile;
 class OdfDocument;
 class QFileInfo;
@@ -90,9 +91,10 @@ private:
     /// Readies the content for the office: tall receipts may break across pages, and no counts inherited
     /// from the template are told.
     void prepareForOffice();
-    /// As loaded(); a load from a file of the model leaves that file in \a file, for another load.
+    /// As loaded(); a load from a file of the model hands that file to \a written before the office reads
+    /// it, for other work on the same content.
     std::shared_ptr<OfficeDocument> loaded(const QString &what, OfficeDocument::Layout layout,
-                                           std::shared_ptr<ModelFile> *file);
+                                           const std::function<void(const std::shared_ptr<ModelFile> &)> &written);
     /// Writes the content as flat OpenDocument text to \a fileName, without the office.
     void saveFlat(const QString &fileName, const QString &what);
     /// What the office makes of a loaded document, handed to a sink piece by piece.
@@ -108,6 +110,10 @@ private:
     /// As writeOut(), from \a office to \a target; returns the digest of the bytes written.
     static QByteArray writeFrom(OfficeDocument &office, const QFileInfo &target, const QString &what,
                                 const Producer &produce, const Check &check);
+    /// As writeFrom() up to the check: the bytes are in \a file, and commit() puts them in place.
+    static QByteArray writeChecked(OfficeDocument &office, CheckedFile &file, const QString &what,
+                                   const Producer &produce, const Check &check);
+    static void commit(CheckedFile &file, const QString &what);
     /// Lays the document out for \a fileName, the run's empty Word file, and leaves the writing for
     /// later (LibreOfficeBackend::setDeferWordFiles). False when \a fileName is no such file.
     bool deferWordFile(const QString &fileName, const QString &what);

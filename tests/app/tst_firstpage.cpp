@@ -18,11 +18,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <optional>
+#include <signal.h>
 
 // The preview of a long run against the real office: it shows with its first pages, and the others
 // arrive while the window is in use.
@@ -39,6 +42,7 @@ private slots:
     void firstPagesThenTheRest();
     void pageScrolledToShowsWhenItArrives();
     void grownOfficeWaitsForThePages();
+    void wordFileIsWhatARunWritesAtOnce_data();
     void wordFileIsWhatARunWritesAtOnce();
     // Last: closing the preview ends the program for good.
     void closingWhilePagesArrive();
@@ -201,18 +205,51 @@ void TestFirstPage::grownOfficeWaitsForThePages()
     mOffice.engine().install();
 }
 
+void TestFirstPage::wordFileIsWhatARunWritesAtOnce_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("killWriter");
+    QTest::newRow("short run, one office") << 3 << false;
+    QTest::newRow("long run, written by the second office") << 200 << false;
+    QTest::newRow("long run, second office killed at its start") << 200 << true;
+}
+
 void TestFirstPage::wordFileIsWhatARunWritesAtOnce()
 {
-    // Written after the preview showed, the Word file is still byte for byte what a run without a
-    // preview writes: not stored from the pages laid out for the picture, which it would tell.
+    // Written after the preview showed, by whichever office, the Word file is still byte for byte what a
+    // run without a preview writes: not stored from the pages laid out for the picture, which it would
+    // tell. A second office that goes away leaves the file to the first.
+    QFETCH(int, count);
+    QFETCH(bool, killWriter);
+    LibreOfficeEngine &engine = mOffice.engine();
+    // No second office is warm from before.
+    engine.shutdown();
+    engine.install();
+    const int writersBefore = engine.writerStartCount();
+    QTimer killer;
+    if (killWriter) {
+        // Once the second office has started, before it can have read the document.
+        connect(&killer, &QTimer::timeout, this, [&] {
+            const QList<qint64> pids = engine.writerProcessIds();
+            for (const qint64 pid : pids)
+                ::kill(pid_t(pid), SIGKILL);
+            if (!pids.isEmpty())
+                killer.stop();
+        });
+        killer.start(1);
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("^The second office did not write the Word file")));
+    }
     Form1 form;
-    Form2 *preview = run(form, 3);
+    Form2 *preview = run(form, count);
     QVERIFY(preview);
+    killer.stop();
     const QByteArray shown = ReadWholeFile(preview->wordFile());
     preview->PushButton8_Click();
+    QCOMPARE(engine.writerStartCount() > writersBefore, count >= 200);
 
     ReceiptList receipts;
-    for (int n = 1; n <= 3; ++n)
+    for (int n = 1; n <= count; ++n)
         receipts.append(ExampleReceipt(n));
     GuardedProcedure procedure(Location::Form1_PushButton6_Click);
     DocumentGeneration generation(receipts, procedure);

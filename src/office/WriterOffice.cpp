@@ -1,0 +1,112 @@
+#include "WriterOffice.h"
+
+#include "LibreOfficeSession.h"
+#include "OfficeCrashGuard.h"
+
+WriterOffice::WriterOffice(qint64 growthKilobytes)
+    : mGrowthKilobytes(growthKilobytes)
+{}
+
+WriterOffice::~WriterOffice()
+{
+    shutdown();
+}
+
+WriterOffice::Session WriterOffice::session(const std::function<Start()> &start)
+{
+    if (mSession.valid()) {
+        // Still starting, or started and running: that one. One that failed to start, or has died
+        // since (a call past its limit stops it), is replaced.
+        if (mSession.wait_for(std::chrono::seconds(0)) != std::future_status::ready || running())
+            return mSession;
+        retire();
+    }
+    // The office that was ended last must be gone before a new one takes its profile.
+    if (mEnding.valid())
+        mEnding.wait();
+    const Start how = start();
+    const std::shared_ptr<std::atomic<qint64>> startedKilobytes = mStartedKilobytes;
+    startedKilobytes->store(0);
+    mSession = std::async(std::launch::async, [how, startedKilobytes] {
+                   std::shared_ptr<LibreOfficeSession> session =
+                       LibreOfficeSession::start(how.program, how.profileFolder, how.startTimeout, how.callTimeout);
+                   RememberOffice(OfficeSlot::Writer, session->processId(), session->sockets());
+                   startedKilobytes->store(session->residentKilobytes());
+                   return session;
+               }).share();
+    ++mStarts;
+    return mSession;
+}
+
+std::shared_ptr<LibreOfficeSession> WriterOffice::running() const
+{
+    if (!mSession.valid() || mSession.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return nullptr;
+    try {
+        const std::shared_ptr<LibreOfficeSession> session = mSession.get();
+        return session && session->checkAlive() ? session : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void WriterOffice::workDone() noexcept
+{
+    try {
+        const std::shared_ptr<LibreOfficeSession> session = running();
+        if (!session) {
+            retire();
+            return;
+        }
+        const qint64 started = mStartedKilobytes->load();
+        if (mGrowthKilobytes > 0 && started > 0 && session->residentKilobytes() > started + mGrowthKilobytes)
+            retire();
+    } catch (...) {
+        // Looking after the office must never fail the work that is done.
+    }
+}
+
+void WriterOffice::retire() noexcept
+{
+    if (!mSession.valid())
+        return;
+    Session ending = std::move(mSession);
+    mSession = Session();
+    RememberOffice(OfficeSlot::Writer, 0, {});
+    if (mEnding.valid())
+        mEnding.wait();
+    // Ending an office takes a moment, which nobody needs to wait for.
+    mEnding = std::async(std::launch::async, [ending] {
+        try {
+            if (const std::shared_ptr<LibreOfficeSession> session = ending.get())
+                session->shutdown();
+        } catch (...) {
+            // It never started: there is nothing to end.
+        }
+        RememberOffice(OfficeSlot::Writer, 0, {});
+    });
+}
+
+void WriterOffice::shutdown() noexcept
+{
+    retire();
+    if (mEnding.valid())
+        mEnding.wait();
+}
+
+QList<qint64> WriterOffice::processIds() const
+{
+    // Without asking the office, which may be busy with a long document.
+    QList<qint64> ids;
+    if (!mSession.valid() || mSession.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return ids;
+    try {
+        if (const std::shared_ptr<LibreOfficeSession> session = mSession.get()) {
+            for (const pid_t pid : session->processIds())
+                ids.append(pid);
+        }
+    } catch (...) {
+        // It never started.
+    }
+    return ids;
+}
