@@ -27,7 +27,7 @@ LibreOfficeEngine::LibreOfficeEngine()
 
 LibreOfficeEngine::LibreOfficeEngine(Settings settings)
     : mSettings(std::move(settings))
-    , mWriter(std::make_shared<WriterOffice>(mSettings.firstWorkKilobytes))
+    , mWriter(std::make_shared<WriterOffice>(mSettings.writerGrowthKilobytes))
     , mBackend(makeBackend())
 {}
 
@@ -85,7 +85,8 @@ std::shared_ptr<LibreOfficeBackend> LibreOfficeEngine::makeBackend()
     backend->setKeepSaved(mSettings.keepSavedDocument);
     backend->setWriterSource(
         [this](int tables) {
-            if (mSettings.writerOfficeFrom <= 0 || tables < mSettings.writerOfficeFrom || mProfileFolder.isEmpty())
+            if (mSettings.writerOfficeFrom <= 0 || tables < mSettings.writerOfficeFrom
+                || tables > mSettings.writerOfficeUpTo || mProfileFolder.isEmpty())
                 return WriterOffice::Session();
             return mWriter->session([this] {
                 // Within the first office's profile folder, which this program holds: no other office

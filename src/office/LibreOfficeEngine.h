@@ -55,9 +55,14 @@ public:
         /// Whether the document saved last stays loaded, with its content, for the picture of it that
         /// the window asks for next. Work that makes no picture keeps none.
         bool keepSavedDocument = true;
-        /// From how many receipts on the window's Word file is written by a second office while the first
-        /// lays the document out for the picture; 0: never. Below that the write takes moments.
+        /// For how many receipts the window's Word file is written by a second office while the first lays
+        /// the document out for the picture (0: never). Below that the write takes moments; above it the
+        /// two offices together would hold more than a gigabyte, and the picture alone takes minutes.
         int writerOfficeFrom = 200;
+        int writerOfficeUpTo = 5000;
+        /// How much the second office may grow (in kilobytes of resident memory) beyond what it took once
+        /// started before it is ended after its work: it keeps what a run of a few thousand receipts leaves.
+        qint64 writerGrowthKilobytes = 240 * 1024;
     };
 
     LibreOfficeEngine();

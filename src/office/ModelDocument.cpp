@@ -108,14 +108,22 @@ public:
     /// Writes into the file and returns the digest of what it wrote; throws AutomationError.
     using Work = std::function<QByteArray(const std::shared_ptr<LibreOfficeSession> &office, CheckedFile &file)>;
 
-    BesideWrite(WriterOffice::Session office, const QString &target, Work work)
+    /// \a officeDone runs on the main thread as soon as the work is done with the office, whenever the
+    /// file is asked for.
+    BesideWrite(WriterOffice::Session office, const QString &target, Work work, std::function<void()> officeDone)
         : mOffice(std::move(office))
         , mFile(target)
     {
-        mDone = std::async(std::launch::async, [this, work = std::move(work)] {
+        mDone = std::async(std::launch::async, [this, work = std::move(work), officeDone = std::move(officeDone)] {
             const std::shared_ptr<LibreOfficeSession> session = mOffice.get();
             if (mDropped.load())
                 throw AutomationCancelled(QStringLiteral("The Word file is no longer wanted."));
+            // A long document leaves the office large, and the picture may keep the program waiting for
+            // minutes more: the office is let go of now, not then.
+            const auto tell = qScopeGuard([&] {
+                if (QCoreApplication *application = QCoreApplication::instance(); application && officeDone)
+                    QMetaObject::invokeMethod(application, officeDone, Qt::QueuedConnection);
+            });
             return work(session, mFile);
         });
     }
@@ -489,14 +497,19 @@ bool ModelDocument::deferWordFile(const QString &fileName, const QString &what)
         const WriterOffice::Session writer = mBackend->writerOffice(mModel->tableCount());
         if (!writer.valid())
             return;
-        beside =
-            std::make_shared<BesideWrite>(writer, target.absoluteFilePath(),
-                                          [modelFile, what, storeWord, checkWord](
-                                              const std::shared_ptr<LibreOfficeSession> &office, CheckedFile &out) {
-                                              const std::shared_ptr<OfficeDocument> source =
-                                                  modelFile->load(office, what, OfficeDocument::Layout::ModelOnly);
-                                              return writeChecked(*source, out, what, storeWord, checkWord);
-                                          });
+        const std::weak_ptr<LibreOfficeBackend> backend = mBackend;
+        beside = std::make_shared<BesideWrite>(
+            writer, target.absoluteFilePath(),
+            [modelFile, what, storeWord, checkWord](const std::shared_ptr<LibreOfficeSession> &office,
+                                                    CheckedFile &out) {
+                const std::shared_ptr<OfficeDocument> source =
+                    modelFile->load(office, what, OfficeDocument::Layout::ModelOnly);
+                return writeChecked(*source, out, what, storeWord, checkWord);
+            },
+            [backend] {
+                if (const std::shared_ptr<LibreOfficeBackend> held = backend.lock())
+                    held->writerWorkDone();
+            });
     };
     mLoaded.reset();
     const std::shared_ptr<OfficeDocument> office = loaded(what, OfficeDocument::Layout::Pages, written);
@@ -510,7 +523,6 @@ bool ModelDocument::deferWordFile(const QString &fileName, const QString &what)
             try {
                 const QByteArray digest = beside->wait();
                 commit(beside->file(), what);
-                backend->writerWorkDone();
                 return digest;
             } catch (const AutomationCancelled &) {
                 throw;
@@ -519,7 +531,6 @@ bool ModelDocument::deferWordFile(const QString &fileName, const QString &what)
                 // went wrong is for the error output; a fault of the file shows again below.
                 qWarning("The second office did not write the Word file; the first writes it: %s",
                          qUtf8Printable(DescribeException(std::current_exception())));
-                backend->writerWorkDone();
             }
         }
         const std::shared_ptr<OfficeDocument> source =

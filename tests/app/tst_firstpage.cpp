@@ -184,6 +184,7 @@ void TestFirstPage::grownOfficeWaitsForThePages()
     LibreOfficeEngine::Settings settings;
     settings.profileFolder = profile.path();
     settings.recycleGrowthKilobytes = 1;
+    settings.writerGrowthKilobytes = 1;
     LibreOfficeEngine engine(settings);
     engine.install();
     {
@@ -199,6 +200,9 @@ void TestFirstPage::grownOfficeWaitsForThePages()
         QTRY_VERIFY_WITH_TIMEOUT(!page.isMaking(), 60000);
         QVERIFY(page.isComplete());
         QTRY_COMPARE_WITH_TIMEOUT(engine.recycleCount(), 1, 10000);
+        // The second office that wrote the Word file grew as well, and is gone too.
+        QCOMPARE(engine.writerStartCount(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(engine.writerProcessIds().isEmpty(), 10000);
         preview->PushButton8_Click();
     }
     engine.shutdown();
