@@ -15,7 +15,9 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <future>
 #include <list>
 #include <vector>
 
@@ -146,15 +148,29 @@ struct PagePicture::Data
     std::vector<std::pair<int, int>> placed;
     PageMaker maker;
     bool makerFailed = false;
+    // Pages being made on a thread of their own, and which ones (from 0).
+    std::future<QByteArray> pending;
+    std::pair<int, int> pendingPages;
+
+    ~Data() { releaseMaker(); }
 
     /// Lets go of the maker, which may close a document in the office and let events run meanwhile:
-    /// by then the picture no longer has it.
+    /// by then the picture no longer has it. Pages still being made are waited for first, so that the
+    /// maker is let go of here, on this thread, never on the one that made them.
     void releaseMaker() noexcept
     {
+        if (pending.valid())
+            pending.wait();
+        pending = std::future<QByteArray>();
         PageMaker released = std::move(maker);
         maker = nullptr;
         released = nullptr;
     }
+    /// The pages (from 0) to make next: up to \a count from the first not made in \a wanted.
+    std::pair<int, int> nextPages(int count, const QRectF &wanted) const;
+    /// Takes the pages \a start to \a end (from 0) from the PDF \a pdfOfPages gives; an empty one leaves
+    /// them for later, a failure ends the making. Returns the part of the picture that changed.
+    QRectF takePages(int start, int end, const std::function<QByteArray()> &pdfOfPages);
 
     // Most recently used first.
     std::list<std::pair<TileKey, QImage>> tiles;
@@ -459,16 +475,13 @@ QPdfDocument *PagePicture::pageSource(int page, int *pageInPdf) const
     return &d->sources[size_t(d->placed[size_t(page)].first)]->pdf;
 }
 
-QRectF PagePicture::makePages(int count, const QRectF &wanted) const
+std::pair<int, int> PagePicture::Data::nextPages(int count, const QRectF &wanted) const
 {
-    if (!isMaking() || count < 1)
-        return {};
-    Data &data = *d;
     // The first page not made that shows, or else the first not made at all; then the pages after it
     // that are not made either.
     int start = -1;
     if (!wanted.isEmpty()) {
-        for (const Data::Area &area : std::as_const(data.areas)) {
+        for (const Area &area : areas) {
             if (area.source < 0 && QRectF(0, area.top, area.textArea.width(), area.height).intersects(wanted)) {
                 start = area.page;
                 break;
@@ -476,50 +489,100 @@ QRectF PagePicture::makePages(int count, const QRectF &wanted) const
         }
     }
     if (start < 0)
-        start = int(std::find(data.made.begin(), data.made.end(), false) - data.made.begin());
+        start = int(std::find(made.begin(), made.end(), false) - made.begin());
     int end = start;
-    while (end + 1 < data.pageCount && end + 1 - start < count && !data.made[size_t(end + 1)])
+    while (end + 1 < pageCount && end + 1 - start < count && !made[size_t(end + 1)])
         ++end;
+    return {start, end};
+}
 
+QRectF PagePicture::Data::takePages(int start, int end, const std::function<QByteArray()> &pdfOfPages)
+{
     int source = -1;
     try {
-        const QByteArray pdf = data.maker(start + 1, end + 1);
+        const QByteArray pdf = pdfOfPages();
         if (pdf.isEmpty())
             return {};
-        source = data.addSource(pdf);
-        if (data.sources.back()->pdf.pageCount() != end - start + 1)
+        source = addSource(pdf);
+        if (sources.back()->pdf.pageCount() != end - start + 1)
             throw Failure(QStringLiteral("the word processor made %1 pages instead of %2")
-                              .arg(data.sources.back()->pdf.pageCount())
+                              .arg(sources.back()->pdf.pageCount())
                               .arg(end - start + 1));
     } catch (...) {
         // The pages not made stay blank; the picture is no worse than it was.
         qWarning("The pages %d to %d of the picture could not be made: %s", start + 1, end + 1,
                  qUtf8Printable(DescribeException(std::current_exception())));
-        data.makerFailed = true;
+        makerFailed = true;
         return {};
     }
     QRectF changed;
     for (int page = start; page <= end; ++page) {
-        data.made[size_t(page)] = true;
-        data.placed[size_t(page)] = {source, page - start};
-        for (Data::Area &area : data.areas) {
+        // A page made meanwhile by another way stays as it was made.
+        if (made[size_t(page)])
+            continue;
+        made[size_t(page)] = true;
+        placed[size_t(page)] = {source, page - start};
+        for (Area &area : areas) {
             if (area.page != page)
                 continue;
             area.source = source;
             area.sourcePage = page - start;
             // A page of another size than the one before it keeps the place it was given.
-            const QSizeF points = data.sources.back()->pdf.pagePointSize(area.sourcePage);
+            const QSizeF points = sources.back()->pdf.pagePointSize(area.sourcePage);
             area.pagePixels = QSize(toPixels(points.width()), toPixels(points.height()));
-            const QRect textArea = data.textAreaOf(area.pagePixels);
+            const QRect textArea = textAreaOf(area.pagePixels);
             if (!textArea.isEmpty())
                 area.textArea = textArea;
-            changed |= QRectF(0, area.top, data.size.width(), area.height);
+            changed |= QRectF(0, area.top, size.width(), area.height);
         }
     }
     // Every page is made: the office may let go of the document.
-    if (isComplete())
-        data.releaseMaker();
+    if (std::find(made.begin(), made.end(), false) == made.end())
+        releaseMaker();
     return changed;
+}
+
+QRectF PagePicture::makePages(int count, const QRectF &wanted) const
+{
+    if (!isMaking() || count < 1)
+        return {};
+    Data &data = *d;
+    // Pages being made in the background come first.
+    if (data.pending.valid())
+        return takeMadePages(true);
+    const auto [start, end] = data.nextPages(count, wanted);
+    const PageMaker maker = data.maker;
+    return data.takePages(start, end, [&] { return maker(start + 1, end + 1); });
+}
+
+bool PagePicture::startMakingPages(int count, const QRectF &wanted) const
+{
+    if (!isMaking() || count < 1 || d->pending.valid())
+        return false;
+    Data &data = *d;
+    const auto [start, end] = data.nextPages(count, wanted);
+    data.pendingPages = {start, end};
+    // The thread works on its own copy of the maker; it never lets go of the last one (see releaseMaker).
+    data.pending =
+        std::async(std::launch::async, [maker = data.maker, start, end] { return maker(start + 1, end + 1); });
+    return true;
+}
+
+bool PagePicture::isMakingInBackground() const
+{
+    return d && d->pending.valid();
+}
+
+QRectF PagePicture::takeMadePages(bool wait) const
+{
+    if (!d || !d->pending.valid())
+        return {};
+    Data &data = *d;
+    if (!wait && data.pending.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return {};
+    std::future<QByteArray> pending = std::move(data.pending);
+    const auto [start, end] = data.pendingPages;
+    return data.takePages(start, end, [&] { return pending.get(); });
 }
 
 void PagePicture::paint(QPainter &painter, const QRectF &target, const QRectF &source, const QRectF &exposed) const

@@ -29,7 +29,8 @@ class PagePicture final
 public:
     /// Makes a PDF of the document's pages \a first to \a last (counted from 1), every page the size
     /// the office lays it out at. Returns an empty array when the maker cannot work just now (try
-    /// again later); throws when it never will.
+    /// again later); throws when it never will. Called on this thread, or on one of its own (see
+    /// startMakingPages()); copies of it are let go of on this thread.
     using PageMaker = std::function<QByteArray(int first, int last)>;
 
     /// No picture.
@@ -83,6 +84,15 @@ public:
     /// changed (empty when nothing was made: all are made, the maker is busy, or it failed, which
     /// ends the making; the pages not made stay blank).
     QRectF makePages(int count, const QRectF &wanted = QRectF()) const;
+    /// As makePages(), but the maker works on a thread of its own while this one goes on; takeMadePages()
+    /// brings the pages in. False when nothing was started: all are made, the making ended, or pages are
+    /// being made already.
+    bool startMakingPages(int count, const QRectF &wanted = QRectF()) const;
+    /// True while pages started with startMakingPages() have not been brought in.
+    bool isMakingInBackground() const;
+    /// Brings in the pages started with startMakingPages() once they are made (at once when \a wait is
+    /// false and they are not: nothing changes). Returns the part of the picture that changed.
+    QRectF takeMadePages(bool wait = false) const;
     /// Makes every page not made yet, at once. Returns true when the picture is then complete.
     bool makeAllPages() const;
     /// Lets go of the maker: the pages not made yet stay blank. A picture lets go of it by itself once

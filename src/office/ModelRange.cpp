@@ -80,8 +80,9 @@ PagePicture::PageMaker ModelRange::pageMaker(std::shared_ptr<LibreOfficeBackend>
         // Whatever else has the office at work just now goes first; the pages are asked for again later.
         if (office->session().isBusy())
             return QByteArray();
-        // A few pages take a moment: the window waits for them without running events meanwhile, so
-        // no click can reach the office while it is at work on them.
+        // A few pages take a moment. The preview has them made on a thread of its own and goes on; a
+        // caller on the main thread (a print) waits for them without running events, so that no click
+        // reaches the office while it is at work on them.
         const OfficeWaitWithoutEvents quiet;
         return office->storePdf(marginsNote,
                                 QStringLiteral("Making the pages %1 to %2 of the picture").arg(first).arg(last),

@@ -58,6 +58,9 @@ constexpr int kPagesAtATime = 16;
 // larger steps, or the rest of its picture would take many minutes of short waits.
 constexpr int kStepsForAllPages = 80;
 
+// How often the window looks for pages the office is making.
+constexpr int kPageLookMs = 10;
+
 int pagesPerStep(int pageCount)
 {
     return std::max(kPagesAtATime, pageCount / kStepsForAllPages);
@@ -481,12 +484,19 @@ void Form2::makeMorePages()
         mPageArrival->stop();
         return;
     }
-    // The part of the page box inside the viewport, in the picture's own pixels.
-    const QRectF inViewport =
-        QRectF(mPicture2->innerArea()->rect()).translated(-QPointF(mPicture1->pos())).intersected(mPicture1->rect());
-    const QRectF wanted = mPicture1->pictureArea(inViewport);
-    if (!mPagePicture.makePages(pagesPerStep(mPagePicture.pageCount()), wanted).isEmpty())
-        mPicture1->update();
+    // The office makes the pages while the window goes on; they are looked for now and then.
+    if (mPagePicture.isMakingInBackground()) {
+        if (!mPagePicture.takeMadePages().isEmpty())
+            mPicture1->update();
+    } else {
+        // The part of the page box inside the viewport, in the picture's own pixels.
+        const QRectF inViewport = QRectF(mPicture2->innerArea()->rect())
+                                      .translated(-QPointF(mPicture1->pos()))
+                                      .intersected(mPicture1->rect());
+        const QRectF wanted = mPicture1->pictureArea(inViewport);
+        mPagePicture.startMakingPages(pagesPerStep(mPagePicture.pageCount()), wanted);
+    }
+    mPageArrival->setInterval(mPagePicture.isMakingInBackground() ? kPageLookMs : 0);
     if (!mPagePicture.isMaking())
         mPageArrival->stop();
 }

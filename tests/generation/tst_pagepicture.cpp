@@ -8,8 +8,11 @@
 #include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <cmath>
+#include <semaphore>
+#include <thread>
 
 namespace {
 // Test pages: 4 by 3 inches, with margins of different widths all round (in points), so that a margin
@@ -138,6 +141,7 @@ private slots:
     void nullPicture();
     void restOfThePagesArriveLater();
     void makerBusyOrGone();
+    void pagesMadeOnAThreadOfTheirOwn();
     void firstPagesFileIsTheSamePicture();
 };
 
@@ -491,6 +495,56 @@ void TestPagePicture::makerBusyOrGone()
     QVERIFY(!picture.makeAllPages());
     int inPdf = 0;
     QVERIFY(!picture.pageSource(2, &inPdf));
+}
+
+namespace {
+// What a maker holds: in the program, the document in the office, which must be let go of on the thread
+// that talks to the office's owner.
+struct HeldDocument
+{
+    QThread *&lastLetGoOn;
+    ~HeldDocument() { lastLetGoOn = QThread::currentThread(); }
+};
+} // namespace
+
+void TestPagePicture::pagesMadeOnAThreadOfTheirOwn()
+{
+    // The window goes on while the office makes pages: nothing waits for them until they are there.
+    const QByteArray twoPages = testPdf(2, {}, false, false);
+    std::counting_semaphore<8> release(0);
+    QThread *madeOn = nullptr;
+    QThread *letGoOn = nullptr;
+    auto held = std::make_shared<HeldDocument>(HeldDocument{letGoOn});
+    PagePicture picture =
+        PagePicture::fromFirstPages(testPdf(3), kMargins, 6, {1, 2, 6}, [&, held](int first, int last) {
+            madeOn = QThread::currentThread();
+            release.acquire();
+            return last - first == 1 ? twoPages : testPdf(last - first + 1, {}, false, false);
+        });
+    held.reset();
+
+    QVERIFY(picture.startMakingPages(2));
+    QVERIFY(picture.isMakingInBackground());
+    QVERIFY(!picture.startMakingPages(2)); // one step at a time
+    QVERIFY(picture.takeMadePages().isEmpty());
+    QVERIFY(near(at(painted(picture, 1.0), 2, kGreen, 1.0), Qt::white));
+    release.release();
+    QRectF changed;
+    QTRY_VERIFY(!(changed |= picture.takeMadePages()).isEmpty());
+    QCOMPARE(changed, QRectF(0, 2 * kAreaHeight, kAreaWidth, 2 * kAreaHeight));
+    QVERIFY(madeOn && madeOn != QThread::currentThread());
+    QVERIFY(near(at(painted(picture, 1.0), 2, kGreen, 1.0), Qt::green));
+    QCOMPARE(picture.pagesToMake(), 1);
+
+    // Let go of while a step is under way: the step is waited for, and the maker goes here.
+    QVERIFY(picture.startMakingPages(2));
+    std::thread later([&] {
+        QThread::msleep(50);
+        release.release();
+    });
+    picture = PagePicture();
+    later.join();
+    QCOMPARE(letGoOn, QThread::currentThread());
 }
 
 void TestPagePicture::firstPagesFileIsTheSamePicture()
