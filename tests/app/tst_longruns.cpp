@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "PictureBox.h"
@@ -12,15 +13,18 @@
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPdfDocument>
 #include <QPdfSelection>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 
 // Runs of many receipts against the real office: the preview of a thousand, stopping a long run, and
@@ -37,6 +41,7 @@ private slots:
 
     void thousandReceiptsScrollToTheLast();
     void fullTemporaryFolderIsOneReportAndLeavesNothing();
+    void wordFileTooLargeIsOneReportAndLeavesNothing();
     // Last: closing the main window ends the program for good.
     void longRunStops_data();
     void longRunStops();
@@ -243,6 +248,46 @@ void TestLongRuns::fullTemporaryFolderIsOneReportAndLeavesNothing()
     QVERIFY(!form.loadedPreview() || !form.loadedPreview()->isVisible());
     QVERIFY(form.isVisible());
     QVERIFY(!form.isBusy());
+}
+
+void TestLongRuns::wordFileTooLargeIsOneReportAndLeavesNothing()
+{
+    // The Word file of a long run is written by the second office while the first lays the document out;
+    // written past what the disk holds, it fails in both offices and ends the run with one report.
+    Form1 form;
+    form.show();
+    fill(form, 300);
+    // A run that succeeds tells how large the document's files are: the flat file the offices read
+    // must fit, the Word file must not.
+    qint64 flatSize = 0;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        for (const QFileInfo &file : QDir(mTempPath).entryInfoList({QStringLiteral("*.fodt")}, QDir::Files))
+            flatSize = std::max(flatSize, file.size());
+    });
+    watch.start(5);
+    form.PushButton6_Click();
+    watch.stop();
+    Form2 *preview = form.loadedPreview();
+    QVERIFY(preview && preview->isVisible());
+    const qint64 wordSize = QFileInfo(preview->wordFile()).size();
+    preview->PushButton8_Click();
+    QVERIFY2(flatSize > 0 && flatSize < wordSize, qPrintable(QStringLiteral("%1 %2").arg(flatSize).arg(wordSize)));
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^The second office did not write")));
+    {
+        const FileSizeLimit limit(rlim_t((flatSize + wordSize) / 2));
+        QVERIFY(limit.active());
+        form.PushButton6_Click();
+    }
+    const auto reports = mRun->dialogs.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.first().text.contains(QStringLiteral("at line 554")), qPrintable(reports.first().text));
+    QCOMPARE(filesInTemp(), QStringList());
+    QVERIFY(!form.loadedPreview() || !form.loadedPreview()->isVisible());
+    QVERIFY(form.isVisible());
+    QVERIFY(!form.isBusy());
+    QCOMPARE(form.receipts()->count(), 300);
 }
 
 PARVOLINE_TEST_MAIN(TestLongRuns)
