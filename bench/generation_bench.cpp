@@ -402,7 +402,7 @@ int main(int argc, char *argv[])
             const double clickMs = elapsed(timer);
             // The pages after the first arrive while the preview is shown.
             while (form.loadedPreview() && form.loadedPreview()->isMakingPages())
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+                QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
             const double allPagesMs = elapsed(timer);
             officePeak = std::max(officePeak, long(engine.officeResidentKilobytes()));
             long writer = 0;

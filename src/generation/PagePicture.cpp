@@ -142,8 +142,10 @@ struct PagePicture::Data
     QList<Area> areas;
     QSize size;
     int pageCount = 0;
-    // Which pages of the document are made, from 0.
+    // Which pages of the document are made, from 0, and how many are not: asked for at every turn of the
+    // window's events while pages arrive.
     std::vector<bool> made;
+    int toMake = 0;
     // Where each page of the document is: its source and its page there; -1 while it is not made.
     std::vector<std::pair<int, int>> placed;
     PageMaker maker;
@@ -293,6 +295,7 @@ PagePicture PagePicture::fromPdfPages(const QByteArray &pdf, const QMarginsF &te
                                      "document"));
     d.pageCount = pageCount;
     d.made.assign(size_t(pageCount), false);
+    d.toMake = pageCount;
     d.placed.assign(size_t(pageCount), {-1, 0});
 
     // Where each page's text area goes, from the page sizes alone: nothing is rendered until it is seen.
@@ -310,6 +313,7 @@ PagePicture PagePicture::fromPdfPages(const QByteArray &pdf, const QMarginsF &te
             area.source = 0;
             area.sourcePage = int(next);
             d.made[size_t(page)] = true;
+            --d.toMake;
             d.placed[size_t(page)] = {0, int(next)};
             ++next;
         }
@@ -444,7 +448,7 @@ int PagePicture::pagesToMake() const
 {
     if (!d)
         return 0;
-    return int(std::count(d->made.begin(), d->made.end(), false));
+    return d->toMake;
 }
 
 bool PagePicture::isMaking() const
@@ -521,6 +525,7 @@ QRectF PagePicture::Data::takePages(int start, int end, const std::function<QByt
         if (made[size_t(page)])
             continue;
         made[size_t(page)] = true;
+        --toMake;
         placed[size_t(page)] = {source, page - start};
         for (Area &area : areas) {
             if (area.page != page)
@@ -537,7 +542,7 @@ QRectF PagePicture::Data::takePages(int start, int end, const std::function<QByt
         }
     }
     // Every page is made: the office may let go of the document.
-    if (std::find(made.begin(), made.end(), false) == made.end())
+    if (toMake == 0)
         releaseMaker();
     return changed;
 }
