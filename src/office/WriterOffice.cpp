@@ -14,6 +14,11 @@ WriterOffice::~WriterOffice()
 
 WriterOffice::Session WriterOffice::session(const std::function<Start()> &start)
 {
+    // An office that could not be started will not start the next time either (a profile it cannot use
+    // has it wait for the whole start limit): the first office writes the files from then on.
+    noteFailedStart();
+    if (mStartFailed)
+        return {};
     if (mSession.valid()) {
         // Still starting, or started and running: that one. One that failed to start, or has died
         // since (a call past its limit stops it), is replaced.
@@ -50,9 +55,21 @@ std::shared_ptr<LibreOfficeSession> WriterOffice::running() const
     }
 }
 
+void WriterOffice::noteFailedStart() noexcept
+{
+    if (!mSession.valid() || mSession.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    try {
+        mSession.get();
+    } catch (...) {
+        mStartFailed = true;
+    }
+}
+
 void WriterOffice::workDone() noexcept
 {
     try {
+        noteFailedStart();
         const std::shared_ptr<LibreOfficeSession> session = running();
         if (!session) {
             retire();
@@ -90,6 +107,7 @@ void WriterOffice::retire() noexcept
 void WriterOffice::shutdown() noexcept
 {
     retire();
+    mStartFailed = false;
     if (mEnding.valid())
         mEnding.wait();
 }

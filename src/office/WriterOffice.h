@@ -54,10 +54,13 @@ private:
     /// The office when it has started and still runs; null otherwise. Never waits.
     std::shared_ptr<LibreOfficeSession> running() const;
     void retire() noexcept;
+    /// Remembers that the office failed to start, once its start is over.
+    void noteFailedStart() noexcept;
 
     qint64 mGrowthKilobytes = 0;
     Session mSession;
     std::shared_ptr<std::atomic<qint64>> mStartedKilobytes = std::make_shared<std::atomic<qint64>>(0);
     std::future<void> mEnding;
     int mStarts = 0;
+    bool mStartFailed = false;
 };

@@ -25,6 +25,8 @@ public:
     void shutdown();
 
     LibreOfficeEngine &engine() { return *mEngine; }
+    /// The profile folder of its own that install() gave the engine.
+    QString profileFolder() const { return mProfile.path(); }
 
 private:
     QTemporaryDir mProfile;
