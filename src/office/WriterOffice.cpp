@@ -3,6 +3,12 @@
 #include "LibreOfficeSession.h"
 #include "OfficeCrashGuard.h"
 
+#include <sys/resource.h>
+
+namespace {
+constexpr int kWriterNiceness = 10;
+} // namespace
+
 WriterOffice::WriterOffice(qint64 growthKilobytes)
     : mGrowthKilobytes(growthKilobytes)
 {}
@@ -36,6 +42,10 @@ WriterOffice::Session WriterOffice::session(const std::function<Start()> &start)
                    std::shared_ptr<LibreOfficeSession> session =
                        LibreOfficeSession::start(how.program, how.profileFolder, how.startTimeout, how.callTimeout);
                    RememberOffice(OfficeSlot::Writer, session->processId(), session->sockets());
+                   // The first office's pages are what the user waits for: on a machine busy with other work
+                   // the writing gives way to them. Every thread of the office's processes so far, and so
+                   // every one they start, gets the lower priority.
+                   ::setpriority(PRIO_PGRP, id_t(session->processId()), kWriterNiceness);
                    startedKilobytes->store(session->residentKilobytes());
                    return session;
                }).share();
