@@ -82,6 +82,16 @@ void WordFileDeferral::write(const QString &path)
         deferredWordFiles().write(path);
 }
 
+void WordFileDeferral::expect(int receipts) noexcept
+{
+    try {
+        if (deferredWordFiles().expect)
+            deferredWordFiles().expect(receipts);
+    } catch (...) {
+        // Only a head start is lost.
+    }
+}
+
 ProgramClipboard &ProgramClipboard::current()
 {
     // Never destroyed: a picture still held at exit would otherwise be torn down after the libraries

@@ -211,6 +211,8 @@ struct DeferredWordFiles
     std::function<void(bool defer)> setDeferred;
     /// Writes the Word file saved at a path now, when its writing was put off; throws AutomationError.
     std::function<void(const QString &path)> write;
+    /// A run of about this many receipts may come soon; never throws.
+    std::function<void(int receipts)> expect;
 };
 void SetDeferredWordFiles(DeferredWordFiles deferred);
 
@@ -229,6 +231,11 @@ public:
 
     /// Writes the Word file saved at \a path now, when its writing was put off. Throws AutomationError.
     void write(const QString &path);
+
+    /// Tells the word processor that a run of about \a receipts receipts may come soon (a list was
+    /// imported, a run starts): a backend that writes a long run's file beside its pages may get ready
+    /// for it meanwhile. Never throws.
+    static void expect(int receipts) noexcept;
 };
 
 /// The program's own clipboard. What the word processor copies (a table, a page picture) stays in

@@ -43,8 +43,10 @@ void LibreOfficeEngine::install()
     gInstalledEngine = this;
     SetWordApplicationFactory([this] { return createApplication(); });
     SetDeferredWordFiles({[this](bool defer) { mBackend->setDeferWordFiles(defer); },
-                          [this](const QString &path) {
-                              mBackend->writeDeferred(QFileInfo(path).absoluteFilePath());
+                          [this](const QString &path) { mBackend->writeDeferred(QFileInfo(path).absoluteFilePath()); },
+                          // The second office starts now rather than when the first long run needs it.
+                          [this](int receipts) {
+                              mBackend->writerOffice(receipts);
                           }});
 }
 

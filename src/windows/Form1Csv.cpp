@@ -9,6 +9,7 @@
 #include "ReceiptHistory.h"
 #include "ReceiptList.h"
 #include "UserDialogs.h"
+#include "WordAutomation.h"
 
 #include <QAction>
 #include <QDir>
@@ -236,6 +237,8 @@ void Form1::importReceiptsFrom(const QString &path)
         }
 
         mHistory->recordAppend(QStringLiteral("Import Receipts"), [&] { mReceipts->appendRecords(result.records); });
+        // A long list is usually made into a document next.
+        WordFileDeferral::expect(mReceipts->count());
 
         QStringList lines;
         if (!result.rejected.isEmpty()) {

@@ -87,6 +87,7 @@ void Form1::PushButton6_Click()
         startProgress();
 
         // The Word file is written once the preview shows the first pages, which then come sooner.
+        WordFileDeferral::expect(mReceipts->count());
         WordFileDeferral deferral;
         DocumentGeneration generation(*mReceipts, proc);
         generation.setTemplateSource(templateSource);
