@@ -6,8 +6,10 @@
 #include "ProgramFiles.h"
 #include "QtUserDialogs.h"
 #include "ReceiptKeeper.h"
+#include "ReceiptList.h"
 #include "RunLeftovers.h"
 #include "WindowEnding.h"
+#include "WordAutomation.h"
 
 #include <QApplication>
 
@@ -51,6 +53,9 @@ int main(int argc, char *argv[])
     keeper.start();
     if (ProgramEnding() || ProgramEndRequested())
         return ProgramExitCode(0);
+    // A long list restored is usually made into a document next: the office that writes its Word file
+    // starts while the user looks at the list.
+    WordFileDeferral::expect(form.receipts()->count());
     form.show();
     return ProgramExitCode(app.exec());
 }

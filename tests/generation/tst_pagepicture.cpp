@@ -502,8 +502,13 @@ namespace {
 // that talks to the office's owner.
 struct HeldDocument
 {
-    QThread *&lastLetGoOn;
+    explicit HeldDocument(QThread *&letGoOn)
+        : lastLetGoOn(letGoOn)
+    {}
+    HeldDocument(const HeldDocument &) = delete;
+    HeldDocument &operator=(const HeldDocument &) = delete;
     ~HeldDocument() { lastLetGoOn = QThread::currentThread(); }
+    QThread *&lastLetGoOn;
 };
 } // namespace
 
@@ -514,7 +519,7 @@ void TestPagePicture::pagesMadeOnAThreadOfTheirOwn()
     std::counting_semaphore<8> release(0);
     QThread *madeOn = nullptr;
     QThread *letGoOn = nullptr;
-    auto held = std::make_shared<HeldDocument>(HeldDocument{letGoOn});
+    auto held = std::make_shared<HeldDocument>(letGoOn);
     PagePicture picture =
         PagePicture::fromFirstPages(testPdf(3), kMargins, 6, {1, 2, 6}, [&, held](int first, int last) {
             madeOn = QThread::currentThread();
@@ -536,15 +541,18 @@ void TestPagePicture::pagesMadeOnAThreadOfTheirOwn()
     QVERIFY(near(at(painted(picture, 1.0), 2, kGreen, 1.0), Qt::green));
     QCOMPARE(picture.pagesToMake(), 1);
 
-    // Let go of while a step is under way: the step is waited for, and the maker goes here.
+    // Stopped while a step is under way (the preview's Back): the step is waited for, and the document
+    // is let go of by the time stopMaking() returns, here, not whenever the picture goes.
     QVERIFY(picture.startMakingPages(2));
     std::thread later([&] {
         QThread::msleep(50);
         release.release();
     });
-    picture = PagePicture();
+    QVERIFY(!letGoOn);
+    picture.stopMaking();
     later.join();
     QCOMPARE(letGoOn, QThread::currentThread());
+    QVERIFY(!picture.isMaking());
 }
 
 void TestPagePicture::firstPagesFileIsTheSamePicture()
