@@ -22,12 +22,11 @@ WriterOffice::Session WriterOffice::session(const std::function<Start()> &start)
 {
     // An office that could not be started will not start the next time either (a profile it cannot use
     // has it wait for the whole start limit): the first office writes the files from then on.
-    noteFailedStart();
-    if (mStartFailed)
+    if (startFailed())
         return {};
     if (mSession.valid()) {
-        // Still starting, or started and running: that one. One that failed to start, or has died
-        // since (a call past its limit stops it), is replaced.
+        // Still starting, or started and running: that one. One that has died since (a call past its
+        // limit stops it) is replaced.
         if (mSession.wait_for(std::chrono::seconds(0)) != std::future_status::ready || running())
             return mSession;
         retire();
@@ -53,33 +52,37 @@ WriterOffice::Session WriterOffice::session(const std::function<Start()> &start)
     return mSession;
 }
 
-std::shared_ptr<LibreOfficeSession> WriterOffice::running() const
+std::shared_ptr<LibreOfficeSession> WriterOffice::started(bool *failed) const
 {
     if (!mSession.valid() || mSession.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
         return nullptr;
     try {
-        const std::shared_ptr<LibreOfficeSession> session = mSession.get();
-        return session && session->checkAlive() ? session : nullptr;
+        return mSession.get();
     } catch (...) {
+        if (failed)
+            *failed = true;
         return nullptr;
     }
 }
 
-void WriterOffice::noteFailedStart() noexcept
+bool WriterOffice::startFailed()
 {
-    if (!mSession.valid() || mSession.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-        return;
-    try {
-        mSession.get();
-    } catch (...) {
-        mStartFailed = true;
-    }
+    bool failed = false;
+    started(&failed);
+    mStartFailed = mStartFailed || failed;
+    return mStartFailed;
+}
+
+std::shared_ptr<LibreOfficeSession> WriterOffice::running() const
+{
+    const std::shared_ptr<LibreOfficeSession> session = started();
+    return session && session->checkAlive() ? session : nullptr;
 }
 
 void WriterOffice::workDone() noexcept
 {
     try {
-        noteFailedStart();
+        startFailed();
         const std::shared_ptr<LibreOfficeSession> session = running();
         if (!session) {
             retire();
@@ -99,7 +102,6 @@ void WriterOffice::retire() noexcept
         return;
     Session ending = std::move(mSession);
     mSession = Session();
-    RememberOffice(OfficeSlot::Writer, 0, {});
     if (mEnding.valid())
         mEnding.wait();
     // Ending an office takes a moment, which nobody needs to wait for.
@@ -110,6 +112,7 @@ void WriterOffice::retire() noexcept
         } catch (...) {
             // It never started: there is nothing to end.
         }
+        // Only now: until it has ended, a signal to the program must still take it down.
         RememberOffice(OfficeSlot::Writer, 0, {});
     });
 }
@@ -126,15 +129,9 @@ QList<qint64> WriterOffice::processIds() const
 {
     // Without asking the office, which may be busy with a long document.
     QList<qint64> ids;
-    if (!mSession.valid() || mSession.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-        return ids;
-    try {
-        if (const std::shared_ptr<LibreOfficeSession> session = mSession.get()) {
-            for (const pid_t pid : session->processIds())
-                ids.append(pid);
-        }
-    } catch (...) {
-        // It never started.
+    if (const std::shared_ptr<LibreOfficeSession> session = started()) {
+        for (const pid_t pid : session->processIds())
+            ids.append(pid);
     }
     return ids;
 }

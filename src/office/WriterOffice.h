@@ -51,11 +51,14 @@ public:
     int startCount() const { return mStarts; }
 
 private:
+    /// The office once its start is over; null while it starts, and when it could not be started (then
+    /// \a failed, when given, is set). Never waits.
+    std::shared_ptr<LibreOfficeSession> started(bool *failed = nullptr) const;
+    /// True once an office failed to start in this session (until shutdown()).
+    bool startFailed();
     /// The office when it has started and still runs; null otherwise. Never waits.
     std::shared_ptr<LibreOfficeSession> running() const;
     void retire() noexcept;
-    /// Remembers that the office failed to start, once its start is over.
-    void noteFailedStart() noexcept;
 
     qint64 mGrowthKilobytes = 0;
     Session mSession;
