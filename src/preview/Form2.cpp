@@ -51,7 +51,7 @@ constexpr int kHolderTop = 480;
 // Wheel turns come in eighths of a degree; one notch is fifteen degrees.
 constexpr int kWheelNotch = 120;
 // Pages of the picture made at a time while it is shown: a few dozen milliseconds of the office's work,
-// during which the window waits.
+// done while the window goes on.
 constexpr int kPagesAtATime = 16;
 // Each step costs the office a time that grows with the whole document more than with the pages it makes
 // (about 0.1 s at 1,500 pages and 1.5 s at 5,000, then 5-10 ms a page): a long document's pages come in
