@@ -49,6 +49,8 @@ public:
     MousePointer &pointer() { return mPointer; }
     /// True while "Start Creating Template" runs.
     bool isBusy() const { return mBusy; }
+    /// How long a run goes before its progress shows (with Cancel); 0 shows it at once.
+    void setProgressDelay(int milliseconds) { mProgressDelayMs = milliseconds; }
     /// The preview window once a run has loaded it, else nullptr.
     Form2 *loadedPreview() const { return mPreview.get(); }
 
@@ -179,6 +181,8 @@ private:
     std::unique_ptr<Form2> mPreview;
     std::unique_ptr<QProgressDialog> mProgress;
     std::unique_ptr<QTimer> mProgressDelay;
+    // A run shorter than this finishes before anyone would look for progress.
+    int mProgressDelayMs = 800;
     QElapsedTimer mProgressPump;
     QString mProgressText;
     int mProgressValue = 0;

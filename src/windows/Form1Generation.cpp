@@ -21,8 +21,6 @@
 #include <QTimer>
 
 namespace {
-// A run shorter than this finishes before anyone would look for progress.
-constexpr int kProgressDelayMs = 800;
 // How often a run that is busy in the program lets the windows catch up.
 constexpr int kProgressPumpMs = 40;
 
@@ -183,7 +181,7 @@ void Form1::startProgress()
     mProgressDelay = std::make_unique<QTimer>();
     mProgressDelay->setSingleShot(true);
     connect(mProgressDelay.get(), &QTimer::timeout, this, [this] { showProgressDialog(); });
-    mProgressDelay->start(kProgressDelayMs);
+    mProgressDelay->start(mProgressDelayMs);
 }
 
 void Form1::showProgressDialog()
