@@ -1,5 +1,6 @@
 #include "ModelDocument.h"
 
+#include "BesideWrite.h"
 #include "CheckedFile.h"
 #include "GuardedProcedure.h"
 #include "LibreOfficeBackend.h"
@@ -17,18 +18,13 @@
 #include "Word97File.h"
 #include "WriterOffice.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QTemporaryFile>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <future>
 #include <iterator>
 
 namespace {
@@ -99,76 +95,6 @@ loadModel(const std::shared_ptr<LibreOfficeSession> &session, const OdfDocument 
         written(file);
     return file->load(session, what, layout);
 }
-
-// A file written by the second office on a thread of its own while the program goes on. Dropped before it
-// is done, it stops that office and waits for the thread: nothing of the file is left behind.
-class BesideWrite final
-{
-public:
-    /// Writes into the file and returns the digest of what it wrote; throws AutomationError.
-    using Work = std::function<QByteArray(const std::shared_ptr<LibreOfficeSession> &office, CheckedFile &file)>;
-
-    /// \a officeDone runs on the main thread as soon as the work is done with the office, whenever the
-    /// file is asked for.
-    BesideWrite(WriterOffice::Session office, const QString &target, Work work, std::function<void()> officeDone)
-        : mOffice(std::move(office))
-        , mFile(target)
-    {
-        mDone = std::async(std::launch::async, [this, work = std::move(work), officeDone = std::move(officeDone)] {
-            const std::shared_ptr<LibreOfficeSession> session = mOffice.get();
-            if (mDropped.load())
-                throw AutomationCancelled(QStringLiteral("The Word file is no longer wanted."));
-            // A long document leaves the office large, and the picture may keep the program waiting for
-            // minutes more: the office is let go of now, not then.
-            const auto tell = qScopeGuard([&] {
-                if (QCoreApplication *application = QCoreApplication::instance(); application && officeDone)
-                    QMetaObject::invokeMethod(application, officeDone, Qt::QueuedConnection);
-            });
-            return work(session, mFile);
-        });
-    }
-    ~BesideWrite()
-    {
-        if (!mDone.valid() || mDone.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
-            return;
-        mDropped.store(true);
-        if (mOffice.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
-            try {
-                if (const std::shared_ptr<LibreOfficeSession> office = mOffice.get())
-                    office->abort();
-            } catch (...) {
-                // It never started.
-            }
-        }
-        mDone.wait();
-    }
-    BesideWrite(const BesideWrite &) = delete;
-    BesideWrite &operator=(const BesideWrite &) = delete;
-
-    /// Waits for the work, letting the program's events run where a wait for the office would. Returns the
-    /// digest of what was written, which is still to be committed; throws what the work threw.
-    QByteArray wait()
-    {
-        using namespace std::chrono_literals;
-        while (mDone.wait_for(0s) != std::future_status::ready) {
-            if (!OfficeWaitMayProcessEvents()) {
-                mDone.wait();
-                break;
-            }
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            mDone.wait_for(10ms);
-        }
-        return mDone.get();
-    }
-    CheckedFile &file() { return mFile; }
-
-private:
-    WriterOffice::Session mOffice;
-    CheckedFile mFile;
-    std::atomic<bool> mDropped{false};
-    // Last: the thread ends before the file it writes goes.
-    std::future<QByteArray> mDone;
-};
 } // namespace
 
 ModelDocument::ModelDocument(std::shared_ptr<LibreOfficeBackend> backend, std::unique_ptr<OdfDocument> model,
