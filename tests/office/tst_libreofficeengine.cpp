@@ -345,8 +345,9 @@ void TestLibreOfficeEngine::cancellationStopsALongCallAndLeavesNoThread()
         QVERIFY(cancelled);
         // Not waited out: the call ended long before its limit.
         QVERIFY2(took < 10000, qPrintable(QString::number(took)));
+        // Killed: a large office takes a moment to finish dying after its connection is gone.
         for (qint64 pid : processes)
-            QVERIFY2(!ProcessRuns(pid), qPrintable(QString::number(pid)));
+            QTRY_VERIFY2_WITH_TIMEOUT(!ProcessRuns(pid), qPrintable(QString::number(pid)), 5000);
 
         word.reset();
         std::unique_ptr<WordApplication> fresh = engine.createApplication();
