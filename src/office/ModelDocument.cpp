@@ -4,7 +4,6 @@
 #include "CheckedFile.h"
 #include "GuardedProcedure.h"
 #include "LibreOfficeBackend.h"
-#include "LibreOfficeCall.h"
 #include "LibreOfficeSession.h"
 #include "ModelRange.h"
 #include "ModelTables.h"

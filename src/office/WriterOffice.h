@@ -56,7 +56,8 @@ private:
     std::shared_ptr<LibreOfficeSession> started(bool *failed = nullptr) const;
     /// True once an office failed to start in this session (until shutdown()).
     bool startFailed();
-    /// The office when it has started and still runs; null otherwise. Never waits.
+    /// The office when it has started and still answers (a round trip, or none while it is at work); null
+    /// otherwise. Never waits for a start.
     std::shared_ptr<LibreOfficeSession> running() const;
     void retire() noexcept;
 
